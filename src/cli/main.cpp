@@ -1,0 +1,14 @@
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "cli/Cli.h"
+
+int main(int argc, char** argv) {
+    std::ios::sync_with_stdio(false);
+    std::vector<std::string> args(argv + 1, argv + argc);
+    tamaris::cli::Salidas s{std::cout, std::cerr};
+    const int codigo = tamaris::cli::EjecutaCli(args, s);
+    std::cout.flush();
+    return codigo;
+}

@@ -1,0 +1,48 @@
+#pragma once
+// Text files as the suite writes them: Windows-1252, lines ended by CR LF.
+
+#include <cstdio>
+#include <string>
+#include <string_view>
+
+namespace tamaris {
+
+// Writes a new file in full and puts it in place only when told the file is complete: the
+// lines go, buffered, to a temporary file beside the destination; Confirmar() flushes it to
+// disk and renames it over the destination. Destroyed (or Descartar()) without Confirmar(), it
+// removes the temporary file and leaves the destination exactly as it was.
+class ArchivoSeguro {
+public:
+    explicit ArchivoSeguro(std::string destino);
+    ~ArchivoSeguro();
+    ArchivoSeguro(const ArchivoSeguro&) = delete;
+    ArchivoSeguro& operator=(const ArchivoSeguro&) = delete;
+
+    // Appends `linea` (UTF-8) converted to Windows-1252 and CR LF. Throws ErrorTamaris on a
+    // write failure (disk full: 61; other: 57).
+    void EscribeLinea(std::string_view linea);
+    // Appends bytes exactly as given (already Windows-1252, with their own line ends).
+    void EscribeBytes(std::string_view bytes);
+    void Confirmar();
+    void Descartar();
+
+    const std::string& Destino() const { return destino_; }
+    const std::string& Temporal() const { return temporal_; }
+    long Lineas() const { return lineas_; }
+
+private:
+    void Vuelca();
+    std::string destino_, temporal_;
+    std::FILE* f_ = nullptr;
+    std::string buffer_;
+    long lineas_ = 0;
+};
+
+// Appends one line (UTF-8 converted to Windows-1252, CR LF) to a file, creating it when
+// absent: open, write, close, as the suite's logs are written. Throws ErrorTamaris on failure.
+void AnexaLinea(const std::string& ruta, std::string_view linea);
+
+// True when the file can be opened for reading. Never throws.
+bool ExisteArchivo(const std::string& ruta);
+
+}  // namespace tamaris

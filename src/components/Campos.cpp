@@ -1,0 +1,27 @@
+#include "components/Campos.h"
+
+#include "components/Texto.h"
+
+namespace tamaris {
+
+int IndiceCampo(std::string_view campo, std::span<const CajaTexto> cajas) {
+    for (std::size_t i = 0; i < cajas.size(); ++i)
+        if (IgualSinCaso(cajas[i].DataField, campo)) return static_cast<int>(i);
+    return -1;
+}
+
+void TeclaCampo(int& codigoTecla) {
+    if (codigoTecla == tecla::kEnter) codigoTecla = tecla::kTab;
+}
+
+int FiltraTecla(const CajaTexto& caja, int caracter) {
+    if (caracter < 32) return caracter;  // control keys (backspace…) always pass
+    if (caja.MaxLength > 0 && static_cast<int>(Largo(caja.Text)) >= caja.MaxLength) return 0;
+    if (IgualSinCaso(Trim(caja.Tag), "FECHA")) {
+        if ((caracter >= '0' && caracter <= '9') || caracter == '/') return caracter;
+        return 0;
+    }
+    return caracter;
+}
+
+}  // namespace tamaris

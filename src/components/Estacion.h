@@ -1,0 +1,32 @@
+#pragma once
+// Workstation and settings objects.
+
+#include <string>
+
+namespace tamaris {
+
+struct Estacion {
+    // Machine name (host name).
+    static std::string NombreMaquina();
+    // Second identity text of the workstation: the operating-system user.
+    static std::string Identidad();
+    // Default folder: the program's data folder (see CarpetaDatos).
+    static std::string CarpetaDefecto();
+};
+
+// Folder of the program's own files (lookup masks, error log, column widths, INI): the
+// environment variable TAMARIS_HOME when set, else the program's folder when writable, else
+// the user's data folder ($XDG_DATA_HOME/tamaris or ~/.local/share/tamaris). Ends in '/'.
+// The folder is created when missing.
+std::string CarpetaDatos();
+// Folder of the running executable, ending in '/'.
+std::string CarpetaPrograma();
+// Executable name without extension.
+std::string NombrePrograma();
+
+// Settings object: receives the application folder at start-up.
+struct Configuracion {
+    std::string CarpetaAplicacion;
+};
+
+}  // namespace tamaris

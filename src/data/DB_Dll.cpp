@@ -1,0 +1,604 @@
+#include "data/DB_Dll.h"
+
+#include <array>
+#include <chrono>
+#include <ctime>
+
+#include "components/ArchivoTexto.h"
+#include "components/Estacion.h"
+#include "components/Numero.h"
+#include "components/Pasos.h"
+#include "components/Texto.h"
+#include "data/AccesoDialogo.h"
+#include "data/sqlite/DialectoSqlite.h"
+
+namespace tamaris {
+
+namespace {
+
+constexpr std::string_view kOracleProveedor = "OraOLEDB.Oracle.1";
+
+// Failure of a step: the error as the routine sees it.
+ErrorInfo ErrorDe(const std::exception& e) { return InfoDeExcepcion(e); }
+
+std::string ProveedorDe(std::string_view cadena) {
+    return CadenaConexion(cadena).Valor({"Provider"});
+}
+
+}  // namespace
+
+std::string OcultaClaves(std::string_view texto) {
+    std::string salida(texto);
+    for (std::string_view clave : {"PWD=", "PASSWORD=", "PWD =", "PASSWORD ="}) {
+        std::size_t p = 0;
+        while ((p = BuscaSinCaso(salida, clave, p)) != std::string::npos) {
+            const std::size_t inicio = p + clave.size();
+            std::size_t fin = salida.find(';', inicio);
+            if (fin == std::string::npos) fin = salida.size();
+            if (fin > inicio) salida.replace(inicio, fin - inicio, "****");
+            p = inicio;
+        }
+    }
+    return salida;
+}
+
+DB_Dll::DB_Dll(Ui& ui, DB_Dll* compartido) : ui_(ui), compartido_(compartido) {}
+DB_Dll::~DB_Dll() = default;
+
+Plataforma DB_Dll::plataforma() const {
+    if (cnn_.Abierta()) return cnn_.plataforma();
+    if (ContieneSinCaso(gConnString, "ORACLE")) return Plataforma::Oracle;
+    const std::string proveedor = ProveedorDe(gConnString);
+    if (EmpiezaSinCaso(proveedor, "Microsoft.Jet") || IgualSinCaso(proveedor, "SQLite"))
+        return Plataforma::SQLite;
+    return Plataforma::SqlServer;
+}
+
+bool DB_Dll::EsOracle() const { return plataforma() == Plataforma::Oracle; }
+
+std::string DB_Dll::DialectoLocal(std::string_view sentencia) const {
+    if (plataforma() == Plataforma::SQLite) return ReescribeSqlite(sentencia);
+    return std::string(sentencia);
+}
+
+std::string DB_Dll::StripConnect(std::string_view rsTblName) {
+    const std::size_t p = BuscaSinCaso(rsTblName, "->");
+    if (p == std::string::npos) return std::string(rsTblName);
+    // The character just before the arrow goes with it.
+    return std::string(rsTblName.substr(0, p == 0 ? 0 : p - 1));
+}
+
+// ---------------------------------------------------------------------------------------------
+// Connections
+
+void DB_Dll::ArmarConexion() {
+    if (ContieneSinCaso(gServidor, "#")) {
+        gConnString = "Provider=" + std::string(kOracleProveedor) + ";Data Source=" + gDBName +
+                      ";User Id=" + gUsuario + ";Password=" + gUserPassWord + ";";
+    } else {
+        gConnString = "PROVIDER=" + compartido().pSQLOLEDB() + ";" + "Server=" + gServidor + ";" +
+                      "Database =" + gDBName + ";" + "UId=" + gUsuario + ";" + "Pwd=" +
+                      gUserPassWord + ";" + gExtended;
+    }
+}
+
+bool DB_Dll::PedirParametros() {
+    if (!dialogoAcceso) {
+        gOpenFlag = false;
+        return false;
+    }
+    AccesoDialogo& d = *dialogoAcceso;
+    d.BaseDatos = gDBName;
+    d.Servidor = gServidor;
+    d.Usuario = gUsuario;
+    d.Password = gUserPassWord;
+    d.Plataforma = 0;
+    d.Aceptado = false;
+    d.MostrarModal();
+    if (d.Aceptado) {
+        gOpenFlag = true;
+        gDBName = d.BaseDatos;
+        gServidor = d.Servidor;
+        gUsuario = d.Usuario;
+        gUserPassWord = d.Password;
+        if (d.Plataforma > 0) {
+            gProveedor = std::string(kOracleProveedor);
+            if (gServidor.find('#') == std::string::npos) gServidor += "#";
+        } else {
+            gProveedor = "SQLOLEDB";
+        }
+    } else {
+        gOpenFlag = false;
+    }
+    return gOpenFlag;
+}
+
+void DB_Dll::ValidarAdministrador(bool MuestraError) {
+    if (Trim(gDBName).empty()) return;
+    cnn_.SetDefaultDatabase(gDBName);
+    if (!compartido().ExisteTablaDB("TA_USUARIOS")) return;
+    if (MuestraError) {
+        const std::string valor = DatosTabla("ta_usuarios", Trim(gUsuario), "Administrador",
+                                             "nombre", Variant(8), "", true, false);
+        gEsAdmin = ValorNumerico(Trim(valor)) == 1.0;
+    } else {
+        gEsAdmin = true;
+    }
+}
+
+void DB_Dll::OpenServerADODB(bool PideParametrosSQL, long lCursor, std::string_view ConnString,
+                             bool ValidaAdmin, bool MuestraError) {
+    gOpenFlag = true;
+    if (gProveedor.empty()) gProveedor = "SQLOLEDB";
+    if (Trim(ConnString).empty()) {
+        ArmarConexion();
+    } else {
+        gConnString = std::string(ConnString);
+    }
+    if (PideParametrosSQL) {
+        if (!PedirParametros()) return;
+        ArmarConexion();
+    }
+
+    bool yaReintentado = false;
+    int paso = 5;
+    for (;;) {
+        try {
+            if (paso == 5) {
+                cnn_.CursorLocation = static_cast<int>(lCursor);
+                paso = 6;
+            }
+            if (paso == 6) {
+                cnn_.Open(gConnString, "", "");
+                paso = 7;
+            }
+            if (paso == 7) {
+                if (!ValidaAdmin) {
+                    gEsAdmin = true;
+                } else {
+                    ValidarAdministrador(MuestraError);
+                }
+            }
+            return;
+        } catch (const std::exception& ex) {
+            const ErrorInfo e = ErrorDe(ex);
+            const bool sinErrores = cnn_.Errors().empty();
+            if (e.Numero == err::kConexionAbierta && !yaReintentado &&
+                (!MuestraError || sinErrores)) {
+                yaReintentado = true;
+                try {
+                    cnn_.Close();
+                } catch (const std::exception&) {
+                }
+                continue;
+            }
+            if (!MuestraError) {
+                gOpenFlag = false;
+                return;
+            }
+            if (!sinErrores) {
+                const ErrorProveedor& p = cnn_.Errors().front();
+                const std::string texto =
+                    " Estado de Sql: " + p.SQLState + "\r" + "Numero de Error: " +
+                    std::to_string(p.Number) + "\r" + "Descripcion: " + OcultaClaves(p.Description) +
+                    "\r" + "Codigo Nativo: " + std::to_string(p.NativeError) + "\r" +
+                    " - Desea Intentarlo Nuevamente??? ";
+                const int r = ui_.mensajes.Mostrar(texto, mb::kSiNo | mb::kCritico,
+                                                   " Error de Conexion a Base de Datos");
+                if (r == mb::kSi) {
+                    cnn_.Errors().clear();
+                    if (!PedirParametros()) return;
+                    ArmarConexion();
+                    continue;
+                }
+                gOpenFlag = false;
+                return;
+            }
+            ui_.mensajes.Mostrar(OcultaClaves(e.Descripcion), mb::kOk, "");
+            // A failed open is never taken for a usable connection.
+            gOpenFlag = false;
+            return;
+        }
+    }
+}
+
+void DB_Dll::ReintentaConectar() {
+    gOpenFlag = false;
+    bool salir = false;
+    const TrataFallo trata = [&](const ErrorInfo& e) {
+        if (e.Numero == err::kConexionCerrada) return kIgnorar;
+        if (e.Numero == err::kFalloGenerico) {
+            salir = true;
+            return 0;
+        }
+        const int r = TratamientoErrores(e, std::nullopt, std::string("AbrirRecordset"));
+        if (r != kReintentar && r != kIgnorar) salir = true;
+        return r;
+    };
+    const bool completo = EjecutaPasos(
+        {[&] { cnn_.SetCommandTimeout(5); },
+         [&] { cnn_.Close(); },
+         [&] {
+             const std::string cadena = cnn_.ConnectionString();
+             cnn_.Open(cadena, compartido().gUsuario, compartido().gUserPassWord);
+         }},
+        trata);
+    gOpenFlag = completo && !salir;
+}
+
+bool DB_Dll::BuscarBase() {
+    DialogoArchivo& d = *CmdDlg();
+    d.DialogTitle = "Buscar Base de Datos";
+    d.Filter = "Base de Datos de Microsoft Access |*.MDB";
+    d.Cancelado = false;
+    d.FileName.clear();
+    d.ShowOpen();
+    if (d.Cancelado) return false;
+    gDBName = d.FileName;
+    return true;
+}
+
+void DB_Dll::OpenLocalADODB(std::string_view ConnString, std::string_view CadenaID,
+                            std::string_view CadenaPWD) {
+    for (;;) {
+        if (Trim(gDBName).empty() && ConnString.empty()) {
+            if (!BuscarBase()) return;
+        }
+        std::string cadena;
+        if (!ConnString.empty()) {
+            cadena = std::string(ConnString);
+        } else {
+            cadena = "PROVIDER=" + gProveedor + ";" + "Data Source =" + gDBName + ";" +
+                     std::string(CadenaID) + "=" + gUsuario + ";" + std::string(CadenaPWD) + "=" +
+                     gUserPassWord + ";" + gExtended;
+        }
+        try {
+            // A database file that is not there is asked for again, as the provider's
+            // "file not found" would have it.
+            const Destino destino = ResuelveCadena(cadena);
+            if (destino.tipo == Destino::Tipo::SQLite && !ExisteArchivo(destino.sqliteArchivo)) {
+                cnn_.Errors().clear();
+                cnn_.Errors().push_back({err::kFalloGenerico,
+                                         "No se encuentra el archivo de base de datos '" +
+                                             destino.sqliteArchivo + "'.",
+                                         "3024", 3024, "Proveedor de datos"});
+                throw ErrorBD(err::kFalloGenerico, cnn_.Errors().front().Description,
+                              cnn_.Errors());
+            }
+            cnn_.Open(cadena, "", "");
+            gConnString = cadena;
+            return;
+        } catch (const std::exception& ex) {
+            const ErrorInfo e = ErrorDe(ex);
+            if (!cnn_.Errors().empty()) {
+                const std::string estado = cnn_.Errors().front().SQLState;
+                if (estado == "3024" || estado == "3051" || estado == "3044") {
+                    if (!ConnString.empty() || !BuscarBase()) return;
+                    continue;
+                }
+                if (estado == "3031") {
+                    std::string fragmento;
+                    if (gIgnoraPassWord.value_or(false)) {
+                        fragmento = "Jet OLEDB:Database Password=" + gUserPassWord + ";";
+                    } else {
+                        auto clave = ui_.entrada.Pedir("ingrese el password:", "Password Access");
+                        if (!clave) return;
+                        fragmento = " Jet OLEDB:Database Password=" + *clave + ";";
+                    }
+                    // The next attempt carries the password through the extended text.
+                    if (BuscaSinCaso(gExtended, "Jet OLEDB:Database Password=") ==
+                        std::string::npos)
+                        gExtended += fragmento;
+                    if (!ConnString.empty()) return;
+                    continue;
+                }
+            }
+            ui_.mensajes.Mostrar(std::to_string(e.Numero) + "  " + OcultaClaves(e.Descripcion),
+                                 mb::kOk | mb::kCritico, "");
+            return;
+        }
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+// Queries and recordsets
+
+std::string DB_Dll::LimpiaSentencia(std::string& sentencia) {
+    if (ContieneSinCaso(sentencia, "SET NOCOUNT") || ContieneSinCaso(sentencia, "IF NOT EXIST"))
+        sentencia.clear();
+    return sentencia;
+}
+
+bool DB_Dll::EjecutaConsultaSQL(std::string& SentenciaSQL, long& RecordsAffected,
+                                Recordset* lrcs) {
+    try {
+        if (ContieneSinCaso(SentenciaSQL, "DROP") && ContieneSinCaso(SentenciaSQL, "CREATE") &&
+            !ContieneSinCaso(SentenciaSQL, "DELETE") && !ContieneSinCaso(SentenciaSQL, "@ADMIN_")) {
+            SentenciaSQL = SS_TSinonimos(SentenciaSQL);
+        } else {
+            SentenciaSQL = ReemplazaTexto(SentenciaSQL, "@Admin_", "");
+        }
+        if (ContieneSinCaso(cnn_.ConnectionString(), "ORACLE") || EsOracle()) {
+            std::string script = SentenciaSQL;
+            EjecutaScriptOracle(script, RecordsAffected);
+        } else if (lrcs) {
+            CierraRecordset(*lrcs);
+            lrcs->Open(DialectoLocal(SentenciaSQL), cnn_, adOpenForwardOnly, adLockReadOnly, -1);
+            RecordsAffected = -1;
+        } else {
+            RecordsAffected = cnn_.Execute(DialectoLocal(SentenciaSQL));
+        }
+        auto& errores = compartido().gCnn().Errors();
+        if ((errores.size() == 1 || errores.size() == 2) &&
+            !ContieneSinCaso(SentenciaSQL, "TRANS") && errores.front().NativeError == 8152)
+            errores.clear();
+        return true;
+    } catch (const std::exception& ex) {
+        const ErrorInfo e = ErrorDe(ex);
+        auto& errores = compartido().gCnn().Errors();
+        const bool transaccion = ContieneSinCaso(SentenciaSQL, "TRANS");
+        if (!errores.empty() && !transaccion && errores.front().NativeError == 8152) {
+            errores.clear();
+            return false;
+        }
+        const bool conocido = e.Numero == err::kFalloGenerico || e.Numero == err::kIntegridad ||
+                              e.Numero == err::kTablaInexistente ||
+                              e.Numero == err::kErrorComando;
+        if (!conocido && !transaccion)
+            ui_.mensajes.Mostrar(OcultaClaves(e.Descripcion), mb::kOk | mb::kCritico,
+                                 "Aviso al operador!!!");
+        return false;
+    }
+}
+
+void DB_Dll::EjecutaScriptOracle(std::string& script, long& RecordsAffected) {
+    static constexpr std::array<std::string_view, 12> kClaves = {
+        "INSERT ",     "DELETE ", "UPDATE ",   "CREATE ",       "DROP ",     "ALTER ",
+        "SET TRANSACTION", "COMMIT", "ROLLBACK", "IF NOT EXIST", "IF EXIST", "GRANT "};
+    constexpr std::size_t kNinguna = 1999999;
+
+    static constexpr std::array<std::pair<std::string_view, std::string_view>, 14> kNormaliza = {{
+        {"SET NOCOUNT ON", ""},
+        {"SET NOCOUNT OFF", ""},
+        {" GO ", " "},
+        {"\r\nGO ", " "},
+        {"\r\nGO ", " "},
+        {"\r\nGO\r\n", " "},
+        {"\r", " "},
+        {"\r\n", " "},
+        {"BEGIN TRANSACTION", "SET TRANSACTION"},
+        {"BEGIN TRANS", "SET TRANSACTION"},
+        {"COMMIT TRANSACTION", "COMMIT"},
+        {"COMMIT TRANS", "COMMIT"},
+        {"ROLLBACK TRANSACTION", "ROLLBACK"},
+        {"ROLLBACK TRANS", "ROLLBACK"},
+    }};
+    for (const auto& [de, a] : kNormaliza) script = ReemplazaTexto(script, de, a);
+
+    const auto primera = [&](std::size_t desde) {
+        std::size_t mejor = kNinguna;
+        for (std::string_view clave : kClaves) {
+            const std::size_t p = BuscaSinCaso(script, clave, desde);
+            if (p != std::string::npos && p < mejor) mejor = p;
+        }
+        return mejor;
+    };
+
+    for (;;) {
+        const std::size_t inicio = primera(0);
+        if (inicio == kNinguna) break;
+        std::size_t fin = primera(inicio + 1);
+        if (fin == kNinguna) fin = script.size();
+        std::string sentencia = Trim(std::string_view(script).substr(inicio, fin - inicio));
+        if (IgualSinCaso(sentencia, "SET TRANSACTION")) {
+            cnn_.BeginTrans();
+        } else if (IgualSinCaso(sentencia, "COMMIT")) {
+            cnn_.CommitTrans();
+        } else if (IgualSinCaso(sentencia, "ROLLBACK")) {
+            cnn_.RollbackTrans();
+        } else {
+            sentencia = ORACLE_Dicc(sentencia);
+            LimpiaSentencia(sentencia);
+            if (!Trim(sentencia).empty()) {
+                const long n = cnn_.Execute(sentencia);
+                if (n > 0) RecordsAffected += n;
+            }
+        }
+        script = fin >= script.size() ? std::string() : Trim(std::string_view(script).substr(fin));
+    }
+    if (cnn_.Errors().size() == 1 && cnn_.Errors().front().Number == 265929) cnn_.Errors().clear();
+}
+
+void DB_Dll::AbrirRecordset(std::string& SentenciaSQL, Recordset& lrcs, Conexion* Conexionactiva,
+                            int CursorType, int LockType, int Options, bool ConvOracle) {
+    Conexion& cn = Conexionactiva ? *Conexionactiva : cnn_;
+    int paso = 1;
+    for (;;) {
+        try {
+            if (paso == 1) {
+                CierraRecordset(lrcs);
+                paso = 2;
+            }
+            if (paso == 2) {
+                SentenciaSQL = SS_TSinonimos(SentenciaSQL);
+                paso = 3;
+            }
+            if (paso == 3) {
+                // Steps 4 and 5: one open, translated on Oracle when asked to.
+                const bool traducir = ConvOracle && EsOracle();
+                const std::string texto =
+                    traducir ? ORACLE_Dicc(SentenciaSQL) : DialectoLocal(SentenciaSQL);
+                lrcs.Open(texto, cn, CursorType, LockType, Options);
+            }
+            return;
+        } catch (const std::exception& ex) {
+            const ErrorInfo e = ErrorDe(ex);
+            if ((e.Numero == err::kFalloGenerico || e.Numero == err::kConexionInvalida) &&
+                !cn.Errors().empty()) {
+                ReintentaConectar();
+                if (cnn_.Abierta()) continue;
+                ReintentaConectar();
+                if (cnn_.Abierta()) continue;
+            }
+            const int r = TratamientoErrores(e, std::nullopt, std::string("AbrirRecordset"));
+            if (r == kReintentar) continue;
+            // Going on after a failed open leaves nothing more to do: the recordset stays
+            // closed and the caller sees it so.
+            if (r == kIgnorar && paso < 3) {
+                ++paso;
+                continue;
+            }
+            return;
+        }
+    }
+}
+
+void DB_Dll::CierraRecordset(Recordset& LrcsTemp) {
+    for (;;) {
+        try {
+            if (LrcsTemp.State() != adStateClosed) LrcsTemp.Close();
+            return;
+        } catch (const std::exception& ex) {
+            const ErrorInfo e = ErrorDe(ex);
+            if (e.Numero == err::kEdicionEnCurso) {
+                try {
+                    LrcsTemp.CancelUpdate();
+                    if (LrcsTemp.State() != adStateClosed) LrcsTemp.Close();
+                } catch (const std::exception&) {
+                }
+                return;
+            }
+            const int r = TratamientoErrores(e, std::nullopt, std::string("CierraRecordset"));
+            if (r == kReintentar) continue;
+            return;
+        }
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+// Error treatment
+
+namespace {
+
+std::string TextoRespuesta(int respuesta) {
+    switch (respuesta) {
+        case mb::kReintentar: return "Reintentar";
+        case mb::kIgnorar: return "Ignorar";
+        case mb::kAbortar: return "Abortar";
+        case mb::kCancelar: return "Cancelar";
+        case mb::kSi: return "Sí";
+        case mb::kNo: return "No";
+        default: return "";
+    }
+}
+
+std::string FechaHoraCorta() {
+    const std::time_t t = std::time(nullptr);
+    std::tm tm{};
+    localtime_r(&t, &tm);
+    char buf[32];
+    std::strftime(buf, sizeof buf, "%d/%m/%Y %H:%M:%S", &tm);
+    return buf;
+}
+
+}  // namespace
+
+std::string LineaLogErrores(std::string_view rutina, std::string_view mensaje, int respuesta) {
+    return FechaHoraCorta() + " Rutina: " + Trim(rutina) + " Mensaje " + Trim(mensaje) +
+           " Respondió : " + TextoRespuesta(respuesta);
+}
+
+int DB_Dll::TratamientoErrores(const ErrorInfo& CodErr, std::optional<int> Botones,
+                               std::optional<std::string> Rutina) {
+    const std::string ruta = !gLogErr.empty() ? gLogErr : CarpetaDatos() + "TMERR.LOG";
+    const std::string mensaje = "Ha ocurrido el Siguiente Error (" +
+                                Trim(std::to_string(CodErr.Numero)) + ") " +
+                                Trim(OcultaClaves(CodErr.Descripcion));
+    const std::string rutina = Rutina ? " - " + *Rutina : std::string();
+    const std::string titulo = CodErr.Origen + rutina + " Aviso al operador!!! ";
+    const int botones = Botones.value_or(mb::kAbortarReintentarIgnorar | mb::kCritico);
+    if (CodErr.Numero == 0) return 0;
+    const int respuesta = ui_.mensajes.Mostrar(mensaje, botones, titulo);
+    try {
+        AnexaLinea(ruta, LineaLogErrores(rutina, mensaje, respuesta));
+    } catch (const std::exception&) {
+        // A log that cannot be written does not change the answer.
+    }
+    return respuesta;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Table lookups used by the connection itself
+
+bool DB_Dll::ExisteTablaDB(std::string_view Tabla) {
+    bool existe = false;
+    const std::string buscada = Trim(Tabla);
+    const bool completo = EjecutaPaso(
+        [&] {
+            Recordset rs;
+            rs.OpenCursor(cnn_.OpenSchema(adSchemaTables), &cnn_);
+            const int col = rs.IndiceCampo("TABLE_NAME");
+            for (; !rs.Eof(); rs.MoveNext()) {
+                if (IgualSinCaso(Trim(rs.Valor(col).Texto(regional)), buscada)) {
+                    existe = true;
+                    break;
+                }
+            }
+        },
+        [&](const ErrorInfo& e) {
+            return TratamientoErrores(e, std::nullopt, std::string("VerificaCampos"));
+        });
+    return completo && existe;
+}
+
+std::string DB_Dll::DatosTabla(std::string_view Tabla, std::string_view ValorBuscado,
+                               std::string_view CampoDevuelto, std::string_view Campo,
+                               const Variant& Tipodato, std::string_view Condicion, bool UsaTrim,
+                               bool IgnoraError) {
+    const std::string P = "SELECT TOP 1 * FROM " + std::string(Tabla);
+    const std::string J = Trim(Condicion).empty() ? std::string() : std::string(" AND ");
+    const std::string tipo = Trim(Tipodato.Texto(regional));
+    std::string sentencia;
+    if (tipo == "8") {
+        if (UsaTrim) {
+            sentencia = P + " with(nolock)  WHERE LTRIM(RTRIM(" + std::string(Campo) + ")) ='" +
+                        ReemplazaExacto(Trim(ValorBuscado), "'", "''") + "' " + J +
+                        std::string(Condicion);
+        } else {
+            sentencia = P + " with(nolock)  WHERE " + std::string(Campo) + " ='" +
+                        ReemplazaExacto(ValorBuscado, "'", "''") + "' " + J +
+                        std::string(Condicion);
+        }
+    } else if (tipo == "7") {
+        sentencia = P + " with(nolock)  WHERE " + std::string(Campo) + " = #" +
+                    Trim(ValorBuscado) + "# " + J + std::string(Condicion);
+    } else if (tipo == "3" || tipo == "5" || tipo == "4") {
+        sentencia = P + " with(nolock)  WHERE " + std::string(Campo) + " = " +
+                    Trim(NumeroATexto(ValorNumerico(ValorBuscado), Regional::PuntoDecimal())) + J +
+                    std::string(Condicion);
+    } else {
+        sentencia = P + " with(nolock)  WHERE " + std::string(Campo) + " = " +
+                    std::string(ValorBuscado) + J + std::string(Condicion);
+    }
+
+    std::string resultado;
+    Recordset rs;
+    const TrataFallo trata = [&](const ErrorInfo& e) {
+        if (IgnoraError) return 0;
+        return ui_.mensajes.Mostrar(e.Descripcion, mb::kAbortarReintentarIgnorar | mb::kCritico,
+                                    "Aviso al Operador");
+    };
+    EjecutaPasos({[&] {
+                      AbrirRecordset(sentencia, rs, nullptr, adOpenForwardOnly, adLockReadOnly,
+                                     -1, true);
+                  },
+                  [&] {
+                      if (!gOpenFlag || rs.State() == adStateClosed) return;
+                      if (!rs.Eof()) resultado = rs.Fields(CampoDevuelto).Value().Texto(regional);
+                  },
+                  [&] { CierraRecordset(rs); }},
+                 trata);
+    return resultado;
+}
+
+}  // namespace tamaris

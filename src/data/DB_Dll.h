@@ -1,0 +1,134 @@
+#pragma once
+// The data-access object: one connection and every database service the forms and modules
+// use (queries and recordsets, SQL dialect and value formatting, table lookups, error
+// treatment).
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "components/Error.h"
+#include "components/Regional.h"
+#include "components/Ui.h"
+#include "components/Variant.h"
+#include "data/Conexion.h"
+#include "data/Recordset.h"
+
+namespace tamaris {
+
+class AccesoDialogo;  // database access dialog (connection data prompt)
+
+class DB_Dll {
+public:
+    // `compartido` is the program's shared connection object; nullptr when this one is it.
+    explicit DB_Dll(Ui& ui, DB_Dll* compartido = nullptr);
+    ~DB_Dll();
+    DB_Dll(const DB_Dll&) = delete;
+    DB_Dll& operator=(const DB_Dll&) = delete;
+
+    // ---- fields, in declared order ----
+    DialogoArchivo* CmdDlg() { return &ui_.archivo; }
+    bool gOpenFlag = false;
+    std::optional<bool> gIgnoraPassWord;
+    Conexion& gCnn() { return cnn_; }
+    std::string gProveedor;
+    std::string gServidor;
+    std::string gDBName;
+    std::string gUsuario;
+    bool gEsAdmin = false;
+    std::string gUserPassWord;
+    std::string gConnString;
+    std::string gExtended;
+    std::string gLogErr;
+
+    // Confidentiality setting of the suite's configuration ("SS_CONFIDENCIALIDAD" = "SI"),
+    // loaded at start-up; sends non-administrators to the restricted views.
+    bool Confidencialidad = false;
+    // Regional settings used to write numbers into SQL and to read dates.
+    Regional regional;
+    // Database access dialog used to ask for the connection data; none means it cannot be asked
+    // (the command line): the open then fails.
+    AccesoDialogo* dialogoAcceso = nullptr;
+
+    // ---- connections ----
+    void OpenServerADODB(bool PideParametrosSQL, long lCursor, std::string_view ConnString,
+                         bool ValidaAdmin, bool MuestraError);
+    void ReintentaConectar();
+    void OpenLocalADODB(std::string_view ConnString, std::string_view CadenaID,
+                        std::string_view CadenaPWD);
+    static std::string pJETOLEDB40() { return "Microsoft.Jet.OLEDB.4.0"; }
+    static std::string pJETOLEDB35() { return "Microsoft.Jet.OLEDB.3.51"; }
+    static std::string pSQLOLEDB() { return "SQLOLEDB"; }
+    static std::string StripConnect(std::string_view rsTblName);
+    void QConsulta() {}
+    void QGridConsulta() {}
+
+    // ---- queries and recordsets ----
+    // Returns false when the statement failed (whether or not a message was shown).
+    bool EjecutaConsultaSQL(std::string& SentenciaSQL, long& RecordsAffected,
+                            Recordset* lrcs = nullptr);
+    void AbrirRecordset(std::string& SentenciaSQL, Recordset& lrcs, Conexion* Conexionactiva,
+                        int CursorType, int LockType, int Options, bool ConvOracle);
+    void CierraRecordset(Recordset& LrcsTemp);
+
+    // ---- SQL dialect and value formatting ----
+    std::string SS_TSinonimos(std::string_view sentencia) const;
+    std::string ORACLE_Dicc(std::string_view Valor) const;
+    std::string SQLValue(const Variant& Valor, std::string_view marcador) const;
+    static bool adodate(const Variant& Qtype);
+    static bool ADOText(const Variant& Qtype);
+    static bool ADONumeric(const Variant& Qtype);
+    static bool ADOCurrency(const Variant& Qtype);
+    static bool ADOBoolean(const Variant& Qtype);
+    static std::string ADOComilla(const Variant& Qtype);
+    static std::string stSTF(std::string& rsName, bool rnPart);
+    static std::string AddBrackets(std::string_view rObjName);
+    static std::string StripBrackets(std::string_view rsObjName);
+    static std::string StripOwner(std::string& rsTblName);
+    static std::string StripFileName(std::string_view rsFileName);
+    // The statement in the live platform's own dialect when that is the local file platform
+    // (SQLite); unchanged on SQL Server and Oracle.
+    std::string DialectoLocal(std::string_view sentencia) const;
+    bool EsOracle() const;      // the connection's platform is Oracle
+    Plataforma plataforma() const;
+
+    // ---- table lookups and schema helpers ----
+    bool ExisteTablaDB(std::string_view Tabla);
+    std::string DatosTabla(std::string_view Tabla, std::string_view ValorBuscado,
+                           std::string_view CampoDevuelto, std::string_view Campo,
+                           const Variant& Tipodato, std::string_view Condicion, bool UsaTrim,
+                           bool IgnoraError);
+
+    // ---- error treatment ----
+    const std::string& ArchivoErrores() const { return gLogErr; }
+    void SetArchivoErrores(const Variant& v) { gLogErr = v.Texto(regional); }
+    // Shows the error, logs it in "TMERR.LOG" and returns the answer (0 when the number is 0).
+    int TratamientoErrores(const ErrorInfo& CodErr, std::optional<int> Botones = std::nullopt,
+                           std::optional<std::string> Rutina = std::nullopt);
+
+    Ui& ui() { return ui_; }
+    DB_Dll& compartido() { return compartido_ ? *compartido_ : *this; }
+    const DB_Dll& compartido() const { return compartido_ ? *compartido_ : *this; }
+
+private:
+    void ArmarConexion();
+    bool PedirParametros();
+    bool BuscarBase();
+    void ValidarAdministrador(bool MuestraError);
+    void EjecutaScriptOracle(std::string& script, long& RecordsAffected);
+    static std::string LimpiaSentencia(std::string& sentencia);
+
+    Ui& ui_;
+    DB_Dll* compartido_;
+    Conexion cnn_;
+};
+
+}  // namespace tamaris
+
+namespace tamaris {
+// The text with the values of password items ("Pwd=", "Password=", "PWD=") of any connection
+// string it carries replaced by "****".
+std::string OcultaClaves(std::string_view texto);
+// One line of the error log: date, time, routine, message and the answer's text.
+std::string LineaLogErrores(std::string_view rutina, std::string_view mensaje, int respuesta);
+}  // namespace tamaris

@@ -1,0 +1,84 @@
+#pragma once
+// What a database backend offers the connection object: statements, streamed row sets,
+// transactions and the catalogue. Backends report failures by throwing ErrorBD with every
+// diagnostic record the driver gave.
+
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "components/Error.h"
+#include "components/Variant.h"
+
+namespace tamaris {
+
+enum class Plataforma { SqlServer, Oracle, SQLite };
+
+// One diagnostic record of the provider.
+struct ErrorProveedor {
+    long Number = 0;
+    std::string Description;
+    std::string SQLState;
+    long NativeError = 0;
+    std::string Source;
+};
+
+class ErrorBD : public ErrorTamaris {
+public:
+    ErrorBD(long numero, const std::string& descripcion, std::vector<ErrorProveedor> registros = {},
+            std::string origen = "Proveedor de datos")
+        : ErrorTamaris(numero, descripcion, std::move(origen)), registros_(std::move(registros)) {}
+    const std::vector<ErrorProveedor>& Registros() const { return registros_; }
+
+private:
+    std::vector<ErrorProveedor> registros_;
+};
+
+// Column of a row set.
+struct Columna {
+    std::string nombre;
+    int tipoAdo = 200;  // ADO type code (adVarChar by default)
+    long tamano = 0;    // defined size, 0 when unknown
+};
+
+// A forward-only row stream. Siguiente() fills `fila` (one Variant per column, reused across
+// rows) and returns false past the last row.
+class Cursor {
+public:
+    virtual ~Cursor() = default;
+    virtual const std::vector<Columna>& Columnas() const = 0;
+    virtual bool Siguiente(std::vector<Variant>& fila) = 0;
+};
+
+class Motor {
+public:
+    virtual ~Motor() = default;
+    virtual Plataforma plataforma() const = 0;
+    // Product name the server or driver reports ("SQLite", "Microsoft SQL Server", "Oracle").
+    virtual std::string NombreDbms() const = 0;
+
+    // Runs a query (or any statement returning rows); the cursor streams them.
+    virtual std::unique_ptr<Cursor> Consultar(std::string_view sql) = 0;
+    // Runs a statement; returns the affected-row count (-1 when the driver does not tell).
+    virtual long Ejecutar(std::string_view sql) = 0;
+
+    virtual void IniciarTransaccion() = 0;
+    virtual void ConfirmarTransaccion() = 0;
+    virtual void DeshacerTransaccion() = 0;
+
+    // Command time-out in seconds (0 = none), applied to every later statement.
+    virtual void TiempoEspera(int segundos) = 0;
+    virtual void BaseDeDatosDefecto(std::string_view nombre) = 0;
+    virtual void NivelAislamiento(long /*nivelAdo*/) {}
+
+    // Catalogue: row sets shaped like the ADO schemas. Tables: TABLE_CATALOG, TABLE_SCHEMA,
+    // TABLE_NAME, TABLE_TYPE. Columns: TABLE_CATALOG, TABLE_SCHEMA, TABLE_NAME, COLUMN_NAME,
+    // ORDINAL_POSITION, DATA_TYPE (ADO code), IS_NULLABLE. Empty restriction = any.
+    virtual std::unique_ptr<Cursor> EsquemaTablas() = 0;
+    virtual std::unique_ptr<Cursor> EsquemaColumnas(std::string_view catalogo,
+                                                    std::string_view esquema,
+                                                    std::string_view tabla) = 0;
+};
+
+}  // namespace tamaris
