@@ -36,6 +36,10 @@ Importe TextoAImporte(std::string_view texto, const Regional& r = Regional{});
 // ErrorTamaris 13 when the text is not a number.
 int64_t ConvierteNumero(std::string_view texto, const Regional& r = Regional{});
 
+// The text as a double under the same rules as TextoAImporte (no four-decimal rounding);
+// false, leaving `valor` alone, when it is empty or not a number.
+bool LeeNumero(std::string_view texto, double& valor, const Regional& r = Regional{});
+
 // Numeric value of a text as the suite's "Val": the leading number (with "." as decimal mark),
 // 0 when there is none. Never throws.
 double ValorNumerico(std::string_view texto);

@@ -24,6 +24,10 @@ struct Fecha {
     static bool DesdeDma(std::string_view texto, Fecha& salida);
     std::string Iso() const;  // 'YYYY-MM-DD' or 'YYYY-MM-DD HH:MM:SS'
     std::string Dma() const;  // 'DD/MM/YYYY'
+    // The suite's date number: days since 30/12/1899, the time as the fraction of a day.
+    double Serial() const;
+    // The date of a date number; false when it falls outside the years 100-9999.
+    static bool DesdeSerial(double serial, Fecha& salida);
 };
 
 struct Nulo {

@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "components/Error.h"
@@ -49,6 +50,24 @@ public:
     virtual ~Cursor() = default;
     virtual const std::vector<Columna>& Columnas() const = 0;
     virtual bool Siguiente(std::vector<Variant>& fila) = 0;
+};
+
+// A row set already in memory: catalogue answers, which are small.
+class CursorEnMemoria final : public Cursor {
+public:
+    CursorEnMemoria(std::vector<Columna> columnas, std::vector<std::vector<Variant>> filas)
+        : columnas_(std::move(columnas)), filas_(std::move(filas)) {}
+    const std::vector<Columna>& Columnas() const override { return columnas_; }
+    bool Siguiente(std::vector<Variant>& fila) override {
+        if (pos_ >= filas_.size()) return false;
+        fila = std::move(filas_[pos_++]);
+        return true;
+    }
+
+private:
+    std::vector<Columna> columnas_;
+    std::vector<std::vector<Variant>> filas_;
+    size_t pos_ = 0;
 };
 
 class Motor {

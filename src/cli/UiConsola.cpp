@@ -1,0 +1,113 @@
+#include "cli/UiConsola.h"
+
+namespace tamaris {
+
+namespace {
+
+constexpr auto kIntervalo = std::chrono::milliseconds(200);
+// Avance and Mensaje run once per row; the clock is read only every this many calls.
+constexpr unsigned long kLoteReloj = 1024;
+
+}  // namespace
+
+UiConsola::UiConsola(std::ostream& salida, std::ostream& errores, bool mostrarProgreso)
+    : mensajes_(salida, errores), progreso_(errores, mostrarProgreso), errores_(errores) {}
+
+Ui UiConsola::ui() {
+    return Ui{mensajes_, entrada_, progreso_, errores_, fechas_, archivo_, carpetas_};
+}
+
+int UiConsola::Mensajes::Mostrar(std::string_view texto, int botones, std::string_view titulo) {
+    const int icono = botones & 0x70;
+    const int juego = mb::Botones(botones);
+    const bool aviso = icono == mb::kCritico || icono == mb::kExclamacion || juego != mb::kOk;
+    std::ostream& o = aviso ? errores_ : salida_;
+    if (!titulo.empty()) o << titulo << ": ";
+    o << texto << '\n';
+    o.flush();
+    switch (juego) {
+        case mb::kOkCancelar: return mb::kCancelar;
+        case mb::kAbortarReintentarIgnorar: return mb::kAbortar;
+        case mb::kSiNoCancelar: return mb::kCancelar;
+        case mb::kSiNo: return mb::kNo;
+        case mb::kReintentarCancelar: return mb::kCancelar;
+        default: return mb::kAceptar;
+    }
+}
+
+int UiConsola::Errores::Reportar(const ErrorInfo& error, std::string_view rutina) {
+    errores_ << "Error " << error.Numero << ": " << error.Descripcion;
+    if (!rutina.empty()) errores_ << " (" << rutina << ")";
+    errores_ << '\n';
+    errores_.flush();
+    return 3;
+}
+
+void UiConsola::Progreso::Abrir(std::string_view titulo) {
+    abierta_ = true;
+    if (!mostrar_) return;
+    titulo_.assign(titulo);
+    linea1_.clear();
+    linea2_.clear();
+    linea3_.clear();
+    hechos_ = -1;
+    llamadas_ = 0;
+    // Nothing is painted yet, so the first message of the job shows at once.
+    ultimo_ = {};
+}
+
+bool UiConsola::Progreso::Toca() {
+    // The first calls of a job are its phase messages and read the clock every time; after
+    // that the per-row calls read it once a batch.
+    ++llamadas_;
+    if (llamadas_ > 16 && llamadas_ % kLoteReloj != 0) return false;
+    return std::chrono::steady_clock::now() - ultimo_ >= kIntervalo;
+}
+
+void UiConsola::Progreso::Mensaje(std::string_view linea1, std::string_view linea2,
+                                  std::string_view linea3) {
+    if (!mostrar_ || !abierta_ || !Toca()) return;
+    linea1_.assign(linea1);
+    linea2_.assign(linea2);
+    linea3_.assign(linea3);
+    Pinta();
+}
+
+void UiConsola::Progreso::Avance(long hechos) {
+    if (!mostrar_ || !abierta_) return;
+    hechos_ = hechos;
+    if (!Toca()) return;
+    Pinta();
+}
+
+void UiConsola::Progreso::Cerrar() {
+    if (mostrar_ && abierta_ && anchoPrevio_ > 0) {
+        errores_ << '\r' << std::string(anchoPrevio_, ' ') << '\r';
+        errores_.flush();
+        anchoPrevio_ = 0;
+    }
+    abierta_ = false;
+}
+
+void UiConsola::Progreso::Pinta() {
+    renglon_.assign(titulo_);
+    for (const std::string* l : {&linea1_, &linea2_, &linea3_}) {
+        if (l->empty()) continue;
+        renglon_.append(renglon_.empty() ? "" : " - ");
+        renglon_.append(*l);
+    }
+    if (hechos_ >= 0) {
+        renglon_.append(" (");
+        renglon_.append(std::to_string(hechos_));
+        renglon_.append(")");
+    }
+    errores_ << '\r' << renglon_;
+    // Blank out what is left of a longer previous line.
+    if (renglon_.size() < anchoPrevio_) errores_ << std::string(anchoPrevio_ - renglon_.size(), ' ');
+    errores_.flush();
+    anchoPrevio_ = renglon_.size();
+    ultimo_ = std::chrono::steady_clock::now();
+    ++repintados_;
+}
+
+}  // namespace tamaris

@@ -1,0 +1,799 @@
+#include "data/odbc/MotorOdbc.h"
+
+#include <sql.h>
+#include <sqlext.h>
+
+#include <algorithm>
+#include <charconv>
+#include <chrono>
+#include <condition_variable>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <mutex>
+#include <system_error>
+#include <thread>
+#include <utility>
+#include <vector>
+
+#include "components/Texto.h"
+#include "data/sqlite/MotorSqlite.h"
+
+namespace tamaris {
+
+namespace {
+
+// Diagnostic records read from one handle at most. Some drivers hand back garbage, or the
+// same record forever, past the first one.
+constexpr SQLSMALLINT kMaxRegistros = 32;
+// The watch over a running statement gives the driver's own query time-out this much
+// head start before cancelling the statement itself.
+constexpr std::chrono::milliseconds kGraciaVigia{250};
+
+// Everything about a connection that reading its diagnostics needs.
+struct Contexto {
+    Plataforma plataforma = Plataforma::SqlServer;
+    std::string fuente = "ODBC";
+};
+
+bool TrazaActiva() {
+    static const bool activa = [] {
+        const char* v = std::getenv("TAMARIS_TRAZA_ODBC");
+        return v && *v && std::strcmp(v, "0") != 0;
+    }();
+    return activa;
+}
+
+std::string TextoSql(const SQLCHAR* p, SQLINTEGER largo, size_t capacidad) {
+    const char* c = reinterpret_cast<const char*>(p);
+    size_t n = strnlen(c, capacidad);
+    if (largo >= 0 && static_cast<size_t>(largo) < n) n = static_cast<size_t>(largo);
+    return std::string(c, n);
+}
+
+bool EstadoValido(const SQLCHAR* e) {
+    for (int i = 0; i < 5; ++i)
+        if (e[i] < 0x20 || e[i] > 0x7e) return false;
+    return e[5] == '\0';
+}
+
+// Every diagnostic record of `manija`, in the driver's order.
+std::vector<ErrorProveedor> Diagnosticos(const Contexto& ctx, SQLSMALLINT tipo, SQLHANDLE manija) {
+    std::vector<ErrorProveedor> registros;
+    if (manija == SQL_NULL_HANDLE) return registros;
+    SQLINTEGER cuantos = 0;
+    SQLRETURN rc = SQLGetDiagField(tipo, manija, 0, SQL_DIAG_NUMBER, &cuantos, 0, nullptr);
+    SQLSMALLINT limite = kMaxRegistros;
+    if (SQL_SUCCEEDED(rc) && cuantos >= 0 && cuantos < limite)
+        limite = static_cast<SQLSMALLINT>(std::max<SQLINTEGER>(cuantos, 1));
+    std::vector<SQLCHAR> mensaje(1024);
+    for (SQLSMALLINT i = 1; i <= limite; ++i) {
+        SQLCHAR estado[6] = {};
+        SQLINTEGER nativo = 0;
+        SQLSMALLINT largo = 0;
+        rc = SQLGetDiagRec(tipo, manija, i, estado, &nativo, mensaje.data(),
+                           static_cast<SQLSMALLINT>(mensaje.size()), &largo);
+        if (rc == SQL_SUCCESS_WITH_INFO && largo >= static_cast<SQLSMALLINT>(mensaje.size()) &&
+            largo < 32000) {
+            mensaje.assign(static_cast<size_t>(largo) + 1, 0);
+            rc = SQLGetDiagRec(tipo, manija, i, estado, &nativo, mensaje.data(),
+                               static_cast<SQLSMALLINT>(mensaje.size()), &largo);
+        }
+        if (!SQL_SUCCEEDED(rc) || !EstadoValido(estado)) break;
+        ErrorProveedor r;
+        r.SQLState = reinterpret_cast<const char*>(estado);
+        r.NativeError = nativo;
+        r.Description = TextoSql(mensaje.data(), largo, mensaje.size());
+        r.Source = ctx.fuente;
+        r.Number = NumeroDeEstadoOdbc(r.SQLState);
+        // The SQLite driver reports every failure as HY000 with SQLite's own code.
+        if (ctx.plataforma == Plataforma::SQLite && r.SQLState == "HY000")
+            r.Number = ClasificaErrorSqlite(nativo, r.Description, false).numero;
+        if (!registros.empty()) {
+            const auto& ant = registros.back();
+            if (ant.SQLState == r.SQLState && ant.NativeError == r.NativeError &&
+                ant.Description == r.Description)
+                break;
+        }
+        registros.push_back(std::move(r));
+    }
+    return registros;
+}
+
+[[noreturn]] void LanzaRegistros(const Contexto& ctx, std::vector<ErrorProveedor> registros,
+                                 const char* funcion) {
+    if (registros.empty()) {
+        registros.push_back({err::kFalloGenerico,
+                             std::string("El controlador ODBC informó un error en ") + funcion +
+                                 " sin dar detalles.",
+                             "HY000", 0, ctx.fuente});
+    }
+    long numero = registros.front().Number;
+    std::string descripcion = registros.front().Description;
+    throw ErrorBD(numero, descripcion, std::move(registros), ctx.fuente);
+}
+
+[[noreturn]] void LanzaDiagnosticos(const Contexto& ctx, SQLSMALLINT tipo, SQLHANDLE manija,
+                                    const char* funcion, bool agotado = false) {
+    auto registros = Diagnosticos(ctx, tipo, manija);
+    if (agotado) {
+        registros.insert(registros.begin(),
+                         ErrorProveedor{err::kTiempoAgotado,
+                                        "Se agotó el tiempo de espera de la consulta.", "HYT00",
+                                        0, ctx.fuente});
+    }
+    LanzaRegistros(ctx, std::move(registros), funcion);
+}
+
+enum class AnteFalla { Lanzar, Ignorar, Devolver };
+
+// The one place every ODBC call goes through: optional trace, and on failure the error with
+// every diagnostic record of the handle (Lanzar), nothing (Ignorar), or the return code for
+// the caller to look at (Devolver).
+SQLRETURN Verifica(const Contexto& ctx, const char* funcion, SQLSMALLINT tipo, SQLHANDLE manija,
+                   SQLRETURN rc, AnteFalla modo) {
+    if (TrazaActiva()) std::fprintf(stderr, "[odbc] %s -> %d\n", funcion, static_cast<int>(rc));
+    if (rc == SQL_SUCCESS || rc == SQL_SUCCESS_WITH_INFO || rc == SQL_NO_DATA ||
+        modo == AnteFalla::Devolver)
+        return rc;
+    if (modo == AnteFalla::Ignorar) return rc;
+    if (rc == SQL_INVALID_HANDLE)
+        LanzaRegistros(ctx,
+                       {{err::kFalloGenerico,
+                         std::string("Manija ODBC no válida en ") + funcion + ".", "HY000", 0,
+                         ctx.fuente}},
+                       funcion);
+    LanzaDiagnosticos(ctx, tipo, manija, funcion);
+}
+
+#define TAMARIS_ODBC(ctx, modo, tipo, manija, funcion, ...) \
+    Verifica((ctx), #funcion, (tipo), (manija), funcion(__VA_ARGS__), (modo))
+
+const Contexto& ContextoNeutro() {
+    static const Contexto c;
+    return c;
+}
+
+// An ODBC handle that frees itself. Freeing cannot report anything useful, so it never throws.
+class Manija {
+public:
+    explicit Manija(SQLSMALLINT tipo) : tipo_(tipo) {}
+    ~Manija() {
+        if (h_ != SQL_NULL_HANDLE)
+            TAMARIS_ODBC(ContextoNeutro(), AnteFalla::Ignorar, tipo_, h_, SQLFreeHandle, tipo_, h_);
+    }
+    Manija(const Manija&) = delete;
+    Manija& operator=(const Manija&) = delete;
+
+    void Asigna(const Contexto& ctx, SQLSMALLINT tipoPadre, SQLHANDLE padre) {
+        TAMARIS_ODBC(ctx, AnteFalla::Lanzar, tipoPadre, padre, SQLAllocHandle, tipo_, padre, &h_);
+    }
+    SQLHANDLE get() const { return h_; }
+    SQLSMALLINT tipo() const { return tipo_; }
+
+private:
+    SQLSMALLINT tipo_;
+    SQLHANDLE h_ = SQL_NULL_HANDLE;
+};
+
+// Cancels a statement that runs past its time-out, for drivers that accept
+// SQL_ATTR_QUERY_TIMEOUT and then ignore it (the SQLite ODBC driver does).
+class Vigia {
+public:
+    ~Vigia() {
+        {
+            std::lock_guard<std::mutex> l(m_);
+            fin_ = true;
+        }
+        cv_.notify_all();
+        if (hilo_.joinable()) hilo_.join();
+    }
+
+    void Armar(const Contexto& ctx, SQLHSTMT st, int segundos) {
+        std::lock_guard<std::mutex> l(m_);
+        if (!hilo_.joinable()) hilo_ = std::thread([this] { Corre(); });
+        ctx_ = &ctx;
+        st_ = st;
+        cancelado_ = false;
+        limite_ = std::chrono::steady_clock::now() + std::chrono::seconds(segundos) + kGraciaVigia;
+        cv_.notify_all();
+    }
+
+    // True when the statement had to be cancelled. Once this returns, the statement handle is
+    // no longer touched by the watch, so the caller may free it.
+    bool Desarmar() {
+        std::lock_guard<std::mutex> l(m_);
+        st_ = SQL_NULL_HSTMT;
+        return std::exchange(cancelado_, false);
+    }
+
+private:
+    void Corre() {
+        std::unique_lock<std::mutex> l(m_);
+        while (!fin_) {
+            if (st_ == SQL_NULL_HSTMT) {
+                cv_.wait(l);
+                continue;
+            }
+            if (std::chrono::steady_clock::now() < limite_) {
+                cv_.wait_until(l, limite_);
+                continue;
+            }
+            // SQLCancel is the one ODBC call meant to come from another thread.
+            TAMARIS_ODBC(*ctx_, AnteFalla::Ignorar, SQL_HANDLE_STMT, st_, SQLCancel, st_);
+            cancelado_ = true;
+            st_ = SQL_NULL_HSTMT;
+        }
+    }
+
+    std::mutex m_;
+    std::condition_variable cv_;
+    std::thread hilo_;
+    const Contexto* ctx_ = nullptr;
+    SQLHSTMT st_ = SQL_NULL_HSTMT;
+    std::chrono::steady_clock::time_point limite_;
+    bool cancelado_ = false;
+    bool fin_ = false;
+};
+
+class GuardiaVigia {
+public:
+    GuardiaVigia(Vigia& v, const Contexto& ctx, SQLHSTMT st, int segundos)
+        : v_(segundos > 0 ? &v : nullptr) {
+        if (v_) v_->Armar(ctx, st, segundos);
+    }
+    ~GuardiaVigia() {
+        if (v_) v_->Desarmar();
+    }
+    bool Desarmar() { return v_ ? std::exchange(v_, nullptr)->Desarmar() : false; }
+    GuardiaVigia(const GuardiaVigia&) = delete;
+    GuardiaVigia& operator=(const GuardiaVigia&) = delete;
+
+private:
+    Vigia* v_;
+};
+
+// Environment and connection handles. Cursors share it, so statements are always freed before
+// the connection that owns them is closed.
+struct ConexionOdbc {
+    Contexto ctx;
+    Manija env{SQL_HANDLE_ENV};
+    Manija dbc{SQL_HANDLE_DBC};
+    bool conectada = false;
+    bool enTransaccion = false;
+    int tiempo = 0;  // command time-out in seconds; 0 = none
+    Vigia vigia;     // declared last: its thread stops before the handles go
+
+    ~ConexionOdbc() {
+        if (!conectada) return;
+        // A transaction left open would make the disconnect fail: undo it first.
+        if (enTransaccion)
+            TAMARIS_ODBC(ctx, AnteFalla::Ignorar, SQL_HANDLE_DBC, dbc.get(), SQLEndTran,
+                         SQL_HANDLE_DBC, dbc.get(), SQL_ROLLBACK);
+        TAMARIS_ODBC(ctx, AnteFalla::Ignorar, SQL_HANDLE_DBC, dbc.get(), SQLDisconnect, dbc.get());
+    }
+};
+
+// How a column is read.
+enum class Lectura : unsigned char { Texto, Binario, Entero, Doble, Decimal, FechaHora, Hora, Bit };
+
+Lectura LecturaDeSql(SQLSMALLINT t) {
+    switch (t) {
+        case SQL_SMALLINT: case SQL_INTEGER: case SQL_TINYINT: case SQL_BIGINT:
+            return Lectura::Entero;
+        case SQL_REAL: case SQL_FLOAT: case SQL_DOUBLE:
+            return Lectura::Doble;
+        case SQL_DECIMAL: case SQL_NUMERIC:
+            return Lectura::Decimal;
+        case SQL_TYPE_DATE: case SQL_TYPE_TIMESTAMP: case SQL_DATETIME:
+            return Lectura::FechaHora;
+        case SQL_TYPE_TIME:
+            return Lectura::Hora;
+        case SQL_BIT:
+            return Lectura::Bit;
+        case SQL_BINARY: case SQL_VARBINARY: case SQL_LONGVARBINARY:
+            return Lectura::Binario;
+        default:
+            return Lectura::Texto;
+    }
+}
+
+bool DecimalDeTexto(std::string_view t, double& salida) {
+    t = TrimVista(t);
+    if (t.empty()) return false;
+    const char* ini = t.data();
+    if (*ini == '+') ++ini;
+    auto [fin, ec] = std::from_chars(ini, t.data() + t.size(), salida);
+    return ec == std::errc() && fin == t.data() + t.size();
+}
+
+class CursorOdbc final : public Cursor {
+public:
+    // Takes a statement that has just produced a result set.
+    CursorOdbc(std::shared_ptr<ConexionOdbc> cn, std::unique_ptr<Manija> st)
+        : cn_(std::move(cn)), st_(std::move(st)) {
+        const Contexto& ctx = cn_->ctx;
+        SQLHSTMT h = st_->get();
+        SQLSMALLINT n = 0;
+        TAMARIS_ODBC(ctx, AnteFalla::Lanzar, SQL_HANDLE_STMT, h, SQLNumResultCols, h, &n);
+        columnas_.reserve(static_cast<size_t>(n));
+        lectura_.reserve(static_cast<size_t>(n));
+        std::vector<SQLCHAR> nombre(256);
+        for (SQLUSMALLINT i = 1; i <= static_cast<SQLUSMALLINT>(n); ++i) {
+            SQLSMALLINT largo = 0, tipo = 0, decimales = 0, nulos = 0;
+            SQLULEN tamano = 0;
+            auto describe = [&] {
+                TAMARIS_ODBC(ctx, AnteFalla::Lanzar, SQL_HANDLE_STMT, h, SQLDescribeCol, h, i,
+                             nombre.data(), static_cast<SQLSMALLINT>(nombre.size()), &largo,
+                             &tipo, &tamano, &decimales, &nulos);
+            };
+            describe();
+            if (largo >= static_cast<SQLSMALLINT>(nombre.size())) {
+                nombre.assign(static_cast<size_t>(largo) + 1, 0);
+                describe();
+            }
+            Columna c;
+            c.nombre = TextoSql(nombre.data(), largo, nombre.size());
+            c.tipoAdo = TipoAdoDeSql(tipo);
+            c.tamano = tamano > 0x7fffffff ? 0x7fffffff : static_cast<long>(tamano);
+            Lectura lectura = LecturaDeSql(tipo);
+            if (ctx.plataforma == Plataforma::SQLite && lectura == Lectura::Texto)
+                RefinaSqlite(i, c, lectura);
+            columnas_.push_back(std::move(c));
+            lectura_.push_back(lectura);
+        }
+        if (n == 0) Termina();
+    }
+
+    ~CursorOdbc() override = default;
+
+    const std::vector<Columna>& Columnas() const override { return columnas_; }
+
+    bool Siguiente(std::vector<Variant>& fila) override {
+        if (terminado_) return false;
+        const Contexto& ctx = cn_->ctx;
+        SQLHSTMT h = st_->get();
+        // Drivers that compute the result while fetching (the SQLite driver with StepAPI=1)
+        // do the statement's work in the first fetch: the time-out covers it too.
+        GuardiaVigia g(cn_->vigia, ctx, h, primera_ ? cn_->tiempo : 0);
+        primera_ = false;
+        SQLRETURN rc = TAMARIS_ODBC(ctx, AnteFalla::Devolver, SQL_HANDLE_STMT, h, SQLFetch, h);
+        const bool agotado = g.Desarmar();
+        if (rc == SQL_NO_DATA) {
+            Termina();
+            return false;
+        }
+        if (!SQL_SUCCEEDED(rc)) {
+            auto registros = Diagnosticos(ctx, SQL_HANDLE_STMT, h);
+            if (agotado)
+                registros.insert(registros.begin(),
+                                 ErrorProveedor{err::kTiempoAgotado,
+                                                "Se agotó el tiempo de espera de la consulta.",
+                                                "HYT00", 0, ctx.fuente});
+            Termina();
+            LanzaRegistros(ctx, std::move(registros), "SQLFetch");
+        }
+        const size_t n = columnas_.size();
+        if (fila.size() != n) fila.resize(n);
+        for (size_t i = 0; i < n; ++i) Lee(static_cast<SQLUSMALLINT>(i + 1), lectura_[i], fila[i]);
+        return true;
+    }
+
+private:
+    // The SQLite driver calls DECIMAL and MONEY columns text; the declared type it also hands
+    // out says what they hold.
+    void RefinaSqlite(SQLUSMALLINT col, Columna& c, Lectura& lectura) {
+        SQLHSTMT h = st_->get();
+        char declarado[128] = {};
+        SQLSMALLINT largo = 0;
+        SQLRETURN rc = TAMARIS_ODBC(cn_->ctx, AnteFalla::Ignorar, SQL_HANDLE_STMT, h,
+                                    SQLColAttribute, h, col, SQL_DESC_TYPE_NAME, declarado,
+                                    static_cast<SQLSMALLINT>(sizeof declarado), &largo, nullptr);
+        if (!SQL_SUCCEEDED(rc)) return;
+        int ado = TipoAdoDeclarado(std::string_view(declarado, strnlen(declarado, sizeof declarado)));
+        if (ado == 131 || ado == 6) {
+            c.tipoAdo = ado;
+            lectura = Lectura::Decimal;
+        }
+    }
+
+    // Closes the result as soon as it is read to the end: a server that runs one statement at
+    // a time per connection (SQL Server over TDS) is free again.
+    void Termina() {
+        terminado_ = true;
+        SQLHSTMT h = st_->get();
+        TAMARIS_ODBC(cn_->ctx, AnteFalla::Ignorar, SQL_HANDLE_STMT, h, SQLFreeStmt, h, SQL_CLOSE);
+    }
+
+    SQLRETURN GetData(SQLUSMALLINT col, SQLSMALLINT tipoC, SQLPOINTER destino, SQLLEN capacidad,
+                      SQLLEN* indicador) {
+        SQLHSTMT h = st_->get();
+        return TAMARIS_ODBC(cn_->ctx, AnteFalla::Lanzar, SQL_HANDLE_STMT, h, SQLGetData, h, col,
+                            tipoC, destino, capacidad, indicador);
+    }
+
+    void Lee(SQLUSMALLINT col, Lectura lectura, Variant& v) {
+        SQLLEN ind = 0;
+        switch (lectura) {
+            case Lectura::Entero: {
+                SQLBIGINT x = 0;
+                GetData(col, SQL_C_SBIGINT, &x, sizeof x, &ind);
+                if (ind == SQL_NULL_DATA) v.AsignarNulo();
+                else v.AsignarEntero(static_cast<int64_t>(x));
+                return;
+            }
+            case Lectura::Doble: {
+                SQLDOUBLE x = 0;
+                GetData(col, SQL_C_DOUBLE, &x, sizeof x, &ind);
+                if (ind == SQL_NULL_DATA) v.AsignarNulo();
+                else v.AsignarDoble(x);
+                return;
+            }
+            case Lectura::FechaHora: {
+                SQL_TIMESTAMP_STRUCT ts{};
+                GetData(col, SQL_C_TYPE_TIMESTAMP, &ts, sizeof ts, &ind);
+                if (ind == SQL_NULL_DATA) v.AsignarNulo();
+                else v.AsignarFecha(Fecha{ts.year, ts.month, ts.day, ts.hour, ts.minute, ts.second});
+                return;
+            }
+            case Lectura::Hora: {
+                SQL_TIME_STRUCT t{};
+                GetData(col, SQL_C_TYPE_TIME, &t, sizeof t, &ind);
+                // A time alone is the time of day 0, as the suite's date type keeps it.
+                if (ind == SQL_NULL_DATA) v.AsignarNulo();
+                else v.AsignarFecha(Fecha{1899, 12, 30, t.hour, t.minute, t.second});
+                return;
+            }
+            case Lectura::Bit: {
+                unsigned char b = 0;
+                GetData(col, SQL_C_BIT, &b, sizeof b, &ind);
+                if (ind == SQL_NULL_DATA) v.AsignarNulo();
+                else v = Variant(b != 0);
+                return;
+            }
+            case Lectura::Decimal: {
+                if (!LeeTexto(col, SQL_C_CHAR)) {
+                    v.AsignarNulo();
+                    return;
+                }
+                double d;
+                if (DecimalDeTexto(buf_, d)) v.AsignarDoble(d);
+                else v.AsignarTexto(buf_);
+                return;
+            }
+            case Lectura::Binario:
+            case Lectura::Texto:
+                if (LeeTexto(col, lectura == Lectura::Binario ? SQL_C_BINARY : SQL_C_CHAR))
+                    v.AsignarTexto(buf_);
+                else
+                    v.AsignarNulo();
+                return;
+        }
+    }
+
+    // Reads a character or binary column into buf_, in pieces when it is long. False for null.
+    bool LeeTexto(SQLUSMALLINT col, SQLSMALLINT tipoC) {
+        const size_t terminador = tipoC == SQL_C_CHAR ? 1 : 0;
+        size_t usado = 0;
+        size_t trozo = std::max<size_t>(buf_.capacity(), 4096);
+        for (;;) {
+            buf_.resize(usado + trozo);
+            SQLLEN ind = 0;
+            SQLRETURN rc = GetData(col, tipoC, buf_.data() + usado, static_cast<SQLLEN>(trozo), &ind);
+            if (rc == SQL_NO_DATA) break;  // everything was already read
+            if (ind == SQL_NULL_DATA) {
+                buf_.clear();
+                return false;
+            }
+            const size_t cabe = trozo - terminador;
+            if (ind != SQL_NO_TOTAL && static_cast<size_t>(ind) <= cabe) {
+                usado += static_cast<size_t>(ind);
+                break;
+            }
+            if (rc == SQL_SUCCESS) {  // a driver that fills the buffer without saying more
+                usado += cabe;
+                break;
+            }
+            usado += cabe;
+            // With the total known, the rest comes in one more call.
+            trozo = ind != SQL_NO_TOTAL ? static_cast<size_t>(ind) - cabe + terminador : trozo * 2;
+        }
+        buf_.resize(usado);
+        return true;
+    }
+
+    std::shared_ptr<ConexionOdbc> cn_;
+    std::unique_ptr<Manija> st_;
+    std::vector<Columna> columnas_;
+    std::vector<Lectura> lectura_;
+    std::string buf_;
+    bool terminado_ = false;
+    bool primera_ = true;
+};
+
+SQLCHAR* Sql(std::string& s) { return reinterpret_cast<SQLCHAR*>(s.data()); }
+
+class MotorOdbc final : public Motor {
+public:
+    explicit MotorOdbc(std::shared_ptr<ConexionOdbc> cn, std::string dbms)
+        : cn_(std::move(cn)), dbms_(std::move(dbms)) {}
+
+    Plataforma plataforma() const override { return cn_->ctx.plataforma; }
+    std::string NombreDbms() const override { return dbms_; }
+
+    std::unique_ptr<Cursor> Consultar(std::string_view sql) override {
+        auto st = NuevaSentencia();
+        SQLHSTMT h = st->get();
+        std::string texto(sql);
+        {
+            GuardiaVigia g(cn_->vigia, cn_->ctx, h, cn_->tiempo);
+            SQLRETURN rc = TAMARIS_ODBC(cn_->ctx, AnteFalla::Devolver, SQL_HANDLE_STMT, h,
+                                        SQLExecDirect, h, Sql(texto),
+                                        static_cast<SQLINTEGER>(texto.size()));
+            // Results without columns ahead of the rows (row counts of a script's set-up) are
+            // passed over.
+            while (SQL_SUCCEEDED(rc) && ColumnasDe(h) == 0) {
+                rc = TAMARIS_ODBC(cn_->ctx, AnteFalla::Devolver, SQL_HANDLE_STMT, h,
+                                  SQLMoreResults, h);
+                if (rc == SQL_NO_DATA) break;
+            }
+            bool agotado = g.Desarmar();
+            if (rc == SQL_NO_DATA)  // a statement that returned no rows at all
+                return std::make_unique<CursorEnMemoria>(std::vector<Columna>{},
+                                                         std::vector<std::vector<Variant>>{});
+            if (!SQL_SUCCEEDED(rc))
+                LanzaDiagnosticos(cn_->ctx, SQL_HANDLE_STMT, h, "SQLExecDirect", agotado);
+        }
+        return std::make_unique<CursorOdbc>(cn_, std::move(st));
+    }
+
+    long Ejecutar(std::string_view sql) override {
+        auto st = NuevaSentencia();
+        SQLHSTMT h = st->get();
+        std::string texto(sql);
+        GuardiaVigia g(cn_->vigia, cn_->ctx, h, cn_->tiempo);
+        SQLRETURN rc = TAMARIS_ODBC(cn_->ctx, AnteFalla::Devolver, SQL_HANDLE_STMT, h,
+                                    SQLExecDirect, h, Sql(texto),
+                                    static_cast<SQLINTEGER>(texto.size()));
+        // An UPDATE or DELETE that matched nothing answers SQL_NO_DATA straight away.
+        long total = rc == SQL_NO_DATA ? 0 : -1;
+        // Every result of a batch is consumed, so that a failure further on is not missed.
+        while (SQL_SUCCEEDED(rc)) {
+            SQLLEN filas = -1;
+            TAMARIS_ODBC(cn_->ctx, AnteFalla::Ignorar, SQL_HANDLE_STMT, h, SQLRowCount, h, &filas);
+            if (filas >= 0) total = (total < 0 ? 0 : total) + static_cast<long>(filas);
+            rc = TAMARIS_ODBC(cn_->ctx, AnteFalla::Devolver, SQL_HANDLE_STMT, h, SQLMoreResults, h);
+        }
+        bool agotado = g.Desarmar();
+        if (rc != SQL_NO_DATA) LanzaDiagnosticos(cn_->ctx, SQL_HANDLE_STMT, h, "SQLExecDirect", agotado);
+        return total;
+    }
+
+    void IniciarTransaccion() override {
+        if (cn_->enTransaccion) Falla("Ya hay una transacción en curso en esta conexión.", "25000");
+        SQLHDBC d = cn_->dbc.get();
+        TAMARIS_ODBC(cn_->ctx, AnteFalla::Lanzar, SQL_HANDLE_DBC, d, SQLSetConnectAttr, d,
+                     SQL_ATTR_AUTOCOMMIT, reinterpret_cast<SQLPOINTER>(SQL_AUTOCOMMIT_OFF),
+                     SQL_IS_UINTEGER);
+        cn_->enTransaccion = true;
+    }
+    void ConfirmarTransaccion() override { Termina(SQL_COMMIT); }
+    void DeshacerTransaccion() override { Termina(SQL_ROLLBACK); }
+
+    void TiempoEspera(int segundos) override { cn_->tiempo = segundos > 0 ? segundos : 0; }
+
+    void BaseDeDatosDefecto(std::string_view nombre) override {
+        if (plataforma() != Plataforma::SqlServer || Trim(nombre).empty()) return;
+        std::string n = Trim(nombre);
+        SQLHDBC d = cn_->dbc.get();
+        SQLRETURN rc = TAMARIS_ODBC(cn_->ctx, AnteFalla::Devolver, SQL_HANDLE_DBC, d,
+                                    SQLSetConnectAttr, d, SQL_ATTR_CURRENT_CATALOG, Sql(n),
+                                    static_cast<SQLINTEGER>(n.size()));
+        if (SQL_SUCCEEDED(rc)) return;
+        auto registros = Diagnosticos(cn_->ctx, SQL_HANDLE_DBC, d);
+        // A driver without the attribute is no reason to fail; a missing database is.
+        if (!registros.empty() &&
+            (registros.front().SQLState == "HYC00" || registros.front().SQLState == "HY092" ||
+             registros.front().SQLState == "IM001"))
+            return;
+        LanzaRegistros(cn_->ctx, std::move(registros), "SQLSetConnectAttr");
+    }
+
+    void NivelAislamiento(long nivelAdo) override {
+        SQLUINTEGER nivel;
+        switch (nivelAdo) {
+            case 256: nivel = SQL_TXN_READ_UNCOMMITTED; break;
+            case 4096: nivel = SQL_TXN_READ_COMMITTED; break;
+            case 65536: nivel = SQL_TXN_REPEATABLE_READ; break;
+            case 1048576: nivel = SQL_TXN_SERIALIZABLE; break;
+            default: return;  // chaos and unspecified ask for nothing
+        }
+        SQLHDBC d = cn_->dbc.get();
+        // Drivers that do not offer the level keep their own: no failure for that.
+        TAMARIS_ODBC(cn_->ctx, AnteFalla::Ignorar, SQL_HANDLE_DBC, d, SQLSetConnectAttr, d,
+                     SQL_ATTR_TXN_ISOLATION, reinterpret_cast<SQLPOINTER>(static_cast<SQLULEN>(nivel)),
+                     SQL_IS_UINTEGER);
+    }
+
+    std::unique_ptr<Cursor> EsquemaTablas() override {
+        auto st = NuevaSentencia();
+        SQLHSTMT h = st->get();
+        TAMARIS_ODBC(cn_->ctx, AnteFalla::Lanzar, SQL_HANDLE_STMT, h, SQLTables, h, nullptr, 0,
+                     nullptr, 0, nullptr, 0, nullptr, 0);
+        CursorOdbc c(cn_, std::move(st));
+        std::vector<std::vector<Variant>> filas;
+        std::vector<Variant> f;
+        while (c.Siguiente(f)) {
+            if (f.size() < 4) break;
+            filas.push_back({f[0], f[1], f[2], f[3]});
+        }
+        return std::make_unique<CursorEnMemoria>(
+            std::vector<Columna>{{"TABLE_CATALOG", 202, 0}, {"TABLE_SCHEMA", 202, 0},
+                                 {"TABLE_NAME", 202, 0}, {"TABLE_TYPE", 202, 0}},
+            std::move(filas));
+    }
+
+    std::unique_ptr<Cursor> EsquemaColumnas(std::string_view catalogo, std::string_view esquema,
+                                            std::string_view tabla) override {
+        std::string cat = Trim(catalogo), esq = Trim(esquema), tab = Trim(tabla);
+        // The SQLite driver has no catalogues; what the suite passes there is a file name.
+        if (plataforma() == Plataforma::SQLite) cat.clear();
+        auto st = NuevaSentencia();
+        SQLHSTMT h = st->get();
+        auto arg = [](std::string& s) { return s.empty() ? nullptr : Sql(s); };
+        auto largo = [](const std::string& s) { return static_cast<SQLSMALLINT>(s.empty() ? 0 : s.size()); };
+        TAMARIS_ODBC(cn_->ctx, AnteFalla::Lanzar, SQL_HANDLE_STMT, h, SQLColumns, h, arg(cat),
+                     largo(cat), arg(esq), largo(esq), arg(tab), largo(tab), nullptr, 0);
+        CursorOdbc c(cn_, std::move(st));
+        std::vector<std::vector<Variant>> filas;
+        std::vector<Variant> f;
+        std::string tablaAnterior;
+        long orden = 0;
+        while (c.Siguiente(f)) {
+            if (f.size() < 11) break;
+            std::string nombreTabla = f[2].EsTexto() ? f[2].TextoCrudo() : "";
+            // The table argument is a search pattern ("_" matches any character).
+            if (!tab.empty() && !IgualSinCaso(nombreTabla, tab)) continue;
+            if (nombreTabla != tablaAnterior) {
+                tablaAnterior = nombreTabla;
+                orden = 0;
+            }
+            ++orden;
+            Variant posicion = f.size() >= 17 && f[16].EsNumero() ? f[16] : Variant(orden);
+            bool admiteNulos = !f[10].EsNumero() || f[10].Entero() != SQL_NO_NULLS;
+            int tipo = TipoAdoDeSql(static_cast<int>(f[4].Entero()));
+            // As in the cursors: the SQLite driver lists DECIMAL and MONEY as text types.
+            if (plataforma() == Plataforma::SQLite && f[5].EsTexto()) {
+                int declarado = TipoAdoDeclarado(f[5].TextoCrudo());
+                if (declarado == 131 || declarado == 6) tipo = declarado;
+            }
+            filas.push_back({f[0], f[1], f[2], f[3], posicion, Variant(tipo), Variant(admiteNulos)});
+        }
+        return std::make_unique<CursorEnMemoria>(
+            std::vector<Columna>{{"TABLE_CATALOG", 202, 0},
+                                 {"TABLE_SCHEMA", 202, 0},
+                                 {"TABLE_NAME", 202, 0},
+                                 {"COLUMN_NAME", 202, 0},
+                                 {"ORDINAL_POSITION", 3, 4},
+                                 {"DATA_TYPE", 2, 2},
+                                 {"IS_NULLABLE", 11, 2}},
+            std::move(filas));
+    }
+
+private:
+    std::unique_ptr<Manija> NuevaSentencia() {
+        auto st = std::make_unique<Manija>(SQL_HANDLE_STMT);
+        st->Asigna(cn_->ctx, SQL_HANDLE_DBC, cn_->dbc.get());
+        SQLHSTMT h = st->get();
+        if (cn_->tiempo > 0)
+            TAMARIS_ODBC(cn_->ctx, AnteFalla::Ignorar, SQL_HANDLE_STMT, h, SQLSetStmtAttr, h,
+                         SQL_ATTR_QUERY_TIMEOUT,
+                         reinterpret_cast<SQLPOINTER>(static_cast<SQLULEN>(cn_->tiempo)),
+                         SQL_IS_UINTEGER);
+        return st;
+    }
+
+    SQLSMALLINT ColumnasDe(SQLHSTMT h) {
+        SQLSMALLINT n = 0;
+        TAMARIS_ODBC(cn_->ctx, AnteFalla::Lanzar, SQL_HANDLE_STMT, h, SQLNumResultCols, h, &n);
+        return n;
+    }
+
+    void Termina(SQLSMALLINT como) {
+        if (!cn_->enTransaccion) Falla("No hay ninguna transacción en curso.", "25000");
+        SQLHDBC d = cn_->dbc.get();
+        TAMARIS_ODBC(cn_->ctx, AnteFalla::Lanzar, SQL_HANDLE_DBC, d, SQLEndTran, SQL_HANDLE_DBC,
+                     d, como);
+        cn_->enTransaccion = false;
+        TAMARIS_ODBC(cn_->ctx, AnteFalla::Lanzar, SQL_HANDLE_DBC, d, SQLSetConnectAttr, d,
+                     SQL_ATTR_AUTOCOMMIT, reinterpret_cast<SQLPOINTER>(SQL_AUTOCOMMIT_ON),
+                     SQL_IS_UINTEGER);
+    }
+
+    [[noreturn]] void Falla(const char* descripcion, const char* estado) {
+        LanzaRegistros(cn_->ctx, {{err::kFalloGenerico, descripcion, estado, 0, cn_->ctx.fuente}},
+                       "");
+    }
+
+    std::shared_ptr<ConexionOdbc> cn_;
+    std::string dbms_;
+};
+
+std::string InfoTexto(const Contexto& ctx, SQLHDBC d, SQLUSMALLINT info) {
+    char buf[256] = {};
+    SQLSMALLINT largo = 0;
+    SQLRETURN rc = TAMARIS_ODBC(ctx, AnteFalla::Ignorar, SQL_HANDLE_DBC, d, SQLGetInfo, d, info,
+                                buf, static_cast<SQLSMALLINT>(sizeof buf), &largo);
+    if (!SQL_SUCCEEDED(rc)) return {};
+    return std::string(buf, strnlen(buf, sizeof buf));
+}
+
+}  // namespace
+
+long NumeroDeEstadoOdbc(std::string_view e) {
+    if (e == "42S02") return err::kTablaInexistente;
+    if (e.starts_with("42") || e == "37000") return err::kErrorComando;
+    if (e.starts_with("23")) return err::kIntegridad;
+    if (e == "HYT00" || e == "HYT01") return err::kTiempoAgotado;
+    return err::kFalloGenerico;
+}
+
+int TipoAdoDeSql(int t) {
+    switch (t) {
+        case SQL_CHAR: return 129;
+        case SQL_VARCHAR: return 200;
+        case SQL_LONGVARCHAR: return 201;
+        case SQL_WCHAR: return 130;
+        case SQL_WVARCHAR: return 202;
+        case SQL_WLONGVARCHAR: return 203;
+        case SQL_INTEGER: return 3;
+        case SQL_SMALLINT: return 2;
+        case SQL_TINYINT: return 17;
+        case SQL_BIGINT: return 20;
+        case SQL_REAL: return 4;
+        case SQL_FLOAT: case SQL_DOUBLE: return 5;
+        case SQL_DECIMAL: case SQL_NUMERIC: return 131;
+        case SQL_BIT: return 11;
+        case SQL_TYPE_DATE: return 133;
+        case SQL_TYPE_TIME: return 134;
+        case SQL_TYPE_TIMESTAMP: case SQL_DATETIME: return 135;
+        case SQL_BINARY: return 128;
+        case SQL_VARBINARY: return 204;
+        case SQL_LONGVARBINARY: return 205;
+        case SQL_GUID: return 72;
+        default: return 200;
+    }
+}
+
+std::unique_ptr<Motor> AbreMotorOdbc(const std::string& cadenaOdbc, int tiempoConexionSeg) {
+    auto cn = std::make_shared<ConexionOdbc>();
+    Contexto& ctx = cn->ctx;
+    cn->env.Asigna(ctx, SQL_HANDLE_ENV, SQL_NULL_HANDLE);
+    SQLHENV e = cn->env.get();
+    TAMARIS_ODBC(ctx, AnteFalla::Lanzar, SQL_HANDLE_ENV, e, SQLSetEnvAttr, e, SQL_ATTR_ODBC_VERSION,
+                 reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0);
+    cn->dbc.Asigna(ctx, SQL_HANDLE_ENV, e);
+    SQLHDBC d = cn->dbc.get();
+    if (tiempoConexionSeg > 0)
+        TAMARIS_ODBC(ctx, AnteFalla::Ignorar, SQL_HANDLE_DBC, d, SQLSetConnectAttr, d,
+                     SQL_ATTR_LOGIN_TIMEOUT,
+                     reinterpret_cast<SQLPOINTER>(static_cast<SQLULEN>(tiempoConexionSeg)),
+                     SQL_IS_UINTEGER);
+    std::string cadena = cadenaOdbc;
+    SQLCHAR salida[1024];
+    SQLSMALLINT largoSalida = 0;
+    TAMARIS_ODBC(ctx, AnteFalla::Lanzar, SQL_HANDLE_DBC, d, SQLDriverConnect, d, nullptr,
+                 Sql(cadena), static_cast<SQLSMALLINT>(cadena.size()), salida,
+                 static_cast<SQLSMALLINT>(sizeof salida), &largoSalida, SQL_DRIVER_NOPROMPT);
+    cn->conectada = true;
+
+    std::string dbms = InfoTexto(ctx, d, SQL_DBMS_NAME);
+    if (ContieneSinCaso(dbms, "Oracle")) ctx.plataforma = Plataforma::Oracle;
+    else if (ContieneSinCaso(dbms, "SQLite")) ctx.plataforma = Plataforma::SQLite;
+    else ctx.plataforma = Plataforma::SqlServer;
+    std::string driver = InfoTexto(ctx, d, SQL_DRIVER_NAME);
+    ctx.fuente = "ODBC " + (driver.empty() ? dbms : driver);
+    return std::make_unique<MotorOdbc>(std::move(cn), std::move(dbms));
+}
+
+}  // namespace tamaris

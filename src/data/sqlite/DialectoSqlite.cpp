@@ -1,0 +1,538 @@
+#include "data/sqlite/DialectoSqlite.h"
+
+#include <array>
+#include <cctype>
+#include <cstdio>
+#include <optional>
+#include <utility>
+#include <vector>
+
+#include "components/Texto.h"
+#include "components/Variant.h"
+
+namespace tamaris {
+
+namespace {
+
+constexpr std::size_t npos = std::string::npos;
+
+// ---- tokens ----
+
+enum class Clase {
+    Espacio,
+    Comentario,   // -- … or /* … */
+    Palabra,      // names, keywords and numbers
+    Cadena,       // '…' with '' inside
+    Nombre,       // [ … ] or " … "
+    FechaAccess,  // #D/M/YYYY#
+    Simbolo,      // any other single character
+};
+
+struct Token {
+    Clase clase;
+    std::string texto;
+};
+
+using Tokens = std::vector<Token>;
+
+bool EsLetraDePalabra(char c) {
+    const auto u = static_cast<unsigned char>(c);
+    return std::isalnum(u) || c == '_' || c == '@' || c == '#' || c == '$' || u >= 0x80;
+}
+
+bool EsBlanco(char c) { return std::isspace(static_cast<unsigned char>(c)) != 0; }
+
+// Date written between '#', the Access form. Returns its length, 0 when there is none at `i`.
+std::size_t LargoFechaAccess(std::string_view sql, std::size_t i) {
+    const std::size_t cierre = sql.find('#', i + 1);
+    if (cierre == npos || cierre - i > 24) return 0;
+    Fecha f;
+    const std::string_view dentro = sql.substr(i + 1, cierre - i - 1);
+    return Fecha::DesdeDma(dentro, f) || Fecha::DesdeIso(dentro, f) ? cierre - i + 1 : 0;
+}
+
+// End of a quoted run that starts at `i` with `comilla`, a doubled quote standing for one.
+std::size_t FinEntreComillas(std::string_view sql, std::size_t i, char comilla) {
+    std::size_t j = i + 1;
+    for (;;) {
+        const std::size_t k = sql.find(comilla, j);
+        if (k == npos) return sql.size();
+        if (k + 1 < sql.size() && sql[k + 1] == comilla) {
+            j = k + 2;
+            continue;
+        }
+        return k + 1;
+    }
+}
+
+std::size_t FinDeToken(std::string_view sql, std::size_t i, Clase& clase) {
+    const char c = sql[i];
+    const char sig = i + 1 < sql.size() ? sql[i + 1] : '\0';
+    if (EsBlanco(c)) {
+        clase = Clase::Espacio;
+        std::size_t j = i;
+        while (j < sql.size() && EsBlanco(sql[j])) ++j;
+        return j;
+    }
+    if (c == '-' && sig == '-') {
+        clase = Clase::Comentario;
+        const std::size_t j = sql.find('\n', i);
+        return j == npos ? sql.size() : j;
+    }
+    if (c == '/' && sig == '*') {
+        clase = Clase::Comentario;
+        const std::size_t j = sql.find("*/", i + 2);
+        return j == npos ? sql.size() : j + 2;
+    }
+    if (c == '\'') {
+        clase = Clase::Cadena;
+        return FinEntreComillas(sql, i, '\'');
+    }
+    if (c == '"') {
+        clase = Clase::Nombre;
+        return FinEntreComillas(sql, i, '"');
+    }
+    if (c == '[') {
+        clase = Clase::Nombre;
+        const std::size_t j = sql.find(']', i + 1);
+        return j == npos ? sql.size() : j + 1;
+    }
+    if (c == '#') {
+        if (const std::size_t largo = LargoFechaAccess(sql, i); largo > 0) {
+            clase = Clase::FechaAccess;
+            return i + largo;
+        }
+    }
+    if (EsLetraDePalabra(c)) {
+        clase = Clase::Palabra;
+        std::size_t j = i;
+        while (j < sql.size() && EsLetraDePalabra(sql[j])) ++j;
+        return j;
+    }
+    clase = Clase::Simbolo;
+    return i + 1;
+}
+
+Tokens Tokeniza(std::string_view sql) {
+    Tokens tokens;
+    for (std::size_t i = 0; i < sql.size();) {
+        Clase clase;
+        const std::size_t fin = FinDeToken(sql, i, clase);
+        tokens.push_back({clase, std::string(sql.substr(i, fin - i))});
+        i = fin;
+    }
+    return tokens;
+}
+
+// ---- looking at tokens ----
+
+bool EsPalabra(const Token& t, std::string_view palabra) {
+    return t.clase == Clase::Palabra && IgualSinCaso(t.texto, palabra);
+}
+
+bool EsSimbolo(const Token& t, char c) {
+    return t.clase == Clase::Simbolo && t.texto.size() == 1 && t.texto[0] == c;
+}
+
+bool EsRelleno(const Token& t) { return t.clase == Clase::Espacio || t.clase == Clase::Comentario; }
+
+// First token after `i` that is not blank or comment; tokens.size() when none.
+std::size_t Siguiente(const Tokens& t, std::size_t i) {
+    std::size_t j = i + 1;
+    while (j < t.size() && EsRelleno(t[j])) ++j;
+    return j;
+}
+
+// Last token before `i` that is not blank or comment; npos when none.
+std::size_t Anterior(const Tokens& t, std::size_t i) {
+    while (i > 0) {
+        --i;
+        if (!EsRelleno(t[i])) return i;
+    }
+    return npos;
+}
+
+bool EsPalabraEn(const Tokens& t, std::size_t i, std::string_view palabra) {
+    return i < t.size() && EsPalabra(t[i], palabra);
+}
+
+bool EsSimboloEn(const Tokens& t, std::size_t i, char c) {
+    return i < t.size() && EsSimbolo(t[i], c);
+}
+
+// The ")" that closes the "(" at `abre`; npos when it is not closed.
+std::size_t Cierre(const Tokens& t, std::size_t abre) {
+    int nivel = 0;
+    for (std::size_t j = abre; j < t.size(); ++j) {
+        if (EsSimbolo(t[j], '('))
+            ++nivel;
+        else if (EsSimbolo(t[j], ')') && --nivel == 0)
+            return j;
+    }
+    return npos;
+}
+
+using Rango = std::pair<std::size_t, std::size_t>;  // tokens [first, second)
+
+// Token ranges of the arguments between `abre` and `cierra`, cut at the top-level commas.
+std::vector<Rango> Argumentos(const Tokens& t, std::size_t abre, std::size_t cierra) {
+    std::vector<Rango> args;
+    int nivel = 0;
+    std::size_t desde = abre + 1;
+    for (std::size_t j = abre + 1; j < cierra; ++j) {
+        if (EsSimbolo(t[j], '('))
+            ++nivel;
+        else if (EsSimbolo(t[j], ')'))
+            --nivel;
+        else if (nivel == 0 && EsSimbolo(t[j], ',')) {
+            args.emplace_back(desde, j);
+            desde = j + 1;
+        }
+    }
+    args.emplace_back(desde, cierra);
+    return args;
+}
+
+bool SoloRelleno(const Tokens& t, std::size_t desde, std::size_t hasta) {
+    for (std::size_t j = desde; j < hasta; ++j)
+        if (!EsRelleno(t[j])) return false;
+    return true;
+}
+
+std::string TextoDe(const Tokens& t, std::size_t desde, std::size_t hasta) {
+    std::string s;
+    for (std::size_t j = desde; j < hasta; ++j) s += t[j].texto;
+    return s;
+}
+
+void Borra(Tokens& t, std::size_t desde, std::size_t hasta) {
+    t.erase(t.begin() + static_cast<std::ptrdiff_t>(desde),
+            t.begin() + static_cast<std::ptrdiff_t>(hasta));
+}
+
+// Removes tokens [desde, hasta) together with the blank in front when a blank follows, so that
+// the words around keep one separation and no more. Returns where the removed run began.
+std::size_t QuitaConBlanco(Tokens& t, std::size_t desde, std::size_t hasta) {
+    const bool blancoAntes = desde > 0 && t[desde - 1].clase == Clase::Espacio;
+    const bool seguido = hasta >= t.size() || t[hasta].clase == Clase::Espacio ||
+                         EsSimbolo(t[hasta], ')') || EsSimbolo(t[hasta], ';');
+    if (blancoAntes && seguido) --desde;
+    Borra(t, desde, hasta);
+    return desde;
+}
+
+// ---- statement-level rewrites ----
+
+// SET NOCOUNT only matters to SQL Server clients.
+void QuitaNocount(Tokens& t) {
+    for (std::size_t i = 0; i < t.size();) {
+        const std::size_t a = Siguiente(t, i);
+        const std::size_t b = Siguiente(t, a);
+        if (!EsPalabra(t[i], "SET") || !EsPalabraEn(t, a, "NOCOUNT") ||
+            !(EsPalabraEn(t, b, "ON") || EsPalabraEn(t, b, "OFF"))) {
+            ++i;
+            continue;
+        }
+        std::size_t fin = b + 1;
+        if (const std::size_t c = Siguiente(t, b); EsSimboloEn(t, c, ';')) fin = c + 1;
+        Borra(t, i, fin);
+    }
+}
+
+constexpr std::array<std::string_view, 11> kSugerencias{
+    "NOLOCK",  "READUNCOMMITTED", "READCOMMITTED", "ROWLOCK", "UPDLOCK", "HOLDLOCK",
+    "TABLOCK", "TABLOCKX",        "PAGLOCK",       "XLOCK",   "READPAST"};
+
+bool EsSugerencia(const Token& t) {
+    if (t.clase != Clase::Palabra) return false;
+    for (std::string_view s : kSugerencias)
+        if (IgualSinCaso(t.texto, s)) return true;
+    return false;
+}
+
+// When "(" at `abre` opens a list of table hints, the index of its ")"; npos otherwise.
+std::size_t FinSugerencias(const Tokens& t, std::size_t abre) {
+    if (!EsSimboloEn(t, abre, '(')) return npos;
+    const std::size_t cierra = Cierre(t, abre);
+    if (cierra == npos) return npos;
+    bool alguna = false;
+    for (std::size_t j = abre + 1; j < cierra; ++j) {
+        if (EsSugerencia(t[j]))
+            alguna = true;
+        else if (!EsRelleno(t[j]) && !EsSimbolo(t[j], ','))
+            return npos;
+    }
+    return alguna ? cierra : npos;
+}
+
+// Locking hints: SQLite locks the whole file and has no use for them.
+void QuitaSugerencias(Tokens& t) {
+    for (std::size_t i = 0; i < t.size();) {
+        std::size_t cierra = npos;
+        if (EsPalabra(t[i], "WITH"))
+            cierra = FinSugerencias(t, Siguiente(t, i));
+        else if (EsSimbolo(t[i], '('))
+            cierra = FinSugerencias(t, i);
+        if (cierra == npos)
+            ++i;
+        else
+            i = QuitaConBlanco(t, i, cierra + 1);
+    }
+}
+
+bool EsDbo(const Token& t) {
+    return EsPalabra(t, "dbo") || (t.clase == Clase::Nombre && IgualSinCaso(t.texto, "[dbo]"));
+}
+
+void QuitaPropietario(Tokens& t) {
+    for (std::size_t i = 0; i + 1 < t.size(); ++i) {
+        if (EsDbo(t[i]) && EsSimbolo(t[i + 1], '.')) Borra(t, i, i + 2);
+    }
+}
+
+// Where a SELECT ends, looking from `desde` inside it: the parenthesis that closes it when it is a
+// subquery, else the ";" or the end of the text.
+std::size_t FinDeSelect(const Tokens& t, std::size_t desde) {
+    int nivel = 0;
+    for (std::size_t j = desde; j < t.size(); ++j) {
+        if (EsSimbolo(t[j], '(')) {
+            ++nivel;
+        } else if (EsSimbolo(t[j], ')')) {
+            if (nivel == 0) return j;
+            --nivel;
+        } else if (nivel == 0 && EsSimbolo(t[j], ';')) {
+            return j;
+        }
+    }
+    return t.size();
+}
+
+bool SoloDigitos(std::string_view s) {
+    if (s.empty()) return false;
+    for (char c : s)
+        if (!std::isdigit(static_cast<unsigned char>(c))) return false;
+    return true;
+}
+
+// The row count of "TOP n" or "TOP (n)" starting at `k`; sets `ultimo` to its last token.
+std::optional<std::string> CuentaDeTop(const Tokens& t, std::size_t k, std::size_t& ultimo) {
+    if (EsSimboloEn(t, k, '(')) {
+        const std::size_t cierra = Cierre(t, k);
+        if (cierra == npos) return std::nullopt;
+        ultimo = cierra;
+        const std::string dentro = Trim(TextoDe(t, k + 1, cierra));
+        return SoloDigitos(dentro) ? dentro : "(" + dentro + ")";
+    }
+    // A number or a variable; a column called TOP is followed by anything else.
+    if (k < t.size() && t[k].clase == Clase::Palabra &&
+        (SoloDigitos(t[k].texto) || t[k].texto.starts_with('@'))) {
+        ultimo = k;
+        return t[k].texto;
+    }
+    return std::nullopt;
+}
+
+void TopALimit(Tokens& t) {
+    for (std::size_t i = 0; i < t.size(); ++i) {
+        if (!EsPalabra(t[i], "SELECT")) continue;
+        std::size_t top = Siguiente(t, i);
+        if (EsPalabraEn(t, top, "DISTINCT") || EsPalabraEn(t, top, "ALL")) top = Siguiente(t, top);
+        if (!EsPalabraEn(t, top, "TOP")) continue;
+        std::size_t ultimo = 0;
+        const std::optional<std::string> n = CuentaDeTop(t, Siguiente(t, top), ultimo);
+        if (!n) continue;
+        const std::size_t despues = Siguiente(t, ultimo);
+        // PERCENT and WITH TIES have no SQLite form; such a statement is left to fail as written.
+        if (EsPalabraEn(t, despues, "PERCENT") || EsPalabraEn(t, despues, "WITH")) continue;
+
+        std::size_t donde = FinDeSelect(t, despues);
+        while (donde > despues && EsRelleno(t[donde - 1])) --donde;
+        const Tokens limite{{Clase::Espacio, " "},
+                            {Clase::Palabra, "LIMIT"},
+                            {Clase::Espacio, " "},
+                            {Clase::Palabra, *n}};
+        t.insert(t.begin() + static_cast<std::ptrdiff_t>(donde), limite.begin(), limite.end());
+        Borra(t, top, despues);
+    }
+}
+
+// ---- literals ----
+
+std::string FechaIso(const Fecha& f, bool conHora) {
+    char b[32];
+    if (conHora)
+        std::snprintf(b, sizeof b, "%04d-%02d-%02d %02d:%02d:%02d", f.anio, f.mes, f.dia, f.hora,
+                      f.minuto, f.segundo);
+    else
+        std::snprintf(b, sizeof b, "%04d-%02d-%02d", f.anio, f.mes, f.dia);
+    return b;
+}
+
+// A day/month/year date as SQLite compares dates: 'YYYY-MM-DD', with the time when one is given.
+std::optional<std::string> FechaDma(std::string_view dentro) {
+    Fecha f;
+    if (!Fecha::DesdeDma(dentro, f)) return std::nullopt;
+    return "'" + FechaIso(f, dentro.find(':') != npos) + "'";
+}
+
+std::string Literal(const Token& t) {
+    if (t.texto.size() < 2 || t.texto.back() != '\'') return t.texto;
+    const std::string_view dentro = std::string_view(t.texto).substr(1, t.texto.size() - 2);
+    return FechaDma(dentro).value_or(t.texto);
+}
+
+std::string FechaDeAccess(const Token& t) {
+    const std::string_view dentro = std::string_view(t.texto).substr(1, t.texto.size() - 2);
+    if (auto iso = FechaDma(dentro)) return *iso;
+    return "'" + std::string(dentro) + "'";  // already year first
+}
+
+// ---- functions ----
+
+struct Renombre {
+    std::string_view sqlServer;
+    std::string_view sqlite;
+};
+
+constexpr std::array<Renombre, 3> kRenombres{{
+    {"LEN", "LENGTH"},
+    {"ISNULL", "IFNULL"},
+    {"SUBSTRING", "SUBSTR"},
+}};
+
+std::optional<std::string_view> Renombrada(std::string_view nombre) {
+    for (const Renombre& r : kRenombres)
+        if (IgualSinCaso(nombre, r.sqlServer)) return r.sqlite;
+    return std::nullopt;
+}
+
+// SQLite type affinity of a CONVERT target type; empty when the value is kept as it is.
+struct Afinidad {
+    std::string_view tipo;
+    std::string_view afinidad;
+};
+
+constexpr std::array<Afinidad, 20> kAfinidades{{
+    {"INT", "INTEGER"},     {"INTEGER", "INTEGER"}, {"BIGINT", "INTEGER"}, {"SMALLINT", "INTEGER"},
+    {"TINYINT", "INTEGER"}, {"BIT", "INTEGER"},     {"VARCHAR", "TEXT"},   {"NVARCHAR", "TEXT"},
+    {"CHAR", "TEXT"},       {"NCHAR", "TEXT"},      {"TEXT", "TEXT"},      {"NTEXT", "TEXT"},
+    {"FLOAT", "REAL"},      {"REAL", "REAL"},       {"DECIMAL", "REAL"},   {"NUMERIC", "REAL"},
+    {"MONEY", "REAL"},      {"DATETIME", ""},       {"SMALLDATETIME", ""}, {"DATE", ""},
+}};
+
+// Date styles of CONVERT to text, as strftime formats.
+struct Estilo {
+    std::string_view codigo;
+    std::string_view formato;
+};
+
+constexpr std::array<Estilo, 6> kEstilos{{
+    {"103", "%d/%m/%Y"},
+    {"101", "%m/%d/%Y"},
+    {"112", "%Y%m%d"},
+    {"120", "%Y-%m-%d %H:%M:%S"},
+    {"108", "%H:%M:%S"},
+    {"23", "%Y-%m-%d"},
+}};
+
+std::string Emite(const Tokens& t, std::size_t desde, std::size_t hasta);
+
+std::string Argumento(const Tokens& t, const Rango& r) { return Trim(Emite(t, r.first, r.second)); }
+
+std::optional<std::string> Convert(const Tokens& t, const std::vector<Rango>& args) {
+    if (args.size() != 2 && args.size() != 3) return std::nullopt;
+    const std::size_t k = Siguiente(t, args[0].first - 1);
+    if (k >= args[0].second || t[k].clase != Clase::Palabra) return std::nullopt;
+    const Afinidad* destino = nullptr;
+    for (const Afinidad& a : kAfinidades)
+        if (IgualSinCaso(t[k].texto, a.tipo)) destino = &a;
+    if (!destino) return std::nullopt;
+
+    const std::string valor = Argumento(t, args[1]);
+    if (destino->afinidad.empty()) return valor;  // dates are kept as ISO text
+    if (destino->afinidad == "TEXT" && args.size() == 3) {
+        const std::string estilo = Argumento(t, args[2]);
+        for (const Estilo& e : kEstilos)
+            if (estilo == e.codigo)
+                return "strftime('" + std::string(e.formato) + "', " + valor + ")";
+    }
+    return "CAST(" + valor + " AS " + std::string(destino->afinidad) + ")";
+}
+
+// Calls whose arguments change; nullopt when the call stays as written.
+std::optional<std::string> ReescribeLlamada(const Tokens& t, std::size_t nombre, std::size_t abre,
+                                            std::size_t cierra) {
+    const std::vector<Rango> args = Argumentos(t, abre, cierra);
+    const std::string_view funcion = t[nombre].texto;
+    if (IgualSinCaso(funcion, "GETDATE") && args.size() == 1 &&
+        SoloRelleno(t, args[0].first, args[0].second))
+        return "datetime('now','localtime')";
+    if (IgualSinCaso(funcion, "CHARINDEX") && args.size() == 2)
+        return "INSTR(" + Argumento(t, args[1]) + ", " + Argumento(t, args[0]) + ")";
+    if (IgualSinCaso(funcion, "CONVERT")) return Convert(t, args);
+    return std::nullopt;
+}
+
+// A word that names a function: followed by "(" and not the member of a qualified name.
+bool EsLlamada(const Tokens& t, std::size_t i, std::size_t hasta, std::size_t& abre) {
+    abre = Siguiente(t, i);
+    if (abre >= hasta || !EsSimbolo(t[abre], '(')) return false;
+    const std::size_t antes = Anterior(t, i);
+    return antes == npos || !EsSimbolo(t[antes], '.');
+}
+
+// N'…' is SQL Server's Unicode literal; SQLite text is Unicode already.
+bool EsPrefijoUnicode(const Tokens& t, std::size_t i, std::size_t hasta) {
+    return (t[i].texto == "N" || t[i].texto == "n") && i + 1 < hasta &&
+           t[i + 1].clase == Clase::Cadena;
+}
+
+std::string Emite(const Tokens& t, std::size_t desde, std::size_t hasta) {
+    std::string s;
+    for (std::size_t i = desde; i < hasta; ++i) {
+        const Token& tk = t[i];
+        switch (tk.clase) {
+            case Clase::Cadena:
+                s += Literal(tk);
+                break;
+            case Clase::FechaAccess:
+                s += FechaDeAccess(tk);
+                break;
+            case Clase::Palabra: {
+                std::size_t abre = 0;
+                if (EsLlamada(t, i, hasta, abre)) {
+                    const std::size_t cierra = Cierre(t, abre);
+                    if (cierra != npos && cierra < hasta) {
+                        if (auto llamada = ReescribeLlamada(t, i, abre, cierra)) {
+                            s += *llamada;
+                            i = cierra;
+                            break;
+                        }
+                    }
+                    if (auto nuevo = Renombrada(tk.texto)) {
+                        s += *nuevo;
+                        break;
+                    }
+                }
+                if (!EsPrefijoUnicode(t, i, hasta)) s += tk.texto;
+                break;
+            }
+            default:
+                s += tk.texto;
+        }
+    }
+    return s;
+}
+
+}  // namespace
+
+std::string ReescribeSqlite(std::string_view sql) {
+    Tokens t = Tokeniza(sql);
+    QuitaNocount(t);
+    QuitaSugerencias(t);
+    QuitaPropietario(t);
+    TopALimit(t);
+    return Emite(t, 0, t.size());
+}
+
+}  // namespace tamaris

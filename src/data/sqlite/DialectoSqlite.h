@@ -1,0 +1,19 @@
+#pragma once
+// The suite writes its SQL in the SQL Server dialect; this turns a statement (or a script of
+// several) into SQLite's. What changes:
+//  - table hints "WITH (NOLOCK)" / "(NOLOCK)" are dropped;
+//  - "SELECT [DISTINCT] TOP n …" becomes "SELECT [DISTINCT] … LIMIT n" (also in subqueries);
+//  - date literals 'D/M/YYYY[ HH:MM[:SS]]' and #D/M/YYYY# become 'YYYY-MM-DD[ HH:MM:SS]';
+//  - LEN, ISNULL, SUBSTRING, GETDATE(), CHARINDEX and CONVERT become their SQLite forms;
+//  - the owner prefix "dbo." and the N of N'…' are dropped; SET NOCOUNT ON/OFF is dropped.
+// Text inside string literals (other than whole date literals), quoted names and comments is
+// never touched. SQL already written for SQLite comes back unchanged.
+
+#include <string>
+#include <string_view>
+
+namespace tamaris {
+
+std::string ReescribeSqlite(std::string_view sql);
+
+}  // namespace tamaris

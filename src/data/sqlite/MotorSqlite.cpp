@@ -1,0 +1,494 @@
+#include "data/sqlite/MotorSqlite.h"
+
+#include <sqlite3.h>
+
+#include <charconv>
+#include <chrono>
+#include <climits>
+#include <cstdint>
+#include <filesystem>
+#include <system_error>
+#include <utility>
+#include <vector>
+
+#include "components/Texto.h"
+
+namespace tamaris {
+
+namespace {
+
+constexpr const char* kFuente = "SQLite";
+// Virtual-machine instructions between two looks at the clock while a statement runs.
+constexpr int kInstruccionesEntreControles = 1000;
+
+struct CierraBase {
+    void operator()(sqlite3* db) const noexcept { sqlite3_close_v2(db); }
+};
+struct FinalizaSentencia {
+    void operator()(sqlite3_stmt* s) const noexcept { sqlite3_finalize(s); }
+};
+using BaseSqlite = std::unique_ptr<sqlite3, CierraBase>;
+using SentenciaSqlite = std::unique_ptr<sqlite3_stmt, FinalizaSentencia>;
+
+// What the backend and its cursors share. A cursor keeps it alive, so a row set that outlives
+// the connection object still reads from an open database and is finalized before it closes.
+struct Sesion {
+    BaseSqlite db;
+    std::string archivo;
+    std::chrono::milliseconds limite{0};  // command time-out; 0 = none
+    // Each step gets its own allowance: the first clock look of a step marks its start, so
+    // short steps never read the clock at all.
+    uint64_t paso = 0;
+    uint64_t pasoVisto = 0;
+    std::chrono::steady_clock::time_point inicio;
+    bool agotado = false;
+};
+
+int Progreso(void* datos) {
+    auto& s = *static_cast<Sesion*>(datos);
+    auto ahora = std::chrono::steady_clock::now();
+    if (s.pasoVisto != s.paso) {
+        s.pasoVisto = s.paso;
+        s.inicio = ahora;
+        return 0;
+    }
+    if (ahora - s.inicio > s.limite) {
+        s.agotado = true;
+        return 1;
+    }
+    return 0;
+}
+
+int Paso(Sesion& s, sqlite3_stmt* st) {
+    ++s.paso;
+    s.agotado = false;
+    return sqlite3_step(st);
+}
+
+[[noreturn]] void Lanza(ErrorProveedor registro) {
+    long numero = registro.Number;
+    std::string descripcion = registro.Description;
+    throw ErrorBD(numero, descripcion, {std::move(registro)}, kFuente);
+}
+
+// Error of the last call on the database, as ADO would list it.
+[[noreturn]] void Falla(Sesion& s, int rc, bool alPreparar) {
+    sqlite3* db = s.db.get();
+    int extendido = db ? sqlite3_extended_errcode(db) : rc;
+    if ((extendido & 0xff) != (rc & 0xff)) extendido = rc;
+    ErrorProveedor r;
+    r.Source = kFuente;
+    r.NativeError = extendido;
+    if ((rc & 0xff) == SQLITE_INTERRUPT && s.agotado) {
+        r.Number = err::kTiempoAgotado;
+        r.SQLState = "HYT00";
+        r.Description = "Se agotó el tiempo de espera de la consulta.";
+        Lanza(std::move(r));
+    }
+    r.Description = db ? sqlite3_errmsg(db) : sqlite3_errstr(rc);
+    ClaseErrorSqlite clase = ClasificaErrorSqlite(extendido, r.Description, alPreparar);
+    r.Number = clase.numero;
+    r.SQLState = clase.estado;
+    Lanza(std::move(r));
+}
+
+bool TieneAlguno(std::string_view texto, std::initializer_list<std::string_view> partes) {
+    for (auto p : partes)
+        if (texto.find(p) != std::string_view::npos) return true;
+    return false;
+}
+
+// First whole number between parentheses in a declaration ("VARCHAR(30)" → 30), else 0.
+long TamanoDeclarado(std::string_view declarado) {
+    auto p = declarado.find('(');
+    if (p == std::string_view::npos) return 0;
+    long n = 0;
+    auto ini = declarado.data() + p + 1;
+    while (ini < declarado.data() + declarado.size() && *ini == ' ') ++ini;
+    std::from_chars(ini, declarado.data() + declarado.size(), n);
+    return n;
+}
+
+// How a column's stored values become variants.
+enum class Trato : unsigned char { Comun, Entero, Decimal, Fecha, Booleano };
+
+Trato TratoDeTipo(int ado) {
+    switch (ado) {
+        case 2: case 3: case 16: case 17: case 18: case 19: case 20: case 21:
+            return Trato::Entero;
+        case 4: case 5: case 6: case 14: case 131:
+            return Trato::Decimal;
+        case 7: case 133: case 134: case 135:
+            return Trato::Fecha;
+        case 11:
+            return Trato::Booleano;
+        default:
+            return Trato::Comun;
+    }
+}
+
+int TipoDeClase(int clase) {
+    switch (clase) {
+        case SQLITE_INTEGER: return 20;
+        case SQLITE_FLOAT: return 5;
+        case SQLITE_BLOB: return 205;
+        default: return 202;
+    }
+}
+
+bool NumeroExacto(std::string_view t, double& salida) {
+    if (t.empty()) return false;
+    const char* ini = t.data();
+    if (*ini == '+') ++ini;
+    auto [fin, ec] = std::from_chars(ini, t.data() + t.size(), salida);
+    return ec == std::errc() && fin == t.data() + t.size();
+}
+
+class CursorSqlite final : public Cursor {
+public:
+    CursorSqlite(std::shared_ptr<Sesion> sesion, SentenciaSqlite st, int primerPaso)
+        : s_(std::move(sesion)), st_(std::move(st)) {
+        sqlite3_stmt* st0 = st_.get();
+        int n = sqlite3_column_count(st0);
+        pendiente_ = primerPaso == SQLITE_ROW;
+        columnas_.reserve(static_cast<size_t>(n));
+        trato_.reserve(static_cast<size_t>(n));
+        for (int i = 0; i < n; ++i) {
+            Columna c;
+            const char* nombre = sqlite3_column_name(st0, i);
+            c.nombre = nombre ? nombre : "";
+            const char* decl = sqlite3_column_decltype(st0, i);
+            std::string_view declarado = decl ? decl : "";
+            c.tipoAdo = TipoAdoDeclarado(declarado);
+            // Expressions carry no declaration: the first row's storage class tells.
+            if (c.tipoAdo == 0)
+                c.tipoAdo = TipoDeClase(pendiente_ ? sqlite3_column_type(st0, i) : SQLITE_TEXT);
+            c.tamano = TamanoDeclarado(declarado);
+            if (c.tamano == 0) {
+                if (c.tipoAdo == 3) c.tamano = 4;
+                else if (c.tipoAdo == 20 || c.tipoAdo == 5 || c.tipoAdo == 135) c.tamano = 8;
+            }
+            trato_.push_back(TratoDeTipo(c.tipoAdo));
+            columnas_.push_back(std::move(c));
+        }
+        if (!pendiente_) st_.reset();  // nothing to read: release the statement and its locks
+    }
+
+    const std::vector<Columna>& Columnas() const override { return columnas_; }
+
+    bool Siguiente(std::vector<Variant>& fila) override {
+        if (pendiente_) {
+            pendiente_ = false;
+            Llena(fila);
+            return true;
+        }
+        if (!st_) return false;
+        int rc = Paso(*s_, st_.get());
+        if (rc == SQLITE_ROW) {
+            Llena(fila);
+            return true;
+        }
+        // Whatever the outcome, this statement is finished: release it (and its read lock).
+        st_.reset();
+        if (rc == SQLITE_DONE) return false;
+        Falla(*s_, rc, false);
+    }
+
+private:
+    void Llena(std::vector<Variant>& fila) {
+        sqlite3_stmt* st = st_.get();
+        const size_t n = columnas_.size();
+        if (fila.size() != n) fila.resize(n);
+        for (size_t i = 0; i < n; ++i) {
+            const int c = static_cast<int>(i);
+            Variant& v = fila[i];
+            switch (sqlite3_column_type(st, c)) {
+                case SQLITE_NULL:
+                    v.AsignarNulo();
+                    break;
+                case SQLITE_INTEGER: {
+                    sqlite3_int64 x = sqlite3_column_int64(st, c);
+                    if (trato_[i] == Trato::Booleano) v = Variant(x != 0);
+                    else if (trato_[i] == Trato::Decimal) v.AsignarDoble(static_cast<double>(x));
+                    else v.AsignarEntero(x);
+                    break;
+                }
+                case SQLITE_FLOAT:
+                    v.AsignarDoble(sqlite3_column_double(st, c));
+                    break;
+                case SQLITE_TEXT: {
+                    const auto* p = reinterpret_cast<const char*>(sqlite3_column_text(st, c));
+                    std::string_view t(p ? p : "", static_cast<size_t>(sqlite3_column_bytes(st, c)));
+                    AsignaTexto(v, t, trato_[i]);
+                    break;
+                }
+                default: {  // BLOB: its bytes as they are
+                    const auto* p = static_cast<const char*>(sqlite3_column_blob(st, c));
+                    v.AsignarTexto(std::string_view(p ? p : "", static_cast<size_t>(sqlite3_column_bytes(st, c))));
+                    break;
+                }
+            }
+        }
+    }
+
+    static void AsignaTexto(Variant& v, std::string_view t, Trato trato) {
+        if (trato == Trato::Fecha) {
+            Fecha f;
+            if (Fecha::DesdeIso(t, f)) {
+                v.AsignarFecha(f);
+                return;
+            }
+        } else if (trato == Trato::Decimal || trato == Trato::Entero) {
+            double d;
+            if (NumeroExacto(t, d)) {
+                v.AsignarDoble(d);
+                return;
+            }
+        }
+        v.AsignarTexto(t);
+    }
+
+    std::shared_ptr<Sesion> s_;
+    SentenciaSqlite st_;
+    std::vector<Columna> columnas_;
+    std::vector<Trato> trato_;
+    bool pendiente_ = false;
+};
+
+class MotorSqlite final : public Motor {
+public:
+    explicit MotorSqlite(std::shared_ptr<Sesion> s) : s_(std::move(s)) {}
+
+    Plataforma plataforma() const override { return Plataforma::SQLite; }
+    std::string NombreDbms() const override { return "SQLite"; }
+
+    std::unique_ptr<Cursor> Consultar(std::string_view sql) override {
+        std::string_view resto = sql;
+        for (;;) {
+            SentenciaSqlite st = Prepara(resto);
+            if (!st) {
+                ErrorProveedor r{err::kErrorComando, "La sentencia SQL está vacía.", "42000", 0, kFuente};
+                Lanza(std::move(r));
+            }
+            int rc = Paso(*s_, st.get());
+            if (rc != SQLITE_ROW && rc != SQLITE_DONE) Falla(*s_, rc, false);
+            // Leading statements that return no columns (a script's set-up) are run and skipped.
+            if (sqlite3_column_count(st.get()) > 0 || TodoBlanco(resto))
+                return std::make_unique<CursorSqlite>(s_, std::move(st), rc);
+        }
+    }
+
+    long Ejecutar(std::string_view sql) override {
+        std::string_view resto = sql;
+        long total = 0;
+        while (!TodoBlanco(resto)) {
+            SentenciaSqlite st = Prepara(resto);
+            if (!st) break;
+            sqlite3* db = s_->db.get();
+            sqlite3_int64 antes = sqlite3_total_changes64(db);
+            int rc;
+            while ((rc = Paso(*s_, st.get())) == SQLITE_ROW) {
+            }
+            if (rc != SQLITE_DONE) Falla(*s_, rc, false);
+            // total_changes also moves for DDL side effects and triggers; only a statement that
+            // changed rows itself gets its own count.
+            if (sqlite3_total_changes64(db) != antes && !sqlite3_stmt_readonly(st.get()))
+                total += static_cast<long>(sqlite3_changes64(db));
+        }
+        return total;
+    }
+
+    void IniciarTransaccion() override { Ejecutar("BEGIN"); }
+    void ConfirmarTransaccion() override { Ejecutar("COMMIT"); }
+    void DeshacerTransaccion() override { Ejecutar("ROLLBACK"); }
+
+    void TiempoEspera(int segundos) override {
+        sqlite3* db = s_->db.get();
+        s_->limite = std::chrono::seconds(segundos > 0 ? segundos : 0);
+        // Waiting on another connection's lock counts against the same allowance; no limit
+        // means waiting as long as it takes.
+        sqlite3_busy_timeout(db, segundos > 0 && segundos < INT_MAX / 1000 ? segundos * 1000 : INT_MAX);
+        if (segundos > 0)
+            sqlite3_progress_handler(db, kInstruccionesEntreControles, &Progreso, s_.get());
+        else
+            sqlite3_progress_handler(db, 0, nullptr, nullptr);
+    }
+
+    void BaseDeDatosDefecto(std::string_view) override {}
+
+    std::unique_ptr<Cursor> EsquemaTablas() override {
+        auto cursor = Consultar(
+            "SELECT name, type FROM sqlite_master WHERE type IN ('table','view') ORDER BY name");
+        std::vector<std::vector<Variant>> filas;
+        std::vector<Variant> f;
+        while (cursor->Siguiente(f)) {
+            const std::string& nombre = f[0].TextoCrudo();
+            std::string tipo = f[1].TextoCrudo() == "view"               ? "VIEW"
+                               : EmpiezaSinCaso(nombre, "sqlite_") ? "SYSTEM TABLE"
+                                                                     : "TABLE";
+            filas.push_back({Variant::Null(), Variant::Null(), Variant(nombre), Variant(tipo)});
+        }
+        return std::make_unique<CursorEnMemoria>(
+            std::vector<Columna>{{"TABLE_CATALOG", 202, 0}, {"TABLE_SCHEMA", 202, 0},
+                                 {"TABLE_NAME", 202, 0}, {"TABLE_TYPE", 202, 0}},
+            std::move(filas));
+    }
+
+    std::unique_ptr<Cursor> EsquemaColumnas(std::string_view, std::string_view,
+                                            std::string_view tabla) override {
+        // An SQLite file has one catalogue and no schemas: those restrictions select nothing.
+        SentenciaSqlite st = PreparaUna(
+            "SELECT m.name, p.name, p.cid, p.type, p.\"notnull\" "
+            "FROM sqlite_master m, pragma_table_info(m.name) p "
+            "WHERE m.type IN ('table','view') AND (?1 IS NULL OR m.name = ?1 COLLATE NOCASE) "
+            "ORDER BY m.name, p.cid");
+        std::string t = Trim(tabla);
+        if (!t.empty())
+            sqlite3_bind_text(st.get(), 1, t.data(), static_cast<int>(t.size()), SQLITE_TRANSIENT);
+        std::vector<std::vector<Variant>> filas;
+        int rc;
+        while ((rc = Paso(*s_, st.get())) == SQLITE_ROW) {
+            auto texto = [&](int c) {
+                const auto* p = reinterpret_cast<const char*>(sqlite3_column_text(st.get(), c));
+                return std::string(p ? p : "");
+            };
+            int tipo = TipoAdoDeclarado(texto(3));
+            filas.push_back({Variant::Null(), Variant::Null(), Variant(texto(0)), Variant(texto(1)),
+                             Variant(static_cast<long long>(sqlite3_column_int64(st.get(), 2) + 1)),
+                             Variant(tipo == 0 ? 202 : tipo),
+                             Variant(sqlite3_column_int(st.get(), 4) == 0)});
+        }
+        if (rc != SQLITE_DONE) Falla(*s_, rc, false);
+        return std::make_unique<CursorEnMemoria>(
+            std::vector<Columna>{{"TABLE_CATALOG", 202, 0},
+                                 {"TABLE_SCHEMA", 202, 0},
+                                 {"TABLE_NAME", 202, 0},
+                                 {"COLUMN_NAME", 202, 0},
+                                 {"ORDINAL_POSITION", 3, 4},
+                                 {"DATA_TYPE", 2, 2},
+                                 {"IS_NULLABLE", 11, 2}},
+            std::move(filas));
+    }
+
+private:
+    static bool TodoBlanco(std::string_view t) {
+        return t.find_first_not_of(" \t\r\n;") == std::string_view::npos;
+    }
+
+    // Compiles the first statement of `resto` and leaves the rest in it; null when only blanks
+    // or comments remained.
+    SentenciaSqlite Prepara(std::string_view& resto) {
+        sqlite3_stmt* st = nullptr;
+        const char* cola = nullptr;
+        int rc = sqlite3_prepare_v2(s_->db.get(), resto.data(), static_cast<int>(resto.size()),
+                                    &st, &cola);
+        SentenciaSqlite dueno(st);
+        if (rc != SQLITE_OK) Falla(*s_, rc, true);
+        resto.remove_prefix(cola ? static_cast<size_t>(cola - resto.data()) : resto.size());
+        return dueno;
+    }
+
+    SentenciaSqlite PreparaUna(std::string_view sql) {
+        std::string_view resto = sql;
+        return Prepara(resto);
+    }
+
+    std::shared_ptr<Sesion> s_;
+};
+
+}  // namespace
+
+int TipoAdoDeclarado(std::string_view declarado) {
+    if (TrimVista(declarado).empty()) return 0;
+    const std::string t = Mayusculas(declarado);
+    // Same precedence as SQLite's own affinity rules: INT first, then texts.
+    if (t.find("INT") != std::string::npos) {
+        if (t.find("BIGINT") != std::string::npos) return 20;
+        if (t.find("SMALLINT") != std::string::npos) return 2;
+        if (t.find("TINYINT") != std::string::npos) return 17;
+        return 3;
+    }
+    if (TieneAlguno(t, {"CHAR", "TEXT", "CLOB"})) return 202;
+    if (t.find("MONEY") != std::string::npos) return 6;
+    if (TieneAlguno(t, {"DEC", "NUM"})) return 131;
+    if (TieneAlguno(t, {"REAL", "FLOA", "DOUB"})) return 5;
+    if (TieneAlguno(t, {"DATE", "TIME"})) return 135;
+    if (TieneAlguno(t, {"BIT", "BOOL"})) return 11;
+    if (t.find("BLOB") != std::string::npos) return 205;
+    return 0;
+}
+
+ClaseErrorSqlite ClasificaErrorSqlite(int codigo, std::string_view mensaje, bool alPreparar) {
+    switch (codigo & 0xff) {
+        case SQLITE_CONSTRAINT:
+            return {err::kIntegridad, "23000"};
+        case SQLITE_BUSY:  // the busy time-out ran out waiting for another connection's lock
+            return {err::kTiempoAgotado, "HYT00"};
+        case SQLITE_INTERRUPT:
+            return {err::kFalloGenerico, "HY008"};
+        case SQLITE_CANTOPEN:
+            return {err::kFalloGenerico, "08001"};
+        case SQLITE_ERROR:
+            break;
+        default:
+            return {err::kFalloGenerico, "HY000"};
+    }
+    if (ContieneSinCaso(mensaje, "no such table") || ContieneSinCaso(mensaje, "no such view"))
+        return {err::kTablaInexistente, "42S02"};
+    if (ContieneSinCaso(mensaje, "no such column") || ContieneSinCaso(mensaje, "has no column named"))
+        return {err::kErrorComando, "42S22"};
+    if (ContieneSinCaso(mensaje, "already exists")) return {err::kErrorComando, "42S01"};
+    if (alPreparar) return {err::kErrorComando, "42000"};
+    for (std::string_view p : {"syntax error", "incomplete input", "unrecognized token",
+                               "no such function", "wrong number of arguments",
+                               "misuse of aggregate", "ambiguous column", "values were supplied"})
+        if (ContieneSinCaso(mensaje, p)) return {err::kErrorComando, "42000"};
+    // A UNIQUE or other constraint as the ODBC driver words it (it reports the primary code).
+    if (ContieneSinCaso(mensaje, "constraint failed")) return {err::kIntegridad, "23000"};
+    return {err::kFalloGenerico, "HY000"};
+}
+
+std::unique_ptr<Motor> AbreMotorSqlite(const std::string& archivo, int tiempoEsperaSeg) {
+    auto falla = [&](std::string descripcion, const char* estado, long nativo) {
+        ErrorProveedor r{err::kFalloGenerico, std::move(descripcion), estado, nativo, kFuente};
+        Lanza(std::move(r));
+    };
+    if (Trim(archivo).empty())
+        falla("No se indicó el archivo de base de datos.", "3024", SQLITE_CANTOPEN);
+    if (archivo != ":memory:") {
+        std::error_code ec;
+        // SQL state 3024 is what the suite's Access code expects for a file it must look for.
+        if (!std::filesystem::exists(archivo, ec))
+            falla("No se encontró el archivo de base de datos '" + archivo + "'.", "3024",
+                  SQLITE_CANTOPEN);
+        if (std::filesystem::is_directory(archivo, ec))
+            falla("'" + archivo + "' es una carpeta, no un archivo de base de datos.", "3024",
+                  SQLITE_CANTOPEN);
+    }
+
+    auto s = std::make_shared<Sesion>();
+    s->archivo = archivo;
+    sqlite3* db = nullptr;
+    int rc = sqlite3_open_v2(archivo.c_str(), &db,
+                             SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
+    s->db.reset(db);  // also on failure: the handle must be closed
+    if (rc != SQLITE_OK) {
+        std::string texto = db ? sqlite3_errmsg(db) : sqlite3_errstr(rc);
+        falla("No se pudo abrir el archivo de base de datos '" + archivo + "': " + texto, "3051",
+              db ? sqlite3_extended_errcode(db) : rc);
+    }
+    sqlite3_extended_result_codes(db, 1);
+
+    auto motor = std::make_unique<MotorSqlite>(s);
+    motor->TiempoEspera(tiempoEsperaSeg);
+    // SQLite opens any file; reading the catalogue tells whether it is really a database.
+    try {
+        motor->Consultar("SELECT count(*) FROM sqlite_master");
+    } catch (const ErrorBD& e) {
+        falla("El archivo '" + archivo + "' no es una base de datos válida: " + e.what(), "HY000",
+              e.Registros().empty() ? 0 : e.Registros().front().NativeError);
+    }
+    return motor;
+}
+
+}  // namespace tamaris

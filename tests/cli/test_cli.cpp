@@ -1,0 +1,204 @@
+// The command-line contract: exit codes, messages, and the exact perception file, over the
+// native SQLite backend and over ODBC with the SQLite driver.
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "soporte/Percepciones.h"
+#include "soporte/Proceso.h"
+
+namespace {
+
+using prueba::ArchivoEsperado;
+using prueba::CarpetaTemporal;
+using prueba::LeeArchivo;
+
+prueba::Salida Cli(const std::vector<std::string>& args) {
+    return prueba::Corre(TAMARIS_CLI_EXE, args);
+}
+
+class CliExportar : public ::testing::Test {
+protected:
+    void SetUp() override { prueba::CreaBasePercepciones(db); }
+    CarpetaTemporal tmp;
+    std::string db = tmp / "suite.db";
+    std::string destino = tmp / "perc.txt";
+};
+
+TEST(Cli, AyudaYUsoIncorrecto) {
+    const auto ayuda = Cli({"--help"});
+    EXPECT_EQ(ayuda.codigo, 0);
+    EXPECT_NE(ayuda.out.find("exportar"), std::string::npos);
+    EXPECT_NE(ayuda.out.find("demo"), std::string::npos);
+    EXPECT_EQ(Cli({"exportar", "--help"}).codigo, 0);
+    EXPECT_NE(Cli({"exportar", "--help"}).out.find("--cuenta"), std::string::npos);
+
+    struct Caso {
+        std::vector<std::string> args;
+        const char* mensaje;
+    };
+    const Caso casos[] = {
+        {{}, "Uso"},
+        {{"importar"}, "comando desconocido"},
+        {{"exportar", "--db", "x.db"}, "--archivo"},
+        {{"exportar", "--archivo", "a.txt"}, "--db"},
+        {{"exportar", "--db", "x.db", "--conexion", "DSN=x", "--archivo", "a"}, "no ambas"},
+        {{"exportar", "--db", "x.db", "--archivo", "a", "--filtro", "1"}, "desconocida"},
+        {{"exportar", "--db"}, "falta el valor"},
+        {{"demo", "--db", "x.db", "--filas", "cero"}, "--filas"},
+        {{"demo"}, "--db"},
+    };
+    for (const auto& c : casos) {
+        const auto r = Cli(c.args);
+        EXPECT_EQ(r.codigo, 2) << c.mensaje;
+        EXPECT_NE(r.err.find(c.mensaje), std::string::npos) << r.err;
+    }
+}
+
+TEST_F(CliExportar, EscribeElArchivoExacto) {
+    const auto r = Cli({"exportar", "--db", db, "--archivo", destino});
+    ASSERT_EQ(r.codigo, 0) << r.err;
+    EXPECT_NE(r.out.find("Comprobantes: 6"), std::string::npos) << r.out;
+    EXPECT_EQ(LeeArchivo(destino), ArchivoEsperado({0, 1, 2, 5, 6, 7}));
+}
+
+TEST_F(CliExportar, Filtros) {
+    struct Caso {
+        std::vector<std::string> filtros;
+        std::vector<int> asientos;
+    };
+    const Caso casos[] = {
+        // The last day ends at midnight, as on the server: a voucher later that day is out.
+        {{"--desde", "01/01/2013", "--hasta", "31/01/2013"}, {0, 1, 2}},
+        {{"--desde", "1/2/2013"}, {5, 6}},
+        {{"--hasta", "31/01/2013"}, {0, 1, 2}},
+        {{"--cuenta", "113"}, {2, 6}},
+        {{"--cuenta", "O'BRIEN"}, {5}},
+        {{"--desde", "01/01/2013", "--hasta", "28/02/2013", "--cuenta", "112"}, {0, 1, 7}},
+    };
+    for (const auto& c : casos) {
+        std::vector<std::string> args = {"exportar", "--db", db, "--archivo", destino};
+        args.insert(args.end(), c.filtros.begin(), c.filtros.end());
+        const auto r = Cli(args);
+        ASSERT_EQ(r.codigo, 0) << r.err;
+        EXPECT_EQ(LeeArchivo(destino), ArchivoEsperado(c.asientos)) << c.filtros.front();
+    }
+}
+
+TEST_F(CliExportar, AgregaTxtSoloSiFalta) {
+    struct Caso {
+        const char* dado;
+        const char* escrito;
+    };
+    const Caso casos[] = {{"perc", "perc.txt"}, {"perc.TXT", "perc.TXT"}, {"perctxt", "perctxt"}};
+    for (const auto& c : casos) {
+        const auto r = Cli({"exportar", "--db", db, "--archivo", tmp / c.dado, "--cuenta", "113"});
+        ASSERT_EQ(r.codigo, 0) << r.err;
+        EXPECT_TRUE(std::filesystem::exists(tmp / c.escrito)) << c.dado;
+    }
+}
+
+TEST_F(CliExportar, FechaInvalidaNoTocaNada) {
+    prueba::EjecutaSqlite(db, "SELECT 1");
+    std::ofstream(destino, std::ios::binary) << "anterior\r\n";
+    for (const char* fecha : {"31/02/2013", "2013-01-01", "01/13/2013", "hoy", "1/1/13"}) {
+        const auto r = Cli({"exportar", "--db", db, "--archivo", destino, "--desde", fecha});
+        EXPECT_EQ(r.codigo, 2) << fecha;
+        EXPECT_NE(r.err.find("AVISO AL OPERADOR"), std::string::npos) << r.err;
+        EXPECT_NE(r.err.find(fecha), std::string::npos) << r.err;
+        EXPECT_EQ(LeeArchivo(destino), "anterior\r\n");
+    }
+}
+
+TEST_F(CliExportar, SinComprobantesNoQuedaArchivo) {
+    std::ofstream(destino, std::ios::binary) << "anterior\r\n";
+    const auto r = Cli({"exportar", "--db", db, "--archivo", destino, "--desde", "01/01/2030"});
+    EXPECT_EQ(r.codigo, 0) << r.err;
+    EXPECT_NE(r.out.find("No hay comprobantes"), std::string::npos) << r.out;
+    EXPECT_FALSE(std::filesystem::exists(destino));
+}
+
+TEST_F(CliExportar, FalloDejaElArchivoAnterior) {
+    std::ofstream(destino, std::ios::binary) << "anterior\r\n";
+    // A voucher whose tax identifier is null cannot be written: the run is abandoned.
+    prueba::EjecutaSqlite(db, "UPDATE MV_ASIENTOS SET cabcuit = NULL WHERE NUMERO = 11");
+    const auto r = Cli({"exportar", "--db", db, "--archivo", destino});
+    EXPECT_EQ(r.codigo, 1);
+    EXPECT_NE(r.err.find("C6"), std::string::npos) << r.err;
+    EXPECT_EQ(LeeArchivo(destino), "anterior\r\n");
+    // No temporary file is left behind.
+    int archivos = 0;
+    for (const auto& e : std::filesystem::directory_iterator(tmp.ruta())) {
+        (void)e;
+        ++archivos;
+    }
+    EXPECT_EQ(archivos, 2);
+}
+
+TEST_F(CliExportar, BaseInexistenteNoSeCrea) {
+    const std::string falta = tmp / "no_existe.db";
+    const auto r = Cli({"exportar", "--db", falta, "--archivo", destino});
+    EXPECT_EQ(r.codigo, 1);
+    EXPECT_NE(r.err.find("no_existe.db"), std::string::npos) << r.err;
+    EXPECT_FALSE(std::filesystem::exists(falta));
+}
+
+TEST_F(CliExportar, CarpetaDestinoInexistente) {
+    const auto r = Cli({"exportar", "--db", db, "--archivo", tmp / "no/hay/carpeta/perc.txt"});
+    EXPECT_EQ(r.codigo, 1);
+    EXPECT_FALSE(r.err.empty());
+}
+
+TEST_F(CliExportar, TablaFaltanteEsUnError) {
+    prueba::EjecutaSqlite(db, "DROP TABLE MV_ASIENTOS");
+    std::ofstream(destino, std::ios::binary) << "anterior\r\n";
+    const auto r = Cli({"exportar", "--db", db, "--archivo", destino});
+    EXPECT_EQ(r.codigo, 1);
+    EXPECT_NE(r.err.find("MV_ASIENTOS"), std::string::npos) << r.err;
+    EXPECT_EQ(LeeArchivo(destino), "anterior\r\n");
+}
+
+// The same file through every way of naming the database.
+TEST_F(CliExportar, MismasLineasPorCadaConexion) {
+    const std::string esperado = ArchivoEsperado({0, 1, 2});
+    const std::vector<std::string> cadenas = {
+        "Provider=Microsoft.Jet.OLEDB.4.0;Data Source =" + db + ";",
+        "Provider=SQLite;Data Source=" + db + ";",
+        "DRIVER={SQLite3};Database=" + db + ";",
+    };
+    for (const auto& cadena : cadenas) {
+        const auto r = Cli({"exportar", "--conexion", cadena, "--archivo", destino, "--desde",
+                            "01/01/2013", "--hasta", "31/01/2013"});
+        ASSERT_EQ(r.codigo, 0) << cadena << "\n" << r.err;
+        EXPECT_EQ(LeeArchivo(destino), esperado) << cadena;
+    }
+}
+
+TEST(CliDemo, CreaYExporta) {
+    CarpetaTemporal tmp;
+    const auto d = Cli({"demo", "--db", tmp / "demo.db", "--filas", "3000"});
+    ASSERT_EQ(d.codigo, 0) << d.err;
+    const auto pos = d.out.find("Asientos: 3000 (");
+    ASSERT_NE(pos, std::string::npos) << d.out;
+    const long exportables = std::stol(d.out.substr(pos + 16));
+
+    const auto e = Cli({"exportar", "--db", tmp / "demo.db", "--archivo", tmp / "p.txt"});
+    ASSERT_EQ(e.codigo, 0) << e.err;
+    EXPECT_NE(e.out.find("Comprobantes: " + std::to_string(exportables)), std::string::npos)
+        << e.out;
+    const std::string archivo = LeeArchivo(tmp / "p.txt");
+    ASSERT_EQ(archivo.size(), static_cast<size_t>(exportables) * 75);
+    for (std::size_t i = 0; i < archivo.size(); i += 75) {
+        ASSERT_EQ(archivo.substr(i + 73, 2), "\r\n") << "línea " << i / 75;
+        const std::string linea = archivo.substr(i, 73);
+        ASSERT_EQ(linea.find('\r'), std::string::npos);
+        ASSERT_EQ(linea.substr(53, 5), "1.5  ");
+        ASSERT_EQ(linea.find('-'), std::string::npos) << linea;
+        const std::string c3 = linea.substr(12, 2);
+        ASSERT_TRUE(c3 == " 1" || c3 == " 5" || c3 == " 6") << linea;
+    }
+}
+
+}  // namespace
