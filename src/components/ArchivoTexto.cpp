@@ -63,14 +63,6 @@ mode_t ModoNuevo(const std::string& destino) {
     return 0666 & ~mascara;
 }
 
-void EscribeTodo(std::FILE* f, const char* p, std::size_t n, const std::string& ruta) {
-    if (n == 0) return;
-    errno = 0;
-    if (std::fwrite(p, 1, n, f) != n) {
-        const int e = errno ? errno : EIO;
-        Falla(e, err::kErrorEscritura, "No se puede escribir el archivo", ruta);
-    }
-}
 
 }  // namespace
 
@@ -104,9 +96,21 @@ ArchivoSeguro::ArchivoSeguro(std::string destino) : destino_(std::move(destino))
 
 ArchivoSeguro::~ArchivoSeguro() { Descartar(); }
 
+// Writes what the buffer holds. On failure the bytes not yet written stay in the buffer and
+// the line being added is not in it yet, so a retry neither loses nor repeats anything.
 void ArchivoSeguro::Vuelca() {
-    if (buffer_.empty()) return;
-    EscribeTodo(f_, buffer_.data(), buffer_.size(), destino_);
+    std::size_t hecho = 0;
+    const int fd = ::fileno(f_);
+    while (hecho < buffer_.size()) {
+        const ssize_t n = ::write(fd, buffer_.data() + hecho, buffer_.size() - hecho);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            const int e = errno;
+            buffer_.erase(0, hecho);
+            Falla(e, err::kErrorEscritura, "No se puede escribir el archivo", destino_);
+        }
+        hecho += static_cast<std::size_t>(n);
+    }
     buffer_.clear();
 }
 
@@ -114,41 +118,40 @@ void ArchivoSeguro::EscribeLinea(std::string_view linea) {
     if (!f_) {
         throw ErrorTamaris(err::kArchivoIncorrecto, "El archivo " + destino_ + " ya está cerrado");
     }
+    if (buffer_.size() >= kBloque) Vuelca();
     AnexarCp1252(buffer_, linea);
     buffer_.append("\r\n", 2);
     ++lineas_;
-    if (buffer_.size() >= kBloque) Vuelca();
 }
 
 void ArchivoSeguro::EscribeBytes(std::string_view bytes) {
     if (!f_) {
         throw ErrorTamaris(err::kArchivoIncorrecto, "El archivo " + destino_ + " ya está cerrado");
     }
-    if (buffer_.size() + bytes.size() >= kBloque) {
-        Vuelca();
-        if (bytes.size() >= kBloque) {
-            EscribeTodo(f_, bytes.data(), bytes.size(), destino_);
-            return;
-        }
-    }
+    if (buffer_.size() >= kBloque) Vuelca();
     buffer_.append(bytes);
 }
 
 void ArchivoSeguro::Confirmar() {
-    if (!f_) {
+    if (f_) {
+        Vuelca();
+        // Data on disk before the name: after a crash the destination is either the old file
+        // or the complete new one.
+        if (::fsync(::fileno(f_)) != 0 && errno != EINVAL) {
+            Falla(errno, err::kErrorEscritura, "No se puede escribir el archivo", destino_);
+        }
+        std::FILE* f = f_;
+        f_ = nullptr;
+        if (std::fclose(f) != 0) {
+            // What the close lost cannot be written again: the temporary file goes.
+            const int e = errno;
+            Descartar();
+            Falla(e, err::kErrorEscritura, "No se puede escribir el archivo", destino_);
+        }
+    } else if (temporal_.empty()) {
         throw ErrorTamaris(err::kArchivoIncorrecto, "El archivo " + destino_ + " ya está cerrado");
     }
-    Vuelca();
-    // Data on disk before the name: after a crash the destination is either the old file or the
-    // complete new one.
-    if (::fsync(::fileno(f_)) != 0 && errno != EINVAL) {
-        Falla(errno, err::kErrorEscritura, "No se puede escribir el archivo", destino_);
-    }
-    std::FILE* f = f_;
-    f_ = nullptr;
-    if (std::fclose(f) != 0) {
-        Falla(errno, err::kErrorEscritura, "No se puede escribir el archivo", destino_);
-    }
+    // A failed rename may be tried again: the complete temporary file stays until then.
     if (std::rename(temporal_.c_str(), destino_.c_str()) != 0) {
         Falla(errno, err::kAccesoRuta, "No se puede reemplazar el archivo", destino_);
     }

@@ -66,6 +66,31 @@ std::size_t EscribeNumero(char* o, double v, char sep) {
         std::memcpy(o, "Infinito", 8);
         return static_cast<std::size_t>(o + 8 - inicio);
     }
+    // Common case first: the shortest round-trip form in plain notation, when it has at most
+    // fifteen significant digits, is already the text wanted (the rounded form is the same).
+    {
+        const double a = std::fabs(v);
+        if (a >= 1e-4 && a < 1e15) {
+            char corto[32];
+            const auto res = std::to_chars(corto, corto + sizeof corto, a);
+            const char* p = corto;
+            int significativos = 0;
+            bool exponente = false, ceros = true;
+            for (const char* q = corto; q < res.ptr; ++q) {
+                if (*q == 'e') {
+                    exponente = true;
+                    break;
+                }
+                if (*q >= '1' && *q <= '9') ceros = false;
+                if (*q >= '0' && *q <= '9' && !ceros) ++significativos;
+            }
+            if (!exponente && significativos <= 15) {
+                if (v < 0) *o++ = '-';
+                for (; p < res.ptr; ++p) *o++ = *p == '.' ? sep : *p;
+                return static_cast<std::size_t>(o - inicio);
+            }
+        }
+    }
     const Digitos g = Descompone(v);
     if (g.n == 0) {
         *o = '0';

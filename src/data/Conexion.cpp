@@ -69,8 +69,7 @@ std::string CadenaSqlServer(const CadenaConexion& c) {
     const std::string driver = Entorno("TAMARIS_ODBC_SQLSERVER", "FreeTDS");
     const bool freeTds = ContieneSinCaso(driver, "FreeTDS");
     std::string r = "DRIVER={" + driver + "};";
-    std::string servidor =
-        c.Valor({"Server", "Data Source", "Address", "Addr", "Network Address"});
+    std::string servidor = c.Valor({"Server", "Data Source", "Address", "Addr", "Network Address"});
     if (!servidor.empty()) Agrega(r, "SERVER", ServidorOdbc(servidor, freeTds));
     std::string base = c.Valor({"Database", "Initial Catalog"});
     if (!base.empty()) Agrega(r, "DATABASE", base);
@@ -208,10 +207,12 @@ Destino ResuelveCadena(std::string_view cadena) {
         d.plataforma = Plataforma::SQLite;
         d.sqliteArchivo = c.Valor({"Data Source", "DBQ", "Database"});
         if (d.sqliteArchivo.empty())
-            FallaCadena("La cadena de conexión no indica el archivo de base de datos (Data Source).");
+            FallaCadena(
+                "La cadena de conexión no indica el archivo de base de datos (Data Source).");
         return d;
     }
-    FallaCadena("Proveedor no reconocido: " + (proveedor.empty() ? std::string("(ninguno)") : proveedor));
+    FallaCadena("Proveedor no reconocido: " +
+                (proveedor.empty() ? std::string("(ninguno)") : proveedor));
 }
 
 // ---- Conexion ----
@@ -242,8 +243,9 @@ Motor& Conexion::MotorAbierto() {
 
 void Conexion::Open(std::string_view cadena, std::string_view usuario, std::string_view clave) {
     if (motor_)
-        throw ErrorBD(err::kConexionAbierta, "La operación no está permitida si el objeto está abierto.",
-                      {}, kOrigenConexion);
+        throw ErrorBD(err::kConexionAbierta,
+                      "La operación no está permitida si el objeto está abierto.", {},
+                      kOrigenConexion);
     std::string texto(cadena.empty() ? std::string_view(cadena_) : cadena);
     cadena_ = texto;
     Protegido([&] {
@@ -271,8 +273,9 @@ void Conexion::Open(std::string_view cadena, std::string_view usuario, std::stri
 
 void Conexion::Close() {
     if (!motor_)
-        throw ErrorBD(err::kConexionCerrada, "La operación no está permitida si el objeto está cerrado.",
-                      {}, kOrigenConexion);
+        throw ErrorBD(err::kConexionCerrada,
+                      "La operación no está permitida si el objeto está cerrado.", {},
+                      kOrigenConexion);
     motor_.reset();
 }
 

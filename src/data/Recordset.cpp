@@ -48,8 +48,8 @@ const std::vector<Columna>& SinColumnas() {
 }
 
 bool CaracterDeNombre(char c) {
-    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') ||
-           c == '_' || c == '@' || c == '#' || c == '$' || static_cast<unsigned char>(c) >= 0x80;
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_' ||
+           c == '@' || c == '#' || c == '$' || static_cast<unsigned char>(c) >= 0x80;
 }
 
 std::string Identificador(std::string_view nombre, Plataforma p) {
@@ -191,7 +191,8 @@ const Variant& Field::Value() const {
 void Field::SetValue(Variant v) {
     if (!rs_->cursor_) FallaCerrado();
     if (i_ < 0 || i_ >= rs_->FieldCount()) FallaElemento();
-    if (!rs_->editando_) Falla(err::kEdicionEnCurso, "La operación no está permitida en este contexto.");
+    if (!rs_->editando_)
+        Falla(err::kEdicionEnCurso, "La operación no está permitida en este contexto.");
     rs_->nueva_[static_cast<size_t>(i_)] = std::move(v);
 }
 
@@ -305,8 +306,9 @@ void Recordset::Update() {
         nombres += Identificador(cols[i].nombre, p);
         valores += Literal(nueva_[i], p);
     }
-    std::string sql = "INSERT INTO " + tabla_ +
-                      (nombres.empty() ? " DEFAULT VALUES" : " (" + nombres + ") VALUES (" + valores + ")");
+    std::string sql =
+        "INSERT INTO " + tabla_ +
+        (nombres.empty() ? " DEFAULT VALUES" : " (" + nombres + ") VALUES (" + valores + ")");
     // On failure the row stays pending: the caller may correct it or cancel it.
     cn_->Execute(sql);
     editando_ = false;

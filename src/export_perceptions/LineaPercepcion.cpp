@@ -52,7 +52,7 @@ LineaPercepcion::LineaPercepcion(Recordset& rs, Regional regional) : regional_(r
 void LineaPercepcion::Arma(const Recordset& rs, std::string& linea) {
     linea.clear();
     const auto valor = [&](int i) -> const Variant& { return rs.Valor(col_[static_cast<size_t>(i)]); };
-    const auto texto = [&](int i) -> const std::string& {
+    const auto exigeValor = [&](int i) -> const Variant& {
         const Variant& v = valor(i);
         if (v.EsNulo() || v.EsVacio()) {
             throw ErrorTamaris(kUsoInvalidoDeNull,
@@ -62,13 +62,17 @@ void LineaPercepcion::Arma(const Recordset& rs, std::string& linea) {
                                    valor(3).Texto() + " " + valor(4).Texto() + " del " +
                                    valor(1).Texto() + " está vacía.");
         }
+        return v;
+    };
+    const auto texto = [&](int i) -> const std::string& {
+        const Variant& v = exigeValor(i);
+        if (v.EsTexto()) return v.TextoCrudo();
         aux_.clear();
         v.AnexarTexto(aux_, regional_);
         return aux_;
     };
     const auto importe = [&](int i) -> const std::string& {
-        const Variant& v = valor(i);
-        texto(i);  // null check
+        const Variant& v = exigeValor(i);
         aux_.clear();
         AnexarNumero(aux_, std::fabs(v.Doble()), regional_);
         for (char& c : aux_)
@@ -98,12 +102,14 @@ void LineaPercepcion::Arma(const Recordset& rs, std::string& linea) {
     // 6: the tax identifier without hyphens.
     {
         const std::string& cuit = texto(5);
-        std::string& limpio = aux_;
-        std::size_t w = 0;
-        for (char c : cuit)
-            if (c != '-') limpio[w++] = c;
-        limpio.resize(w);
-        AnexarAncho(linea, limpio, 11);
+        if (cuit.find('-') == std::string::npos) {
+            AnexarAncho(linea, cuit, 11);
+        } else {
+            cuit_.clear();
+            for (char c : cuit)
+                if (c != '-') cuit_.push_back(c);
+            AnexarAncho(linea, cuit_, 11);
+        }
     }
     // 7: absolute taxed net, decimal comma.
     AnexarAncho(linea, importe(6), 15);

@@ -27,7 +27,7 @@ public:
 private:
     std::array<int, 9> col_{};
     Regional regional_;
-    std::string c1_, aux_;
+    std::string c1_, aux_, cuit_;
 };
 
 }  // namespace tamaris

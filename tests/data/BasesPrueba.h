@@ -60,8 +60,8 @@ inline std::string NombreAcceso(const ::testing::TestParamInfo<Acceso>& info) {
 // Runs SQL on the file directly, with nothing of ours in between.
 inline void SqlDirecto(const std::string& archivo, const std::string& sql) {
     sqlite3* db = nullptr;
-    int rc = sqlite3_open_v2(archivo.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE,
-                             nullptr);
+    int rc =
+        sqlite3_open_v2(archivo.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
     std::string error;
     if (rc == SQLITE_OK) {
         char* msg = nullptr;
@@ -93,8 +93,8 @@ inline long long EnteroDirecto(const std::string& archivo, const std::string& sq
 inline std::string ArchivoTemporal(const std::string& sufijo) {
     static std::atomic<int> contador{0};
     auto ruta = std::filesystem::temp_directory_path() /
-                ("tamaris_data_" + std::to_string(::getpid()) + "_" +
-                 std::to_string(contador++) + "_" + sufijo + ".db");
+                ("tamaris_data_" + std::to_string(::getpid()) + "_" + std::to_string(contador++) +
+                 "_" + sufijo + ".db");
     std::filesystem::remove(ruta);
     return ruta.string();
 }

@@ -19,10 +19,15 @@ TEST(CadenaConexion, LeeClavesYValores) {
     };
     const std::vector<Caso> casos = {
         {"Provider=SQLOLEDB;Server=srv;Database =BD;UId=sa;Pwd=x;",
-         {{"Provider", "SQLOLEDB"}, {"Server", "srv"}, {"Database", "BD"}, {"UId", "sa"}, {"Pwd", "x"}}},
+         {{"Provider", "SQLOLEDB"},
+          {"Server", "srv"},
+          {"Database", "BD"},
+          {"UId", "sa"},
+          {"Pwd", "x"}}},
         {"  Data Source = C:\\dir\\a.mdb ; User Id=admin",
          {{"Data Source", "C:\\dir\\a.mdb"}, {"User Id", "admin"}}},
-        {"DRIVER={SQL Server};PWD={a;b}}c};X=1", {{"DRIVER", "SQL Server"}, {"PWD", "a;b}c"}, {"X", "1"}}},
+        {"DRIVER={SQL Server};PWD={a;b}}c};X=1",
+         {{"DRIVER", "SQL Server"}, {"PWD", "a;b}c"}, {"X", "1"}}},
         {"Password=\"con ; punto\";Extended Properties='a=1;b=''2'''",
          {{"Password", "con ; punto"}, {"Extended Properties", "a=1;b='2'"}}},
         {"Pwd=a=b;;sin igual;=huérfano;Vacio=", {{"Pwd", "a=b"}, {"Vacio", ""}}},
@@ -35,7 +40,8 @@ TEST(CadenaConexion, LeeClavesYValores) {
 }
 
 TEST(CadenaConexion, ValorPorVariasClavesSinMirarMayusculas) {
-    CadenaConexion c("PROVIDER=x; database = Ventas ;Initial Catalog=Otra;pwd= clave con blancos ;");
+    CadenaConexion c(
+        "PROVIDER=x; database = Ventas ;Initial Catalog=Otra;pwd= clave con blancos ;");
     EXPECT_EQ(c.Valor({"Database"}), "Ventas");
     EXPECT_EQ(c.Valor({"Initial Catalog", "Database"}), "Otra");
     EXPECT_EQ(c.Valor({"Falta", "DATABASE"}), "Ventas");
@@ -52,12 +58,16 @@ class VariableEntorno {
 public:
     VariableEntorno(const char* nombre, const char* valor) : nombre_(nombre) {
         if (const char* v = std::getenv(nombre)) anterior_ = v;
-        if (valor) ::setenv(nombre, valor, 1);
-        else ::unsetenv(nombre);
+        if (valor)
+            ::setenv(nombre, valor, 1);
+        else
+            ::unsetenv(nombre);
     }
     ~VariableEntorno() {
-        if (anterior_) ::setenv(nombre_, anterior_->c_str(), 1);
-        else ::unsetenv(nombre_);
+        if (anterior_)
+            ::setenv(nombre_, anterior_->c_str(), 1);
+        else
+            ::unsetenv(nombre_);
     }
 
 private:
@@ -99,9 +109,9 @@ TEST(ResuelveCadena, SqlServerPorFreeTds) {
         {"Provider=SQLOLEDB;Server=srv\\SQLEXPRESS;Database =T;UId=u;Pwd=p;", Destino::Tipo::Odbc,
          Plataforma::SqlServer, base + "SERVER=srv\\SQLEXPRESS;DATABASE=T;UID=u;PWD=p;" + kTds, ""},
         // Names only Windows knows become the workstation's own.
-        {"Provider=SQLOLEDB;Server=(local)\\SQL2019;Database =T;UId=u;Pwd=p;",
-         Destino::Tipo::Odbc, Plataforma::SqlServer,
-         base + "SERVER=localhost\\SQL2019;DATABASE=T;UID=u;PWD=p;" + kTds, ""},
+        {"Provider=SQLOLEDB;Server=(local)\\SQL2019;Database =T;UId=u;Pwd=p;", Destino::Tipo::Odbc,
+         Plataforma::SqlServer, base + "SERVER=localhost\\SQL2019;DATABASE=T;UID=u;PWD=p;" + kTds,
+         ""},
         {"Provider=SQLOLEDB;Server=tcp:.,1500;Database =T;UId=u;Pwd=p;", Destino::Tipo::Odbc,
          Plataforma::SqlServer, base + "SERVER=localhost,1500;DATABASE=T;UID=u;PWD=p;" + kTds, ""},
         // Other spellings of the keys, and a password that must be braced.
@@ -112,8 +122,8 @@ TEST(ResuelveCadena, SqlServerPorFreeTds) {
          Plataforma::SqlServer, base + "SERVER=srv;DATABASE=T;UID=u;PWD={a;b}}c};" + kTds, ""},
         // What the suite appends (gExtended) that means nothing to ODBC is left out.
         {"PROVIDER=SQLOLEDB;Server=srv;Database =T;UId=u;Pwd=;Persist Security Info=False",
-         Destino::Tipo::Odbc, Plataforma::SqlServer, base + "SERVER=srv;DATABASE=T;UID=u;PWD=;" + kTds,
-         ""},
+         Destino::Tipo::Odbc, Plataforma::SqlServer,
+         base + "SERVER=srv;DATABASE=T;UID=u;PWD=;" + kTds, ""},
         {"Provider=SQLOLEDB;Server=srv;Integrated Security=SSPI;", Destino::Tipo::Odbc,
          Plataforma::SqlServer, base + "SERVER=srv;Trusted_Connection=Yes;" + kTds, ""},
     });
@@ -142,9 +152,9 @@ TEST(ResuelveCadena, Oracle) {
          Plataforma::Oracle, "DRIVER={Oracle};DBQ=//h:1521/XE;UID=v;PWD=c;", ""},
     });
     VariableEntorno w("TAMARIS_ODBC_ORACLE", "Oracle 21 ODBC driver");
-    Verifica({{"Provider=OraOLEDB.Oracle.1;Data Source=TAMA;User Id=v;Password=c;",
-               Destino::Tipo::Odbc, Plataforma::Oracle,
-               "DRIVER={Oracle 21 ODBC driver};DBQ=TAMA;UID=v;PWD=c;", ""}});
+    Verifica(
+        {{"Provider=OraOLEDB.Oracle.1;Data Source=TAMA;User Id=v;Password=c;", Destino::Tipo::Odbc,
+          Plataforma::Oracle, "DRIVER={Oracle 21 ODBC driver};DBQ=TAMA;UID=v;PWD=c;", ""}});
 }
 
 TEST(ResuelveCadena, ArchivosJetYSqlite) {

@@ -26,7 +26,8 @@ TEST_P(PruebaAcceso, AbreYCierraConSusEstados) {
     EXPECT_EQ(cn.NombreDbms(), "SQLite");
     EXPECT_EQ(cn.ConnectionString(), GetParam().cadena(archivo));
 
-    EXPECT_EQ(ErrorDe([&] { cn.Open(GetParam().cadena(archivo)); }).Numero(), err::kConexionAbierta);
+    EXPECT_EQ(ErrorDe([&] { cn.Open(GetParam().cadena(archivo)); }).Numero(),
+              err::kConexionAbierta);
     EXPECT_EQ(cn.State(), adStateOpen);
 
     cn.Close();
@@ -185,10 +186,10 @@ TEST_P(PruebaAcceso, EsquemaDeColumnasSinMirarMayusculas) {
         const char* nombre;
         int tipo;
     };
-    const std::vector<Esperado> esperado = {{"ID", 3},         {"NOMBRE", a.tipoVarchar},
-                                            {"FECHA", 135},    {"IMPORTE", 131},
-                                            {"ACTIVO", a.tipoBit}, {"NOTA", a.tipoTexto},
-                                            {"DIA", a.tipoDate}};
+    const std::vector<Esperado> esperado = {
+        {"ID", 3},          {"NOMBRE", a.tipoVarchar}, {"FECHA", 135},
+        {"IMPORTE", 131},   {"ACTIVO", a.tipoBit},     {"NOTA", a.tipoTexto},
+        {"DIA", a.tipoDate}};
     ASSERT_EQ(filas.size(), esperado.size());
     for (size_t i = 0; i < filas.size(); ++i) {
         SCOPED_TRACE(esperado[i].nombre);
@@ -217,7 +218,8 @@ TEST_P(PruebaAcceso, TiempoDeEsperaCortaUnaConsultaLarga) {
         Recordset rs;
         rs.Open(kConsultaEterna, cn, adOpenForwardOnly, adLockReadOnly);
     });
-    auto segundos = std::chrono::duration<double>(std::chrono::steady_clock::now() - inicio).count();
+    auto segundos =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - inicio).count();
     EXPECT_EQ(e.Numero(), err::kTiempoAgotado);
     EXPECT_LT(segundos, 5.0);
     ASSERT_FALSE(cn.Errors().empty());
@@ -227,20 +229,21 @@ TEST_P(PruebaAcceso, TiempoDeEsperaCortaUnaConsultaLarga) {
     EXPECT_EQ(cn.Execute("UPDATE T SET NOTA = 'sigue' WHERE ID = 1"), 1);
     cn.SetCommandTimeout(0);
     Recordset rs;
-    rs.Open("WITH RECURSIVE c(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM c WHERE x < 1000) "
-            "SELECT count(*) FROM c",
-            cn, adOpenForwardOnly, adLockReadOnly);
+    rs.Open(
+        "WITH RECURSIVE c(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM c WHERE x < 1000) "
+        "SELECT count(*) FROM c",
+        cn, adOpenForwardOnly, adLockReadOnly);
     EXPECT_EQ(rs.Valor(0).Entero(), 1000);
 }
 
 TEST_P(PruebaAcceso, TiempoDeEsperaTambienEnExecute) {
     cn.SetCommandTimeout(1);
     auto inicio = std::chrono::steady_clock::now();
-    ErrorBD e = ErrorDe([&] {
-        cn.Execute(std::string("CREATE TABLE CUENTA AS ") + kConsultaEterna);
-    });
+    ErrorBD e =
+        ErrorDe([&] { cn.Execute(std::string("CREATE TABLE CUENTA AS ") + kConsultaEterna); });
     EXPECT_EQ(e.Numero(), err::kTiempoAgotado);
-    EXPECT_LT(std::chrono::duration<double>(std::chrono::steady_clock::now() - inicio).count(), 5.0);
+    EXPECT_LT(std::chrono::duration<double>(std::chrono::steady_clock::now() - inicio).count(),
+              5.0);
 }
 
 TEST_P(PruebaAcceso, TiempoNegativoNoSeAcepta) {

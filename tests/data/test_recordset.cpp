@@ -130,8 +130,9 @@ TEST_P(RecordsetAcceso, AbrirAbiertoYCerrarCerrado) {
     Recordset rs;
     EXPECT_EQ(ErrorDe([&] { rs.Close(); }).Numero(), err::kConexionCerrada);
     rs.Open("SELECT * FROM T", cn, adOpenForwardOnly, adLockReadOnly);
-    EXPECT_EQ(ErrorDe([&] { rs.Open("SELECT * FROM T", cn, adOpenForwardOnly, adLockReadOnly); })
-                  .Numero(),
+    EXPECT_EQ(ErrorDe([&] {
+                  rs.Open("SELECT * FROM T", cn, adOpenForwardOnly, adLockReadOnly);
+              }).Numero(),
               err::kConexionAbierta);
     rs.Close();
     EXPECT_EQ(ErrorDe([&] { rs.Close(); }).Numero(), err::kConexionCerrada);
@@ -143,7 +144,8 @@ TEST_P(RecordsetAcceso, AbrirAbiertoYCerrarCerrado) {
 
 TEST_P(RecordsetAcceso, ConsultaQueFallaDejaElRecordsetCerrado) {
     Recordset rs;
-    ErrorBD e = ErrorDe([&] { rs.Open("SELECT * FROM NO_EXISTE", cn, adOpenForwardOnly, adLockReadOnly); });
+    ErrorBD e =
+        ErrorDe([&] { rs.Open("SELECT * FROM NO_EXISTE", cn, adOpenForwardOnly, adLockReadOnly); });
     EXPECT_EQ(e.Numero(), err::kTablaInexistente);
     EXPECT_EQ(rs.State(), adStateClosed);
     ASSERT_FALSE(cn.Errors().empty());
@@ -161,9 +163,10 @@ TEST_P(RecordsetAcceso, LasFilasLleganSinLeerElResultadoEntero) {
     // A hundred million rows: reading them all first would take minutes and gigabytes.
     auto inicio = std::chrono::steady_clock::now();
     Recordset rs;
-    rs.Open("WITH RECURSIVE c(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM c WHERE x < 100000000) "
-            "SELECT x, 'fila ' || x AS texto FROM c",
-            cn, adOpenForwardOnly, adLockReadOnly);
+    rs.Open(
+        "WITH RECURSIVE c(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM c WHERE x < 100000000) "
+        "SELECT x, 'fila ' || x AS texto FROM c",
+        cn, adOpenForwardOnly, adLockReadOnly);
     int64_t suma = 0;
     for (int i = 0; i < 100000 && !rs.Eof(); ++i) {
         suma += rs.Valor(0).Entero();
@@ -172,7 +175,8 @@ TEST_P(RecordsetAcceso, LasFilasLleganSinLeerElResultadoEntero) {
     EXPECT_EQ(suma, int64_t{100000} * 100001 / 2);
     EXPECT_EQ(rs.Valor(1).Texto(), "fila 100001");
     rs.Close();
-    EXPECT_LT(std::chrono::duration<double>(std::chrono::steady_clock::now() - inicio).count(), 10.0);
+    EXPECT_LT(std::chrono::duration<double>(std::chrono::steady_clock::now() - inicio).count(),
+              10.0);
 }
 
 TEST_P(RecordsetAcceso, AddNewYUpdateInsertanLaFila) {
@@ -214,7 +218,8 @@ TEST_P(RecordsetAcceso, AddNewSeguidoDeOtroGuardaElPrimero) {
     rs.Update();
     rs.Close();
     EXPECT_EQ(prueba::EnteroDirecto(archivo, "SELECT count(*) FROM VACIA"), 2);
-    EXPECT_EQ(prueba::EnteroDirecto(archivo, "SELECT count(*) FROM VACIA WHERE DESCRIPCION IS NULL"), 1);
+    EXPECT_EQ(
+        prueba::EnteroDirecto(archivo, "SELECT count(*) FROM VACIA WHERE DESCRIPCION IS NULL"), 1);
 }
 
 TEST_P(RecordsetAcceso, AddNewEnSoloLecturaNoEsCompatible) {
@@ -223,7 +228,8 @@ TEST_P(RecordsetAcceso, AddNewEnSoloLecturaNoEsCompatible) {
     ErrorBD e = ErrorDe([&] { rs.AddNew(); });
     EXPECT_EQ(e.Numero(), 3251);
     EXPECT_STREQ(e.what(), "La operación solicitada no es compatible con el proveedor.");
-    EXPECT_EQ(ErrorDe([&] { rs.Fields("ID").SetValue(Variant(1)); }).Numero(), err::kEdicionEnCurso);
+    EXPECT_EQ(ErrorDe([&] { rs.Fields("ID").SetValue(Variant(1)); }).Numero(),
+              err::kEdicionEnCurso);
 }
 
 TEST_P(RecordsetAcceso, CancelUpdateDescartaLaFila) {

@@ -117,10 +117,10 @@ std::vector<ErrorProveedor> Diagnosticos(const Contexto& ctx, SQLSMALLINT tipo, 
                                     const char* funcion, bool agotado = false) {
     auto registros = Diagnosticos(ctx, tipo, manija);
     if (agotado) {
-        registros.insert(registros.begin(),
-                         ErrorProveedor{err::kTiempoAgotado,
-                                        "Se agotó el tiempo de espera de la consulta.", "HYT00",
-                                        0, ctx.fuente});
+        registros.insert(
+            registros.begin(),
+            ErrorProveedor{err::kTiempoAgotado, "Se agotó el tiempo de espera de la consulta.",
+                           "HYT00", 0, ctx.fuente});
     }
     LanzaRegistros(ctx, std::move(registros), funcion);
 }
@@ -138,11 +138,11 @@ SQLRETURN Verifica(const Contexto& ctx, const char* funcion, SQLSMALLINT tipo, S
         return rc;
     if (modo == AnteFalla::Ignorar) return rc;
     if (rc == SQL_INVALID_HANDLE)
-        LanzaRegistros(ctx,
-                       {{err::kFalloGenerico,
-                         std::string("Manija ODBC no válida en ") + funcion + ".", "HY000", 0,
-                         ctx.fuente}},
-                       funcion);
+        LanzaRegistros(
+            ctx,
+            {{err::kFalloGenerico, std::string("Manija ODBC no válida en ") + funcion + ".",
+              "HY000", 0, ctx.fuente}},
+            funcion);
     LanzaDiagnosticos(ctx, tipo, manija, funcion);
 }
 
@@ -279,19 +279,29 @@ enum class Lectura : unsigned char { Texto, Binario, Entero, Doble, Decimal, Fec
 
 Lectura LecturaDeSql(SQLSMALLINT t) {
     switch (t) {
-        case SQL_SMALLINT: case SQL_INTEGER: case SQL_TINYINT: case SQL_BIGINT:
+        case SQL_SMALLINT:
+        case SQL_INTEGER:
+        case SQL_TINYINT:
+        case SQL_BIGINT:
             return Lectura::Entero;
-        case SQL_REAL: case SQL_FLOAT: case SQL_DOUBLE:
+        case SQL_REAL:
+        case SQL_FLOAT:
+        case SQL_DOUBLE:
             return Lectura::Doble;
-        case SQL_DECIMAL: case SQL_NUMERIC:
+        case SQL_DECIMAL:
+        case SQL_NUMERIC:
             return Lectura::Decimal;
-        case SQL_TYPE_DATE: case SQL_TYPE_TIMESTAMP: case SQL_DATETIME:
+        case SQL_TYPE_DATE:
+        case SQL_TYPE_TIMESTAMP:
+        case SQL_DATETIME:
             return Lectura::FechaHora;
         case SQL_TYPE_TIME:
             return Lectura::Hora;
         case SQL_BIT:
             return Lectura::Bit;
-        case SQL_BINARY: case SQL_VARBINARY: case SQL_LONGVARBINARY:
+        case SQL_BINARY:
+        case SQL_VARBINARY:
+        case SQL_LONGVARBINARY:
             return Lectura::Binario;
         default:
             return Lectura::Texto;
@@ -324,8 +334,8 @@ public:
             SQLULEN tamano = 0;
             auto describe = [&] {
                 TAMARIS_ODBC(ctx, AnteFalla::Lanzar, SQL_HANDLE_STMT, h, SQLDescribeCol, h, i,
-                             nombre.data(), static_cast<SQLSMALLINT>(nombre.size()), &largo,
-                             &tipo, &tamano, &decimales, &nulos);
+                             nombre.data(), static_cast<SQLSMALLINT>(nombre.size()), &largo, &tipo,
+                             &tamano, &decimales, &nulos);
             };
             describe();
             if (largo >= static_cast<SQLSMALLINT>(nombre.size())) {
@@ -390,7 +400,8 @@ private:
                                     SQLColAttribute, h, col, SQL_DESC_TYPE_NAME, declarado,
                                     static_cast<SQLSMALLINT>(sizeof declarado), &largo, nullptr);
         if (!SQL_SUCCEEDED(rc)) return;
-        int ado = TipoAdoDeclarado(std::string_view(declarado, strnlen(declarado, sizeof declarado)));
+        int ado =
+            TipoAdoDeclarado(std::string_view(declarado, strnlen(declarado, sizeof declarado)));
         if (ado == 131 || ado == 6) {
             c.tipoAdo = ado;
             lectura = Lectura::Decimal;
@@ -418,37 +429,47 @@ private:
             case Lectura::Entero: {
                 SQLBIGINT x = 0;
                 GetData(col, SQL_C_SBIGINT, &x, sizeof x, &ind);
-                if (ind == SQL_NULL_DATA) v.AsignarNulo();
-                else v.AsignarEntero(static_cast<int64_t>(x));
+                if (ind == SQL_NULL_DATA)
+                    v.AsignarNulo();
+                else
+                    v.AsignarEntero(static_cast<int64_t>(x));
                 return;
             }
             case Lectura::Doble: {
                 SQLDOUBLE x = 0;
                 GetData(col, SQL_C_DOUBLE, &x, sizeof x, &ind);
-                if (ind == SQL_NULL_DATA) v.AsignarNulo();
-                else v.AsignarDoble(x);
+                if (ind == SQL_NULL_DATA)
+                    v.AsignarNulo();
+                else
+                    v.AsignarDoble(x);
                 return;
             }
             case Lectura::FechaHora: {
                 SQL_TIMESTAMP_STRUCT ts{};
                 GetData(col, SQL_C_TYPE_TIMESTAMP, &ts, sizeof ts, &ind);
-                if (ind == SQL_NULL_DATA) v.AsignarNulo();
-                else v.AsignarFecha(Fecha{ts.year, ts.month, ts.day, ts.hour, ts.minute, ts.second});
+                if (ind == SQL_NULL_DATA)
+                    v.AsignarNulo();
+                else
+                    v.AsignarFecha(Fecha{ts.year, ts.month, ts.day, ts.hour, ts.minute, ts.second});
                 return;
             }
             case Lectura::Hora: {
                 SQL_TIME_STRUCT t{};
                 GetData(col, SQL_C_TYPE_TIME, &t, sizeof t, &ind);
                 // A time alone is the time of day 0, as the suite's date type keeps it.
-                if (ind == SQL_NULL_DATA) v.AsignarNulo();
-                else v.AsignarFecha(Fecha{1899, 12, 30, t.hour, t.minute, t.second});
+                if (ind == SQL_NULL_DATA)
+                    v.AsignarNulo();
+                else
+                    v.AsignarFecha(Fecha{1899, 12, 30, t.hour, t.minute, t.second});
                 return;
             }
             case Lectura::Bit: {
                 unsigned char b = 0;
                 GetData(col, SQL_C_BIT, &b, sizeof b, &ind);
-                if (ind == SQL_NULL_DATA) v.AsignarNulo();
-                else v = Variant(b != 0);
+                if (ind == SQL_NULL_DATA)
+                    v.AsignarNulo();
+                else
+                    v = Variant(b != 0);
                 return;
             }
             case Lectura::Decimal: {
@@ -457,8 +478,10 @@ private:
                     return;
                 }
                 double d;
-                if (DecimalDeTexto(buf_, d)) v.AsignarDoble(d);
-                else v.AsignarTexto(buf_);
+                if (DecimalDeTexto(buf_, d))
+                    v.AsignarDoble(d);
+                else
+                    v.AsignarTexto(buf_);
                 return;
             }
             case Lectura::Binario:
@@ -479,7 +502,8 @@ private:
         for (;;) {
             buf_.resize(usado + trozo);
             SQLLEN ind = 0;
-            SQLRETURN rc = GetData(col, tipoC, buf_.data() + usado, static_cast<SQLLEN>(trozo), &ind);
+            SQLRETURN rc =
+                GetData(col, tipoC, buf_.data() + usado, static_cast<SQLLEN>(trozo), &ind);
             if (rc == SQL_NO_DATA) break;  // everything was already read
             if (ind == SQL_NULL_DATA) {
                 buf_.clear();
@@ -527,14 +551,14 @@ public:
         std::string texto(sql);
         {
             GuardiaVigia g(cn_->vigia, cn_->ctx, h, cn_->tiempo);
-            SQLRETURN rc = TAMARIS_ODBC(cn_->ctx, AnteFalla::Devolver, SQL_HANDLE_STMT, h,
-                                        SQLExecDirect, h, Sql(texto),
-                                        static_cast<SQLINTEGER>(texto.size()));
+            SQLRETURN rc =
+                TAMARIS_ODBC(cn_->ctx, AnteFalla::Devolver, SQL_HANDLE_STMT, h, SQLExecDirect, h,
+                             Sql(texto), static_cast<SQLINTEGER>(texto.size()));
             // Results without columns ahead of the rows (row counts of a script's set-up) are
             // passed over.
             while (SQL_SUCCEEDED(rc) && ColumnasDe(h) == 0) {
-                rc = TAMARIS_ODBC(cn_->ctx, AnteFalla::Devolver, SQL_HANDLE_STMT, h,
-                                  SQLMoreResults, h);
+                rc = TAMARIS_ODBC(cn_->ctx, AnteFalla::Devolver, SQL_HANDLE_STMT, h, SQLMoreResults,
+                                  h);
                 if (rc == SQL_NO_DATA) break;
             }
             bool agotado = g.Desarmar();
@@ -552,9 +576,9 @@ public:
         SQLHSTMT h = st->get();
         std::string texto(sql);
         GuardiaVigia g(cn_->vigia, cn_->ctx, h, cn_->tiempo);
-        SQLRETURN rc = TAMARIS_ODBC(cn_->ctx, AnteFalla::Devolver, SQL_HANDLE_STMT, h,
-                                    SQLExecDirect, h, Sql(texto),
-                                    static_cast<SQLINTEGER>(texto.size()));
+        SQLRETURN rc =
+            TAMARIS_ODBC(cn_->ctx, AnteFalla::Devolver, SQL_HANDLE_STMT, h, SQLExecDirect, h,
+                         Sql(texto), static_cast<SQLINTEGER>(texto.size()));
         // An UPDATE or DELETE that matched nothing answers SQL_NO_DATA straight away.
         long total = rc == SQL_NO_DATA ? 0 : -1;
         // Every result of a batch is consumed, so that a failure further on is not missed.
@@ -565,7 +589,8 @@ public:
             rc = TAMARIS_ODBC(cn_->ctx, AnteFalla::Devolver, SQL_HANDLE_STMT, h, SQLMoreResults, h);
         }
         bool agotado = g.Desarmar();
-        if (rc != SQL_NO_DATA) LanzaDiagnosticos(cn_->ctx, SQL_HANDLE_STMT, h, "SQLExecDirect", agotado);
+        if (rc != SQL_NO_DATA)
+            LanzaDiagnosticos(cn_->ctx, SQL_HANDLE_STMT, h, "SQLExecDirect", agotado);
         return total;
     }
 
@@ -586,9 +611,9 @@ public:
         if (plataforma() != Plataforma::SqlServer || Trim(nombre).empty()) return;
         std::string n = Trim(nombre);
         SQLHDBC d = cn_->dbc.get();
-        SQLRETURN rc = TAMARIS_ODBC(cn_->ctx, AnteFalla::Devolver, SQL_HANDLE_DBC, d,
-                                    SQLSetConnectAttr, d, SQL_ATTR_CURRENT_CATALOG, Sql(n),
-                                    static_cast<SQLINTEGER>(n.size()));
+        SQLRETURN rc =
+            TAMARIS_ODBC(cn_->ctx, AnteFalla::Devolver, SQL_HANDLE_DBC, d, SQLSetConnectAttr, d,
+                         SQL_ATTR_CURRENT_CATALOG, Sql(n), static_cast<SQLINTEGER>(n.size()));
         if (SQL_SUCCEEDED(rc)) return;
         auto registros = Diagnosticos(cn_->ctx, SQL_HANDLE_DBC, d);
         // A driver without the attribute is no reason to fail; a missing database is.
@@ -602,17 +627,26 @@ public:
     void NivelAislamiento(long nivelAdo) override {
         SQLUINTEGER nivel;
         switch (nivelAdo) {
-            case 256: nivel = SQL_TXN_READ_UNCOMMITTED; break;
-            case 4096: nivel = SQL_TXN_READ_COMMITTED; break;
-            case 65536: nivel = SQL_TXN_REPEATABLE_READ; break;
-            case 1048576: nivel = SQL_TXN_SERIALIZABLE; break;
-            default: return;  // chaos and unspecified ask for nothing
+            case 256:
+                nivel = SQL_TXN_READ_UNCOMMITTED;
+                break;
+            case 4096:
+                nivel = SQL_TXN_READ_COMMITTED;
+                break;
+            case 65536:
+                nivel = SQL_TXN_REPEATABLE_READ;
+                break;
+            case 1048576:
+                nivel = SQL_TXN_SERIALIZABLE;
+                break;
+            default:
+                return;  // chaos and unspecified ask for nothing
         }
         SQLHDBC d = cn_->dbc.get();
         // Drivers that do not offer the level keep their own: no failure for that.
         TAMARIS_ODBC(cn_->ctx, AnteFalla::Ignorar, SQL_HANDLE_DBC, d, SQLSetConnectAttr, d,
-                     SQL_ATTR_TXN_ISOLATION, reinterpret_cast<SQLPOINTER>(static_cast<SQLULEN>(nivel)),
-                     SQL_IS_UINTEGER);
+                     SQL_ATTR_TXN_ISOLATION,
+                     reinterpret_cast<SQLPOINTER>(static_cast<SQLULEN>(nivel)), SQL_IS_UINTEGER);
     }
 
     std::unique_ptr<Cursor> EsquemaTablas() override {
@@ -627,10 +661,11 @@ public:
             if (f.size() < 4) break;
             filas.push_back({f[0], f[1], f[2], f[3]});
         }
-        return std::make_unique<CursorEnMemoria>(
-            std::vector<Columna>{{"TABLE_CATALOG", 202, 0}, {"TABLE_SCHEMA", 202, 0},
-                                 {"TABLE_NAME", 202, 0}, {"TABLE_TYPE", 202, 0}},
-            std::move(filas));
+        return std::make_unique<CursorEnMemoria>(std::vector<Columna>{{"TABLE_CATALOG", 202, 0},
+                                                                      {"TABLE_SCHEMA", 202, 0},
+                                                                      {"TABLE_NAME", 202, 0},
+                                                                      {"TABLE_TYPE", 202, 0}},
+                                                 std::move(filas));
     }
 
     std::unique_ptr<Cursor> EsquemaColumnas(std::string_view catalogo, std::string_view esquema,
@@ -641,7 +676,9 @@ public:
         auto st = NuevaSentencia();
         SQLHSTMT h = st->get();
         auto arg = [](std::string& s) { return s.empty() ? nullptr : Sql(s); };
-        auto largo = [](const std::string& s) { return static_cast<SQLSMALLINT>(s.empty() ? 0 : s.size()); };
+        auto largo = [](const std::string& s) {
+            return static_cast<SQLSMALLINT>(s.empty() ? 0 : s.size());
+        };
         TAMARIS_ODBC(cn_->ctx, AnteFalla::Lanzar, SQL_HANDLE_STMT, h, SQLColumns, h, arg(cat),
                      largo(cat), arg(esq), largo(esq), arg(tab), largo(tab), nullptr, 0);
         CursorOdbc c(cn_, std::move(st));
@@ -667,17 +704,17 @@ public:
                 int declarado = TipoAdoDeclarado(f[5].TextoCrudo());
                 if (declarado == 131 || declarado == 6) tipo = declarado;
             }
-            filas.push_back({f[0], f[1], f[2], f[3], posicion, Variant(tipo), Variant(admiteNulos)});
+            filas.push_back(
+                {f[0], f[1], f[2], f[3], posicion, Variant(tipo), Variant(admiteNulos)});
         }
-        return std::make_unique<CursorEnMemoria>(
-            std::vector<Columna>{{"TABLE_CATALOG", 202, 0},
-                                 {"TABLE_SCHEMA", 202, 0},
-                                 {"TABLE_NAME", 202, 0},
-                                 {"COLUMN_NAME", 202, 0},
-                                 {"ORDINAL_POSITION", 3, 4},
-                                 {"DATA_TYPE", 2, 2},
-                                 {"IS_NULLABLE", 11, 2}},
-            std::move(filas));
+        return std::make_unique<CursorEnMemoria>(std::vector<Columna>{{"TABLE_CATALOG", 202, 0},
+                                                                      {"TABLE_SCHEMA", 202, 0},
+                                                                      {"TABLE_NAME", 202, 0},
+                                                                      {"COLUMN_NAME", 202, 0},
+                                                                      {"ORDINAL_POSITION", 3, 4},
+                                                                      {"DATA_TYPE", 2, 2},
+                                                                      {"IS_NULLABLE", 11, 2}},
+                                                 std::move(filas));
     }
 
 private:
@@ -702,8 +739,8 @@ private:
     void Termina(SQLSMALLINT como) {
         if (!cn_->enTransaccion) Falla("No hay ninguna transacción en curso.", "25000");
         SQLHDBC d = cn_->dbc.get();
-        TAMARIS_ODBC(cn_->ctx, AnteFalla::Lanzar, SQL_HANDLE_DBC, d, SQLEndTran, SQL_HANDLE_DBC,
-                     d, como);
+        TAMARIS_ODBC(cn_->ctx, AnteFalla::Lanzar, SQL_HANDLE_DBC, d, SQLEndTran, SQL_HANDLE_DBC, d,
+                     como);
         cn_->enTransaccion = false;
         TAMARIS_ODBC(cn_->ctx, AnteFalla::Lanzar, SQL_HANDLE_DBC, d, SQLSetConnectAttr, d,
                      SQL_ATTR_AUTOCOMMIT, reinterpret_cast<SQLPOINTER>(SQL_AUTOCOMMIT_ON),
@@ -740,28 +777,53 @@ long NumeroDeEstadoOdbc(std::string_view e) {
 
 int TipoAdoDeSql(int t) {
     switch (t) {
-        case SQL_CHAR: return 129;
-        case SQL_VARCHAR: return 200;
-        case SQL_LONGVARCHAR: return 201;
-        case SQL_WCHAR: return 130;
-        case SQL_WVARCHAR: return 202;
-        case SQL_WLONGVARCHAR: return 203;
-        case SQL_INTEGER: return 3;
-        case SQL_SMALLINT: return 2;
-        case SQL_TINYINT: return 17;
-        case SQL_BIGINT: return 20;
-        case SQL_REAL: return 4;
-        case SQL_FLOAT: case SQL_DOUBLE: return 5;
-        case SQL_DECIMAL: case SQL_NUMERIC: return 131;
-        case SQL_BIT: return 11;
-        case SQL_TYPE_DATE: return 133;
-        case SQL_TYPE_TIME: return 134;
-        case SQL_TYPE_TIMESTAMP: case SQL_DATETIME: return 135;
-        case SQL_BINARY: return 128;
-        case SQL_VARBINARY: return 204;
-        case SQL_LONGVARBINARY: return 205;
-        case SQL_GUID: return 72;
-        default: return 200;
+        case SQL_CHAR:
+            return 129;
+        case SQL_VARCHAR:
+            return 200;
+        case SQL_LONGVARCHAR:
+            return 201;
+        case SQL_WCHAR:
+            return 130;
+        case SQL_WVARCHAR:
+            return 202;
+        case SQL_WLONGVARCHAR:
+            return 203;
+        case SQL_INTEGER:
+            return 3;
+        case SQL_SMALLINT:
+            return 2;
+        case SQL_TINYINT:
+            return 17;
+        case SQL_BIGINT:
+            return 20;
+        case SQL_REAL:
+            return 4;
+        case SQL_FLOAT:
+        case SQL_DOUBLE:
+            return 5;
+        case SQL_DECIMAL:
+        case SQL_NUMERIC:
+            return 131;
+        case SQL_BIT:
+            return 11;
+        case SQL_TYPE_DATE:
+            return 133;
+        case SQL_TYPE_TIME:
+            return 134;
+        case SQL_TYPE_TIMESTAMP:
+        case SQL_DATETIME:
+            return 135;
+        case SQL_BINARY:
+            return 128;
+        case SQL_VARBINARY:
+            return 204;
+        case SQL_LONGVARBINARY:
+            return 205;
+        case SQL_GUID:
+            return 72;
+        default:
+            return 200;
     }
 }
 
@@ -788,9 +850,12 @@ std::unique_ptr<Motor> AbreMotorOdbc(const std::string& cadenaOdbc, int tiempoCo
     cn->conectada = true;
 
     std::string dbms = InfoTexto(ctx, d, SQL_DBMS_NAME);
-    if (ContieneSinCaso(dbms, "Oracle")) ctx.plataforma = Plataforma::Oracle;
-    else if (ContieneSinCaso(dbms, "SQLite")) ctx.plataforma = Plataforma::SQLite;
-    else ctx.plataforma = Plataforma::SqlServer;
+    if (ContieneSinCaso(dbms, "Oracle"))
+        ctx.plataforma = Plataforma::Oracle;
+    else if (ContieneSinCaso(dbms, "SQLite"))
+        ctx.plataforma = Plataforma::SQLite;
+    else
+        ctx.plataforma = Plataforma::SqlServer;
     std::string driver = InfoTexto(ctx, d, SQL_DRIVER_NAME);
     ctx.fuente = "ODBC " + (driver.empty() ? dbms : driver);
     return std::make_unique<MotorOdbc>(std::move(cn), std::move(dbms));

@@ -114,11 +114,25 @@ enum class Trato : unsigned char { Comun, Entero, Decimal, Fecha, Booleano };
 
 Trato TratoDeTipo(int ado) {
     switch (ado) {
-        case 2: case 3: case 16: case 17: case 18: case 19: case 20: case 21:
+        case 2:
+        case 3:
+        case 16:
+        case 17:
+        case 18:
+        case 19:
+        case 20:
+        case 21:
             return Trato::Entero;
-        case 4: case 5: case 6: case 14: case 131:
+        case 4:
+        case 5:
+        case 6:
+        case 14:
+        case 131:
             return Trato::Decimal;
-        case 7: case 133: case 134: case 135:
+        case 7:
+        case 133:
+        case 134:
+        case 135:
             return Trato::Fecha;
         case 11:
             return Trato::Booleano;
@@ -129,10 +143,14 @@ Trato TratoDeTipo(int ado) {
 
 int TipoDeClase(int clase) {
     switch (clase) {
-        case SQLITE_INTEGER: return 20;
-        case SQLITE_FLOAT: return 5;
-        case SQLITE_BLOB: return 205;
-        default: return 202;
+        case SQLITE_INTEGER:
+            return 20;
+        case SQLITE_FLOAT:
+            return 5;
+        case SQLITE_BLOB:
+            return 205;
+        default:
+            return 202;
     }
 }
 
@@ -165,8 +183,10 @@ public:
                 c.tipoAdo = TipoDeClase(pendiente_ ? sqlite3_column_type(st0, i) : SQLITE_TEXT);
             c.tamano = TamanoDeclarado(declarado);
             if (c.tamano == 0) {
-                if (c.tipoAdo == 3) c.tamano = 4;
-                else if (c.tipoAdo == 20 || c.tipoAdo == 5 || c.tipoAdo == 135) c.tamano = 8;
+                if (c.tipoAdo == 3)
+                    c.tamano = 4;
+                else if (c.tipoAdo == 20 || c.tipoAdo == 5 || c.tipoAdo == 135)
+                    c.tamano = 8;
             }
             trato_.push_back(TratoDeTipo(c.tipoAdo));
             columnas_.push_back(std::move(c));
@@ -208,9 +228,12 @@ private:
                     break;
                 case SQLITE_INTEGER: {
                     sqlite3_int64 x = sqlite3_column_int64(st, c);
-                    if (trato_[i] == Trato::Booleano) v = Variant(x != 0);
-                    else if (trato_[i] == Trato::Decimal) v.AsignarDoble(static_cast<double>(x));
-                    else v.AsignarEntero(x);
+                    if (trato_[i] == Trato::Booleano)
+                        v = Variant(x != 0);
+                    else if (trato_[i] == Trato::Decimal)
+                        v.AsignarDoble(static_cast<double>(x));
+                    else
+                        v.AsignarEntero(x);
                     break;
                 }
                 case SQLITE_FLOAT:
@@ -218,13 +241,15 @@ private:
                     break;
                 case SQLITE_TEXT: {
                     const auto* p = reinterpret_cast<const char*>(sqlite3_column_text(st, c));
-                    std::string_view t(p ? p : "", static_cast<size_t>(sqlite3_column_bytes(st, c)));
+                    std::string_view t(p ? p : "",
+                                       static_cast<size_t>(sqlite3_column_bytes(st, c)));
                     AsignaTexto(v, t, trato_[i]);
                     break;
                 }
                 default: {  // BLOB: its bytes as they are
                     const auto* p = static_cast<const char*>(sqlite3_column_blob(st, c));
-                    v.AsignarTexto(std::string_view(p ? p : "", static_cast<size_t>(sqlite3_column_bytes(st, c))));
+                    v.AsignarTexto(std::string_view(
+                        p ? p : "", static_cast<size_t>(sqlite3_column_bytes(st, c))));
                     break;
                 }
             }
@@ -267,7 +292,8 @@ public:
         for (;;) {
             SentenciaSqlite st = Prepara(resto);
             if (!st) {
-                ErrorProveedor r{err::kErrorComando, "La sentencia SQL está vacía.", "42000", 0, kFuente};
+                ErrorProveedor r{err::kErrorComando, "La sentencia SQL está vacía.", "42000", 0,
+                                 kFuente};
                 Lanza(std::move(r));
             }
             int rc = Paso(*s_, st.get());
@@ -307,7 +333,8 @@ public:
         s_->limite = std::chrono::seconds(segundos > 0 ? segundos : 0);
         // Waiting on another connection's lock counts against the same allowance; no limit
         // means waiting as long as it takes.
-        sqlite3_busy_timeout(db, segundos > 0 && segundos < INT_MAX / 1000 ? segundos * 1000 : INT_MAX);
+        sqlite3_busy_timeout(db,
+                             segundos > 0 && segundos < INT_MAX / 1000 ? segundos * 1000 : INT_MAX);
         if (segundos > 0)
             sqlite3_progress_handler(db, kInstruccionesEntreControles, &Progreso, s_.get());
         else
@@ -323,15 +350,16 @@ public:
         std::vector<Variant> f;
         while (cursor->Siguiente(f)) {
             const std::string& nombre = f[0].TextoCrudo();
-            std::string tipo = f[1].TextoCrudo() == "view"               ? "VIEW"
+            std::string tipo = f[1].TextoCrudo() == "view"         ? "VIEW"
                                : EmpiezaSinCaso(nombre, "sqlite_") ? "SYSTEM TABLE"
-                                                                     : "TABLE";
+                                                                   : "TABLE";
             filas.push_back({Variant::Null(), Variant::Null(), Variant(nombre), Variant(tipo)});
         }
-        return std::make_unique<CursorEnMemoria>(
-            std::vector<Columna>{{"TABLE_CATALOG", 202, 0}, {"TABLE_SCHEMA", 202, 0},
-                                 {"TABLE_NAME", 202, 0}, {"TABLE_TYPE", 202, 0}},
-            std::move(filas));
+        return std::make_unique<CursorEnMemoria>(std::vector<Columna>{{"TABLE_CATALOG", 202, 0},
+                                                                      {"TABLE_SCHEMA", 202, 0},
+                                                                      {"TABLE_NAME", 202, 0},
+                                                                      {"TABLE_TYPE", 202, 0}},
+                                                 std::move(filas));
     }
 
     std::unique_ptr<Cursor> EsquemaColumnas(std::string_view, std::string_view,
@@ -359,15 +387,14 @@ public:
                              Variant(sqlite3_column_int(st.get(), 4) == 0)});
         }
         if (rc != SQLITE_DONE) Falla(*s_, rc, false);
-        return std::make_unique<CursorEnMemoria>(
-            std::vector<Columna>{{"TABLE_CATALOG", 202, 0},
-                                 {"TABLE_SCHEMA", 202, 0},
-                                 {"TABLE_NAME", 202, 0},
-                                 {"COLUMN_NAME", 202, 0},
-                                 {"ORDINAL_POSITION", 3, 4},
-                                 {"DATA_TYPE", 2, 2},
-                                 {"IS_NULLABLE", 11, 2}},
-            std::move(filas));
+        return std::make_unique<CursorEnMemoria>(std::vector<Columna>{{"TABLE_CATALOG", 202, 0},
+                                                                      {"TABLE_SCHEMA", 202, 0},
+                                                                      {"TABLE_NAME", 202, 0},
+                                                                      {"COLUMN_NAME", 202, 0},
+                                                                      {"ORDINAL_POSITION", 3, 4},
+                                                                      {"DATA_TYPE", 2, 2},
+                                                                      {"IS_NULLABLE", 11, 2}},
+                                                 std::move(filas));
     }
 
 private:
@@ -380,8 +407,8 @@ private:
     SentenciaSqlite Prepara(std::string_view& resto) {
         sqlite3_stmt* st = nullptr;
         const char* cola = nullptr;
-        int rc = sqlite3_prepare_v2(s_->db.get(), resto.data(), static_cast<int>(resto.size()),
-                                    &st, &cola);
+        int rc = sqlite3_prepare_v2(s_->db.get(), resto.data(), static_cast<int>(resto.size()), &st,
+                                    &cola);
         SentenciaSqlite dueno(st);
         if (rc != SQLITE_OK) Falla(*s_, rc, true);
         resto.remove_prefix(cola ? static_cast<size_t>(cola - resto.data()) : resto.size());
@@ -435,7 +462,8 @@ ClaseErrorSqlite ClasificaErrorSqlite(int codigo, std::string_view mensaje, bool
     }
     if (ContieneSinCaso(mensaje, "no such table") || ContieneSinCaso(mensaje, "no such view"))
         return {err::kTablaInexistente, "42S02"};
-    if (ContieneSinCaso(mensaje, "no such column") || ContieneSinCaso(mensaje, "has no column named"))
+    if (ContieneSinCaso(mensaje, "no such column") ||
+        ContieneSinCaso(mensaje, "has no column named"))
         return {err::kErrorComando, "42S22"};
     if (ContieneSinCaso(mensaje, "already exists")) return {err::kErrorComando, "42S01"};
     if (alPreparar) return {err::kErrorComando, "42000"};
@@ -469,8 +497,8 @@ std::unique_ptr<Motor> AbreMotorSqlite(const std::string& archivo, int tiempoEsp
     auto s = std::make_shared<Sesion>();
     s->archivo = archivo;
     sqlite3* db = nullptr;
-    int rc = sqlite3_open_v2(archivo.c_str(), &db,
-                             SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
+    int rc =
+        sqlite3_open_v2(archivo.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
     s->db.reset(db);  // also on failure: the handle must be closed
     if (rc != SQLITE_OK) {
         std::string texto = db ? sqlite3_errmsg(db) : sqlite3_errstr(rc);
