@@ -9,6 +9,9 @@
 //    (TAMARIS_ODBC_ORACLE, "Oracle" by default);
 //  - "Provider=Microsoft.Jet.OLEDB.4.0|3.51|SQLite;Data Source =FILE;…" → the SQLite file;
 //  - "DRIVER=…;…" or "DSN=…;…" → ODBC as given.
+// With the SQLite ODBC driver, add "StepAPI=1" so that rows stream (without it the driver
+// reads the whole result in SQLExecDirect) and "NoCreat=1" so that a missing file is not
+// created.
 
 #include <memory>
 #include <string>
@@ -56,9 +59,11 @@ public:
     Conexion();
     ~Conexion();
 
-    // Opens with `cadena`; usuario/clave, when not empty, are added as UID/PWD (ODBC) and are
-    // ignored by SQLite. Throws ErrorBD 3705 when already open. Provider errors are added to
-    // Errors(). A SQLite file that does not exist is not created: ErrorBD kFalloGenerico.
+    // Opens with `cadena` (the kept ConnectionString when empty); usuario/clave, when not
+    // empty, replace UID/PWD (ODBC) and are ignored by SQLite. Throws ErrorBD 3705 when already
+    // open. Provider errors are added to Errors(). A SQLite file that does not exist is not
+    // created: ErrorBD kFalloGenerico whose record has SQL state "3024", as Jet's "file not
+    // found". A string that names no provider: kFalloGenerico, record state "IM002".
     void Open(std::string_view cadena, std::string_view usuario = {}, std::string_view clave = {});
     void Close();  // throws ErrorBD 3704 when already closed
     int State() const { return motor_ ? adStateOpen : adStateClosed; }
@@ -74,17 +79,19 @@ public:
     int ConnectionTimeout = 15;
     int CommandTimeout() const { return tiempoComando_; }
     void SetCommandTimeout(int segundos);
+    // SQL Server only (elsewhere kept and ignored); on a closed connection it waits for Open.
     void SetDefaultDatabase(std::string_view nombre);
     const std::string& DefaultDatabase() const { return baseDefecto_; }
     void SetIsolationLevel(long nivel);
     long IsolationLevel() const { return aislamiento_; }
 
     // Provider error collection of the last failing operation (kept until cleared or until the
-    // next failure replaces it).
+    // next failure replaces it). As in ADO, the object's own errors (3704, 3705, 3709, 3001,
+    // 3251) carry no provider records and leave it as it was.
     std::vector<ErrorProveedor>& Errors() { return errores_; }
     const std::vector<ErrorProveedor>& Errors() const { return errores_; }
 
-    // Runs a statement; returns the affected-row count.
+    // Runs a statement (on SQLite also a script of several); returns the affected-row count.
     long Execute(std::string_view sql);
     std::unique_ptr<Cursor> Consultar(std::string_view sql);
     void BeginTrans();

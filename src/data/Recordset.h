@@ -69,7 +69,11 @@ public:
     const Variant& Valor(int indice) const { return fila_[static_cast<size_t>(indice)]; }
 
     // Row inserts on updatable recordsets (lock type other than read-only): AddNew starts a
-    // new row, field values are set, Update inserts it into the table of the query.
+    // new row, field values are set, Update inserts it into the table of the query (the first
+    // name after FROM). Fields left unset take the table's defaults. A failed Update keeps the
+    // row pending; Close with a row pending throws 3219 (CancelUpdate first); AddNew or
+    // MoveNext with a row pending stores it first. A statement that returns no row set leaves
+    // the recordset closed.
     void AddNew();
     void Update();
     void CancelUpdate();

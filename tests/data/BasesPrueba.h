@@ -8,8 +8,10 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <cstdlib>
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <ostream>
 #include <stdexcept>
 #include <string>
@@ -127,6 +129,28 @@ protected:
 
     std::string archivo;
     Conexion cn;
+};
+
+// Sets an environment variable for the life of the object, then puts back what was there.
+class VariableEntorno {
+public:
+    VariableEntorno(const char* nombre, const char* valor) : nombre_(nombre) {
+        if (const char* v = std::getenv(nombre)) anterior_ = v;
+        if (valor)
+            ::setenv(nombre, valor, 1);
+        else
+            ::unsetenv(nombre);
+    }
+    ~VariableEntorno() {
+        if (anterior_)
+            ::setenv(nombre_, anterior_->c_str(), 1);
+        else
+            ::unsetenv(nombre_);
+    }
+
+private:
+    const char* nombre_;
+    std::optional<std::string> anterior_;
 };
 
 // The ErrorBD that `f` throws; fails the test when it throws none.

@@ -2,15 +2,16 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <optional>
 #include <string>
 #include <vector>
 
+#include "BasesPrueba.h"
 #include "data/Conexion.h"
 
 namespace tamaris {
 namespace {
+
+using prueba::VariableEntorno;
 
 TEST(CadenaConexion, LeeClavesYValores) {
     struct Caso {
@@ -52,28 +53,6 @@ TEST(CadenaConexion, ValorPorVariasClavesSinMirarMayusculas) {
     // The first occurrence of a key counts.
     EXPECT_EQ(CadenaConexion("A=1;a=2").Valor({"A"}), "1");
 }
-
-// Sets an environment variable for the life of the object, then puts back what was there.
-class VariableEntorno {
-public:
-    VariableEntorno(const char* nombre, const char* valor) : nombre_(nombre) {
-        if (const char* v = std::getenv(nombre)) anterior_ = v;
-        if (valor)
-            ::setenv(nombre, valor, 1);
-        else
-            ::unsetenv(nombre);
-    }
-    ~VariableEntorno() {
-        if (anterior_)
-            ::setenv(nombre_, anterior_->c_str(), 1);
-        else
-            ::unsetenv(nombre_);
-    }
-
-private:
-    const char* nombre_;
-    std::optional<std::string> anterior_;
-};
 
 struct CasoDestino {
     std::string cadena;

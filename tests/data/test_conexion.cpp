@@ -293,6 +293,31 @@ TEST(ConexionSqlite, ArchivoInexistenteSeInformaComoJet) {
     }
 }
 
+TEST(ConexionSqlite, ScriptsDeVariasSentencias) {
+    const std::string archivo = prueba::ArchivoTemporal("script");
+    prueba::SqlDirecto(archivo, prueba::kEsquema);
+    {
+        Conexion cn;
+        cn.Open(prueba::CadenaNativa(archivo));
+        // Row counts add up; DDL counts nothing.
+        EXPECT_EQ(cn.Execute("CREATE TABLE S(X INTEGER);\n"
+                             "INSERT INTO S VALUES (1);\nINSERT INTO S VALUES (2);\n"
+                             "UPDATE T SET NOTA = 's';  -- fin\n"),
+                  5);
+        // A query after set-up statements gives its rows; a trailing comment is no statement.
+        Recordset rs;
+        rs.Open("DELETE FROM S WHERE X = 1; SELECT count(*) FROM S; -- fin", cn, adOpenForwardOnly,
+                adLockReadOnly);
+        EXPECT_EQ(rs.Valor(0).Entero(), 1);
+        rs.Close();
+        rs.Open("DELETE FROM S; -- fin", cn, adOpenForwardOnly, adLockReadOnly);
+        EXPECT_EQ(rs.State(), adStateClosed);
+        EXPECT_EQ(prueba::EnteroDirecto(archivo, "SELECT count(*) FROM S"), 0);
+        EXPECT_EQ(ErrorDe([&] { cn.Consultar("  -- nada"); }).Numero(), err::kErrorComando);
+    }
+    std::filesystem::remove(archivo);
+}
+
 TEST(ConexionSqlite, ProveedorDesconocido) {
     Conexion cn;
     ErrorBD e = ErrorDe([&] { cn.Open("Provider=MSDAOSP;Data Source=x"); });
@@ -300,6 +325,50 @@ TEST(ConexionSqlite, ProveedorDesconocido) {
     EXPECT_STREQ(e.what(), "Proveedor no reconocido: MSDAOSP");
     ASSERT_EQ(cn.Errors().size(), 1u);
     EXPECT_EQ(cn.Errors().front().Description, "Proveedor no reconocido: MSDAOSP");
+}
+
+// A driver that keeps one result open per connection (SQL Server over TDS): a statement sent
+// while a recordset is still being read goes to another connection, as ADO does. The SQLite
+// driver is told to behave so; a temporary table, which lives in one connection only, shows
+// where each statement ran.
+TEST(ConexionOdbc, UnaSentenciaPorConexionUsaOtraMientrasSeLee) {
+    prueba::VariableEntorno una("TAMARIS_ODBC_UNA_SENTENCIA", "1");
+    const std::string archivo = prueba::ArchivoTemporal("una_sentencia");
+    prueba::SqlDirecto(archivo, prueba::kEsquema);
+    {
+        Conexion cn;
+        cn.Open(prueba::CadenaOdbc(archivo));
+        Recordset leyendo;
+        leyendo.Open("SELECT ID FROM T ORDER BY ID", cn, adOpenForwardOnly, adLockReadOnly);
+        EXPECT_EQ(leyendo.Valor(0).Entero(), 1);
+
+        cn.Execute("CREATE TEMP TABLE AUX(X INTEGER)");
+        cn.Execute("INSERT INTO AUX VALUES (7)");  // the helper connection is free again
+        Recordset otro;
+        otro.Open("SELECT count(*) FROM T", cn, adOpenForwardOnly, adLockReadOnly);
+        EXPECT_EQ(otro.Valor(0).Entero(), 3);
+        otro.Close();
+
+        leyendo.MoveNext();
+        EXPECT_EQ(leyendo.Valor(0).Entero(), 2);
+        leyendo.MoveNext();
+        leyendo.MoveNext();
+        EXPECT_TRUE(leyendo.Eof());
+
+        // Nothing is being read now: the main connection, which has no AUX, takes it.
+        EXPECT_EQ(ErrorDe([&] { cn.Execute("SELECT * FROM AUX"); }).Numero(),
+                  err::kTablaInexistente);
+
+        // Inside a transaction everything stays on the main connection.
+        leyendo.Close();
+        leyendo.Open("SELECT ID FROM T", cn, adOpenForwardOnly, adLockReadOnly);
+        cn.BeginTrans();
+        EXPECT_EQ(cn.Execute("UPDATE T SET NOTA = 'tx' WHERE ID = 3"), 1);
+        cn.RollbackTrans();
+        leyendo.Close();
+        EXPECT_EQ(prueba::EnteroDirecto(archivo, "SELECT count(*) FROM T WHERE NOTA = 'tx'"), 0);
+    }
+    std::filesystem::remove(archivo);
 }
 
 TEST(ConexionOdbc, ControladorInexistenteDaLosRegistrosDelAdministrador) {

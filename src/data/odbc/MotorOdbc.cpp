@@ -29,6 +29,8 @@ constexpr SQLSMALLINT kMaxRegistros = 32;
 // The watch over a running statement gives the driver's own query time-out this much
 // head start before cancelling the statement itself.
 constexpr std::chrono::milliseconds kGraciaVigia{250};
+// Helper connections a backend opens at most for statements its main connection cannot take.
+constexpr size_t kMaxAuxiliares = 8;
 
 // Everything about a connection that reading its diagnostics needs.
 struct Contexto {
@@ -262,7 +264,11 @@ struct ConexionOdbc {
     bool conectada = false;
     bool enTransaccion = false;
     int tiempo = 0;  // command time-out in seconds; 0 = none
-    Vigia vigia;     // declared last: its thread stops before the handles go
+    // Results the driver can keep open at once on this connection (0 = no limit), and cursors
+    // with rows still unread.
+    int maxActivas = 0;
+    int activos = 0;
+    Vigia vigia;  // declared last: its thread stops before the handles go
 
     ~ConexionOdbc() {
         if (!conectada) return;
@@ -352,10 +358,17 @@ public:
             columnas_.push_back(std::move(c));
             lectura_.push_back(lectura);
         }
-        if (n == 0) Termina();
+        if (n == 0) {
+            Termina();
+        } else {
+            activo_ = true;
+            ++cn_->activos;
+        }
     }
 
-    ~CursorOdbc() override = default;
+    ~CursorOdbc() override {
+        if (activo_) --cn_->activos;
+    }
 
     const std::vector<Columna>& Columnas() const override { return columnas_; }
 
@@ -412,6 +425,10 @@ private:
     // a time per connection (SQL Server over TDS) is free again.
     void Termina() {
         terminado_ = true;
+        if (activo_) {
+            activo_ = false;
+            --cn_->activos;
+        }
         SQLHSTMT h = st_->get();
         TAMARIS_ODBC(cn_->ctx, AnteFalla::Ignorar, SQL_HANDLE_STMT, h, SQLFreeStmt, h, SQL_CLOSE);
     }
@@ -533,31 +550,89 @@ private:
     std::string buf_;
     bool terminado_ = false;
     bool primera_ = true;
+    bool activo_ = false;
 };
 
 SQLCHAR* Sql(std::string& s) { return reinterpret_cast<SQLCHAR*>(s.data()); }
 
+std::string InfoTexto(const Contexto& ctx, SQLHDBC d, SQLUSMALLINT info) {
+    char buf[256] = {};
+    SQLSMALLINT largo = 0;
+    SQLRETURN rc = TAMARIS_ODBC(ctx, AnteFalla::Ignorar, SQL_HANDLE_DBC, d, SQLGetInfo, d, info,
+                                buf, static_cast<SQLSMALLINT>(sizeof buf), &largo);
+    if (!SQL_SUCCEEDED(rc)) return {};
+    return std::string(buf, strnlen(buf, sizeof buf));
+}
+
+std::shared_ptr<ConexionOdbc> ConectaOdbc(const std::string& cadenaOdbc, int tiempoConexionSeg) {
+    auto cn = std::make_shared<ConexionOdbc>();
+    Contexto& ctx = cn->ctx;
+    cn->env.Asigna(ctx, SQL_HANDLE_ENV, SQL_NULL_HANDLE);
+    SQLHENV e = cn->env.get();
+    TAMARIS_ODBC(ctx, AnteFalla::Lanzar, SQL_HANDLE_ENV, e, SQLSetEnvAttr, e, SQL_ATTR_ODBC_VERSION,
+                 reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0);
+    cn->dbc.Asigna(ctx, SQL_HANDLE_ENV, e);
+    SQLHDBC d = cn->dbc.get();
+    if (tiempoConexionSeg > 0)
+        TAMARIS_ODBC(ctx, AnteFalla::Ignorar, SQL_HANDLE_DBC, d, SQLSetConnectAttr, d,
+                     SQL_ATTR_LOGIN_TIMEOUT,
+                     reinterpret_cast<SQLPOINTER>(static_cast<SQLULEN>(tiempoConexionSeg)),
+                     SQL_IS_UINTEGER);
+    std::string cadena = cadenaOdbc;
+    SQLCHAR salida[1024];
+    SQLSMALLINT largoSalida = 0;
+    TAMARIS_ODBC(ctx, AnteFalla::Lanzar, SQL_HANDLE_DBC, d, SQLDriverConnect, d, nullptr,
+                 Sql(cadena), static_cast<SQLSMALLINT>(cadena.size()), salida,
+                 static_cast<SQLSMALLINT>(sizeof salida), &largoSalida, SQL_DRIVER_NOPROMPT);
+    cn->conectada = true;
+
+    std::string dbms = InfoTexto(ctx, d, SQL_DBMS_NAME);
+    if (ContieneSinCaso(dbms, "Oracle"))
+        ctx.plataforma = Plataforma::Oracle;
+    else if (ContieneSinCaso(dbms, "SQLite"))
+        ctx.plataforma = Plataforma::SQLite;
+    else
+        ctx.plataforma = Plataforma::SqlServer;
+    std::string driver = InfoTexto(ctx, d, SQL_DRIVER_NAME);
+    ctx.fuente = "ODBC " + (driver.empty() ? dbms : driver);
+
+    SQLUSMALLINT activas = 0;
+    SQLRETURN rc = TAMARIS_ODBC(ctx, AnteFalla::Ignorar, SQL_HANDLE_DBC, d, SQLGetInfo, d,
+                                SQL_MAX_CONCURRENT_ACTIVITIES, &activas,
+                                static_cast<SQLSMALLINT>(sizeof activas), nullptr);
+    cn->maxActivas = SQL_SUCCEEDED(rc) ? activas : 0;
+    // For drivers that claim more than they manage.
+    if (const char* v = std::getenv("TAMARIS_ODBC_UNA_SENTENCIA"); v && std::strcmp(v, "1") == 0)
+        cn->maxActivas = 1;
+    return cn;
+}
+
 class MotorOdbc final : public Motor {
 public:
-    explicit MotorOdbc(std::shared_ptr<ConexionOdbc> cn, std::string dbms)
-        : cn_(std::move(cn)), dbms_(std::move(dbms)) {}
+    MotorOdbc(std::shared_ptr<ConexionOdbc> cn, std::string dbms, std::string cadena,
+              int tiempoConexion)
+        : cn_(std::move(cn)),
+          dbms_(std::move(dbms)),
+          cadena_(std::move(cadena)),
+          tiempoConexion_(tiempoConexion) {}
 
     Plataforma plataforma() const override { return cn_->ctx.plataforma; }
     std::string NombreDbms() const override { return dbms_; }
 
     std::unique_ptr<Cursor> Consultar(std::string_view sql) override {
-        auto st = NuevaSentencia();
+        std::shared_ptr<ConexionOdbc> cn = Libre();
+        auto st = NuevaSentencia(*cn);
         SQLHSTMT h = st->get();
         std::string texto(sql);
         {
-            GuardiaVigia g(cn_->vigia, cn_->ctx, h, cn_->tiempo);
+            GuardiaVigia g(cn->vigia, cn->ctx, h, cn->tiempo);
             SQLRETURN rc =
-                TAMARIS_ODBC(cn_->ctx, AnteFalla::Devolver, SQL_HANDLE_STMT, h, SQLExecDirect, h,
+                TAMARIS_ODBC(cn->ctx, AnteFalla::Devolver, SQL_HANDLE_STMT, h, SQLExecDirect, h,
                              Sql(texto), static_cast<SQLINTEGER>(texto.size()));
             // Results without columns ahead of the rows (row counts of a script's set-up) are
             // passed over.
-            while (SQL_SUCCEEDED(rc) && ColumnasDe(h) == 0) {
-                rc = TAMARIS_ODBC(cn_->ctx, AnteFalla::Devolver, SQL_HANDLE_STMT, h, SQLMoreResults,
+            while (SQL_SUCCEEDED(rc) && ColumnasDe(*cn, h) == 0) {
+                rc = TAMARIS_ODBC(cn->ctx, AnteFalla::Devolver, SQL_HANDLE_STMT, h, SQLMoreResults,
                                   h);
                 if (rc == SQL_NO_DATA) break;
             }
@@ -566,31 +641,31 @@ public:
                 return std::make_unique<CursorEnMemoria>(std::vector<Columna>{},
                                                          std::vector<std::vector<Variant>>{});
             if (!SQL_SUCCEEDED(rc))
-                LanzaDiagnosticos(cn_->ctx, SQL_HANDLE_STMT, h, "SQLExecDirect", agotado);
+                LanzaDiagnosticos(cn->ctx, SQL_HANDLE_STMT, h, "SQLExecDirect", agotado);
         }
-        return std::make_unique<CursorOdbc>(cn_, std::move(st));
+        return std::make_unique<CursorOdbc>(std::move(cn), std::move(st));
     }
 
     long Ejecutar(std::string_view sql) override {
-        auto st = NuevaSentencia();
+        std::shared_ptr<ConexionOdbc> cn = Libre();
+        auto st = NuevaSentencia(*cn);
         SQLHSTMT h = st->get();
         std::string texto(sql);
-        GuardiaVigia g(cn_->vigia, cn_->ctx, h, cn_->tiempo);
-        SQLRETURN rc =
-            TAMARIS_ODBC(cn_->ctx, AnteFalla::Devolver, SQL_HANDLE_STMT, h, SQLExecDirect, h,
-                         Sql(texto), static_cast<SQLINTEGER>(texto.size()));
+        GuardiaVigia g(cn->vigia, cn->ctx, h, cn->tiempo);
+        SQLRETURN rc = TAMARIS_ODBC(cn->ctx, AnteFalla::Devolver, SQL_HANDLE_STMT, h, SQLExecDirect,
+                                    h, Sql(texto), static_cast<SQLINTEGER>(texto.size()));
         // An UPDATE or DELETE that matched nothing answers SQL_NO_DATA straight away.
         long total = rc == SQL_NO_DATA ? 0 : -1;
         // Every result of a batch is consumed, so that a failure further on is not missed.
         while (SQL_SUCCEEDED(rc)) {
             SQLLEN filas = -1;
-            TAMARIS_ODBC(cn_->ctx, AnteFalla::Ignorar, SQL_HANDLE_STMT, h, SQLRowCount, h, &filas);
+            TAMARIS_ODBC(cn->ctx, AnteFalla::Ignorar, SQL_HANDLE_STMT, h, SQLRowCount, h, &filas);
             if (filas >= 0) total = (total < 0 ? 0 : total) + static_cast<long>(filas);
-            rc = TAMARIS_ODBC(cn_->ctx, AnteFalla::Devolver, SQL_HANDLE_STMT, h, SQLMoreResults, h);
+            rc = TAMARIS_ODBC(cn->ctx, AnteFalla::Devolver, SQL_HANDLE_STMT, h, SQLMoreResults, h);
         }
         bool agotado = g.Desarmar();
         if (rc != SQL_NO_DATA)
-            LanzaDiagnosticos(cn_->ctx, SQL_HANDLE_STMT, h, "SQLExecDirect", agotado);
+            LanzaDiagnosticos(cn->ctx, SQL_HANDLE_STMT, h, "SQLExecDirect", agotado);
         return total;
     }
 
@@ -605,56 +680,56 @@ public:
     void ConfirmarTransaccion() override { Termina(SQL_COMMIT); }
     void DeshacerTransaccion() override { Termina(SQL_ROLLBACK); }
 
-    void TiempoEspera(int segundos) override { cn_->tiempo = segundos > 0 ? segundos : 0; }
+    void TiempoEspera(int segundos) override {
+        cn_->tiempo = segundos > 0 ? segundos : 0;
+        for (auto& a : auxiliares_) a->tiempo = cn_->tiempo;
+    }
 
     void BaseDeDatosDefecto(std::string_view nombre) override {
         if (plataforma() != Plataforma::SqlServer || Trim(nombre).empty()) return;
         std::string n = Trim(nombre);
-        SQLHDBC d = cn_->dbc.get();
-        SQLRETURN rc =
-            TAMARIS_ODBC(cn_->ctx, AnteFalla::Devolver, SQL_HANDLE_DBC, d, SQLSetConnectAttr, d,
-                         SQL_ATTR_CURRENT_CATALOG, Sql(n), static_cast<SQLINTEGER>(n.size()));
-        if (SQL_SUCCEEDED(rc)) return;
-        auto registros = Diagnosticos(cn_->ctx, SQL_HANDLE_DBC, d);
-        // A driver without the attribute is no reason to fail; a missing database is.
-        if (!registros.empty() &&
-            (registros.front().SQLState == "HYC00" || registros.front().SQLState == "HY092" ||
-             registros.front().SQLState == "IM001"))
-            return;
-        LanzaRegistros(cn_->ctx, std::move(registros), "SQLSetConnectAttr");
+        FijaCatalogo(*cn_, n);
+        catalogo_ = n;
+        // A helper connection that cannot follow is let go (a cursor still reading from it
+        // keeps it alive until it is done).
+        std::erase_if(auxiliares_, [&](const std::shared_ptr<ConexionOdbc>& a) {
+            try {
+                FijaCatalogo(*a, n);
+                return false;
+            } catch (const ErrorBD&) {
+                return true;
+            }
+        });
     }
 
     void NivelAislamiento(long nivelAdo) override {
-        SQLUINTEGER nivel;
         switch (nivelAdo) {
             case 256:
-                nivel = SQL_TXN_READ_UNCOMMITTED;
+                aislamiento_ = SQL_TXN_READ_UNCOMMITTED;
                 break;
             case 4096:
-                nivel = SQL_TXN_READ_COMMITTED;
+                aislamiento_ = SQL_TXN_READ_COMMITTED;
                 break;
             case 65536:
-                nivel = SQL_TXN_REPEATABLE_READ;
+                aislamiento_ = SQL_TXN_REPEATABLE_READ;
                 break;
             case 1048576:
-                nivel = SQL_TXN_SERIALIZABLE;
+                aislamiento_ = SQL_TXN_SERIALIZABLE;
                 break;
             default:
-                return;  // chaos and unspecified ask for nothing
+                return;  // chaos, or no level given: the driver keeps its own
         }
-        SQLHDBC d = cn_->dbc.get();
-        // Drivers that do not offer the level keep their own: no failure for that.
-        TAMARIS_ODBC(cn_->ctx, AnteFalla::Ignorar, SQL_HANDLE_DBC, d, SQLSetConnectAttr, d,
-                     SQL_ATTR_TXN_ISOLATION,
-                     reinterpret_cast<SQLPOINTER>(static_cast<SQLULEN>(nivel)), SQL_IS_UINTEGER);
+        FijaAislamiento(*cn_, aislamiento_);
+        for (auto& a : auxiliares_) FijaAislamiento(*a, aislamiento_);
     }
 
     std::unique_ptr<Cursor> EsquemaTablas() override {
-        auto st = NuevaSentencia();
+        std::shared_ptr<ConexionOdbc> cn = Libre();
+        auto st = NuevaSentencia(*cn);
         SQLHSTMT h = st->get();
-        TAMARIS_ODBC(cn_->ctx, AnteFalla::Lanzar, SQL_HANDLE_STMT, h, SQLTables, h, nullptr, 0,
+        TAMARIS_ODBC(cn->ctx, AnteFalla::Lanzar, SQL_HANDLE_STMT, h, SQLTables, h, nullptr, 0,
                      nullptr, 0, nullptr, 0, nullptr, 0);
-        CursorOdbc c(cn_, std::move(st));
+        CursorOdbc c(cn, std::move(st));
         std::vector<std::vector<Variant>> filas;
         std::vector<Variant> f;
         while (c.Siguiente(f)) {
@@ -673,15 +748,16 @@ public:
         std::string cat = Trim(catalogo), esq = Trim(esquema), tab = Trim(tabla);
         // The SQLite driver has no catalogues; what the suite passes there is a file name.
         if (plataforma() == Plataforma::SQLite) cat.clear();
-        auto st = NuevaSentencia();
+        std::shared_ptr<ConexionOdbc> cn = Libre();
+        auto st = NuevaSentencia(*cn);
         SQLHSTMT h = st->get();
         auto arg = [](std::string& s) { return s.empty() ? nullptr : Sql(s); };
         auto largo = [](const std::string& s) {
             return static_cast<SQLSMALLINT>(s.empty() ? 0 : s.size());
         };
-        TAMARIS_ODBC(cn_->ctx, AnteFalla::Lanzar, SQL_HANDLE_STMT, h, SQLColumns, h, arg(cat),
+        TAMARIS_ODBC(cn->ctx, AnteFalla::Lanzar, SQL_HANDLE_STMT, h, SQLColumns, h, arg(cat),
                      largo(cat), arg(esq), largo(esq), arg(tab), largo(tab), nullptr, 0);
-        CursorOdbc c(cn_, std::move(st));
+        CursorOdbc c(cn, std::move(st));
         std::vector<std::vector<Variant>> filas;
         std::vector<Variant> f;
         std::string tablaAnterior;
@@ -696,7 +772,9 @@ public:
                 orden = 0;
             }
             ++orden;
-            Variant posicion = f.size() >= 17 && f[16].EsNumero() ? f[16] : Variant(orden);
+            // ODBC 2 drivers answer without ORDINAL_POSITION: the order of the rows gives it.
+            const long long posicion =
+                f.size() >= 17 && f[16].EsNumero() ? static_cast<long long>(f[16].Entero()) : orden;
             bool admiteNulos = !f[10].EsNumero() || f[10].Entero() != SQL_NO_NULLS;
             int tipo = TipoAdoDeSql(static_cast<int>(f[4].Entero()));
             // As in the cursors: the SQLite driver lists DECIMAL and MONEY as text types.
@@ -705,7 +783,7 @@ public:
                 if (declarado == 131 || declarado == 6) tipo = declarado;
             }
             filas.push_back(
-                {f[0], f[1], f[2], f[3], posicion, Variant(tipo), Variant(admiteNulos)});
+                {f[0], f[1], f[2], f[3], Variant(posicion), Variant(tipo), Variant(admiteNulos)});
         }
         return std::make_unique<CursorEnMemoria>(std::vector<Columna>{{"TABLE_CATALOG", 202, 0},
                                                                       {"TABLE_SCHEMA", 202, 0},
@@ -718,21 +796,61 @@ public:
     }
 
 private:
-    std::unique_ptr<Manija> NuevaSentencia() {
+    // The connection a new statement runs on. Drivers that keep one result open per
+    // connection (SQL Server over TDS without MARS) would refuse a statement while a
+    // recordset is still being read; like ADO, another connection takes it then. Inside a
+    // transaction everything stays on the main connection, where the transaction is.
+    std::shared_ptr<ConexionOdbc> Libre() {
+        if (cn_->maxActivas != 1 || cn_->activos == 0 || cn_->enTransaccion) return cn_;
+        for (const auto& a : auxiliares_)
+            if (a->activos == 0) return a;
+        if (auxiliares_.size() >= kMaxAuxiliares) return cn_;  // the driver will say it is busy
+        auto a = ConectaOdbc(cadena_, tiempoConexion_);
+        a->tiempo = cn_->tiempo;
+        if (!catalogo_.empty()) FijaCatalogo(*a, catalogo_);
+        if (aislamiento_ != 0) FijaAislamiento(*a, aislamiento_);
+        auxiliares_.push_back(a);
+        return a;
+    }
+
+    static void FijaCatalogo(ConexionOdbc& c, std::string n) {
+        SQLHDBC d = c.dbc.get();
+        SQLRETURN rc =
+            TAMARIS_ODBC(c.ctx, AnteFalla::Devolver, SQL_HANDLE_DBC, d, SQLSetConnectAttr, d,
+                         SQL_ATTR_CURRENT_CATALOG, Sql(n), static_cast<SQLINTEGER>(n.size()));
+        if (SQL_SUCCEEDED(rc)) return;
+        auto registros = Diagnosticos(c.ctx, SQL_HANDLE_DBC, d);
+        // A driver without the attribute is no reason to fail; a missing database is.
+        if (!registros.empty() &&
+            (registros.front().SQLState == "HYC00" || registros.front().SQLState == "HY092" ||
+             registros.front().SQLState == "IM001"))
+            return;
+        LanzaRegistros(c.ctx, std::move(registros), "SQLSetConnectAttr");
+    }
+
+    static void FijaAislamiento(ConexionOdbc& c, SQLUINTEGER nivel) {
+        SQLHDBC d = c.dbc.get();
+        // Drivers that do not offer the level keep their own: no failure for that.
+        TAMARIS_ODBC(c.ctx, AnteFalla::Ignorar, SQL_HANDLE_DBC, d, SQLSetConnectAttr, d,
+                     SQL_ATTR_TXN_ISOLATION,
+                     reinterpret_cast<SQLPOINTER>(static_cast<SQLULEN>(nivel)), SQL_IS_UINTEGER);
+    }
+
+    static std::unique_ptr<Manija> NuevaSentencia(ConexionOdbc& c) {
         auto st = std::make_unique<Manija>(SQL_HANDLE_STMT);
-        st->Asigna(cn_->ctx, SQL_HANDLE_DBC, cn_->dbc.get());
+        st->Asigna(c.ctx, SQL_HANDLE_DBC, c.dbc.get());
         SQLHSTMT h = st->get();
-        if (cn_->tiempo > 0)
-            TAMARIS_ODBC(cn_->ctx, AnteFalla::Ignorar, SQL_HANDLE_STMT, h, SQLSetStmtAttr, h,
+        if (c.tiempo > 0)
+            TAMARIS_ODBC(c.ctx, AnteFalla::Ignorar, SQL_HANDLE_STMT, h, SQLSetStmtAttr, h,
                          SQL_ATTR_QUERY_TIMEOUT,
-                         reinterpret_cast<SQLPOINTER>(static_cast<SQLULEN>(cn_->tiempo)),
+                         reinterpret_cast<SQLPOINTER>(static_cast<SQLULEN>(c.tiempo)),
                          SQL_IS_UINTEGER);
         return st;
     }
 
-    SQLSMALLINT ColumnasDe(SQLHSTMT h) {
+    static SQLSMALLINT ColumnasDe(ConexionOdbc& c, SQLHSTMT h) {
         SQLSMALLINT n = 0;
-        TAMARIS_ODBC(cn_->ctx, AnteFalla::Lanzar, SQL_HANDLE_STMT, h, SQLNumResultCols, h, &n);
+        TAMARIS_ODBC(c.ctx, AnteFalla::Lanzar, SQL_HANDLE_STMT, h, SQLNumResultCols, h, &n);
         return n;
     }
 
@@ -754,16 +872,12 @@ private:
 
     std::shared_ptr<ConexionOdbc> cn_;
     std::string dbms_;
+    std::string cadena_;  // to open helper connections like the main one
+    int tiempoConexion_;
+    std::string catalogo_;
+    SQLUINTEGER aislamiento_ = 0;
+    std::vector<std::shared_ptr<ConexionOdbc>> auxiliares_;
 };
-
-std::string InfoTexto(const Contexto& ctx, SQLHDBC d, SQLUSMALLINT info) {
-    char buf[256] = {};
-    SQLSMALLINT largo = 0;
-    SQLRETURN rc = TAMARIS_ODBC(ctx, AnteFalla::Ignorar, SQL_HANDLE_DBC, d, SQLGetInfo, d, info,
-                                buf, static_cast<SQLSMALLINT>(sizeof buf), &largo);
-    if (!SQL_SUCCEEDED(rc)) return {};
-    return std::string(buf, strnlen(buf, sizeof buf));
-}
 
 }  // namespace
 
@@ -828,37 +942,10 @@ int TipoAdoDeSql(int t) {
 }
 
 std::unique_ptr<Motor> AbreMotorOdbc(const std::string& cadenaOdbc, int tiempoConexionSeg) {
-    auto cn = std::make_shared<ConexionOdbc>();
-    Contexto& ctx = cn->ctx;
-    cn->env.Asigna(ctx, SQL_HANDLE_ENV, SQL_NULL_HANDLE);
-    SQLHENV e = cn->env.get();
-    TAMARIS_ODBC(ctx, AnteFalla::Lanzar, SQL_HANDLE_ENV, e, SQLSetEnvAttr, e, SQL_ATTR_ODBC_VERSION,
-                 reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0);
-    cn->dbc.Asigna(ctx, SQL_HANDLE_ENV, e);
-    SQLHDBC d = cn->dbc.get();
-    if (tiempoConexionSeg > 0)
-        TAMARIS_ODBC(ctx, AnteFalla::Ignorar, SQL_HANDLE_DBC, d, SQLSetConnectAttr, d,
-                     SQL_ATTR_LOGIN_TIMEOUT,
-                     reinterpret_cast<SQLPOINTER>(static_cast<SQLULEN>(tiempoConexionSeg)),
-                     SQL_IS_UINTEGER);
-    std::string cadena = cadenaOdbc;
-    SQLCHAR salida[1024];
-    SQLSMALLINT largoSalida = 0;
-    TAMARIS_ODBC(ctx, AnteFalla::Lanzar, SQL_HANDLE_DBC, d, SQLDriverConnect, d, nullptr,
-                 Sql(cadena), static_cast<SQLSMALLINT>(cadena.size()), salida,
-                 static_cast<SQLSMALLINT>(sizeof salida), &largoSalida, SQL_DRIVER_NOPROMPT);
-    cn->conectada = true;
-
-    std::string dbms = InfoTexto(ctx, d, SQL_DBMS_NAME);
-    if (ContieneSinCaso(dbms, "Oracle"))
-        ctx.plataforma = Plataforma::Oracle;
-    else if (ContieneSinCaso(dbms, "SQLite"))
-        ctx.plataforma = Plataforma::SQLite;
-    else
-        ctx.plataforma = Plataforma::SqlServer;
-    std::string driver = InfoTexto(ctx, d, SQL_DRIVER_NAME);
-    ctx.fuente = "ODBC " + (driver.empty() ? dbms : driver);
-    return std::make_unique<MotorOdbc>(std::move(cn), std::move(dbms));
+    auto cn = ConectaOdbc(cadenaOdbc, tiempoConexionSeg);
+    std::string dbms = InfoTexto(cn->ctx, cn->dbc.get(), SQL_DBMS_NAME);
+    return std::make_unique<MotorOdbc>(std::move(cn), std::move(dbms), cadenaOdbc,
+                                       tiempoConexionSeg);
 }
 
 }  // namespace tamaris

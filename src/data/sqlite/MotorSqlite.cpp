@@ -289,13 +289,17 @@ public:
 
     std::unique_ptr<Cursor> Consultar(std::string_view sql) override {
         std::string_view resto = sql;
+        bool alguna = false;
         for (;;) {
             SentenciaSqlite st = Prepara(resto);
             if (!st) {
-                ErrorProveedor r{err::kErrorComando, "La sentencia SQL está vacía.", "42000", 0,
-                                 kFuente};
-                Lanza(std::move(r));
+                // Only a comment after the last statement: what ran returned no rows.
+                if (alguna)
+                    return std::make_unique<CursorEnMemoria>(std::vector<Columna>{},
+                                                             std::vector<std::vector<Variant>>{});
+                Lanza({err::kErrorComando, "La sentencia SQL está vacía.", "42000", 0, kFuente});
             }
+            alguna = true;
             int rc = Paso(*s_, st.get());
             if (rc != SQLITE_ROW && rc != SQLITE_DONE) Falla(*s_, rc, false);
             // Leading statements that return no columns (a script's set-up) are run and skipped.
