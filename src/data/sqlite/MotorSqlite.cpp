@@ -5,7 +5,13 @@
 #include <charconv>
 #include <chrono>
 #include <climits>
+#include <condition_variable>
 #include <cstdint>
+#include <deque>
+#include <exception>
+#include <atomic>
+#include <mutex>
+#include <thread>
 #include <filesystem>
 #include <system_error>
 #include <utility>
@@ -33,6 +39,9 @@ using SentenciaSqlite = std::unique_ptr<sqlite3_stmt, FinalizaSentencia>;
 // What the backend and its cursors share. A cursor keeps it alive, so a row set that outlives
 // the connection object still reads from an open database and is finalized before it closes.
 struct Sesion {
+    // Every call on the database handle is made holding this lock: the handle is opened
+    // without SQLite's own mutex, and a cursor may read ahead on a thread of its own.
+    std::recursive_mutex candado;
     BaseSqlite db;
     std::string archivo;
     std::chrono::milliseconds limite{0};  // command time-out; 0 = none
@@ -196,16 +205,28 @@ public:
 
     const std::vector<Columna>& Columnas() const override { return columnas_; }
 
+    ~CursorSqlite() override {
+        DetieneLector();
+        std::lock_guard<std::recursive_mutex> g(s_->candado);
+        st_.reset();
+    }
+
     bool Siguiente(std::vector<Variant>& fila) override {
+        if (lector_.joinable() || lectorTerminado_) return SiguienteAnticipado(fila);
+        std::lock_guard<std::recursive_mutex> g(s_->candado);
         if (pendiente_) {
             pendiente_ = false;
             Llena(fila);
+            ++leidas_;
             return true;
         }
         if (!st_) return false;
         int rc = Paso(*s_, st_.get());
         if (rc == SQLITE_ROW) {
             Llena(fila);
+            // A long result is read ahead on a thread of its own, so that fetching rows and
+            // handling them overlap; short ones never start it.
+            if (++leidas_ == kFilasAntesDeAnticipar) IniciaLector();
             return true;
         }
         // Whatever the outcome, this statement is finished: release it (and its read lock).
@@ -273,11 +294,118 @@ private:
         v.AsignarTexto(t);
     }
 
+    // ---- read-ahead ----
+    static constexpr long kFilasAntesDeAnticipar = 1024;
+    static constexpr std::size_t kFilasPorLote = 256;
+    static constexpr std::size_t kLotesEnEspera = 4;
+
+    struct Lote {
+        std::vector<std::vector<Variant>> filas;
+        std::size_t n = 0;       // rows filled
+        std::size_t leida = 0;   // rows handed out
+        bool fin = false;        // the statement ended after these rows
+        std::exception_ptr error;  // why it ended, when it failed
+    };
+
+    void IniciaLector() {
+        lector_ = std::thread([this] { Lee(); });
+    }
+
+    // Runs on the reader thread: fills batches of rows and queues them, at most a few ahead.
+    void Lee() {
+        for (;;) {
+            Lote lote;
+            {
+                std::lock_guard<std::mutex> l(cola_);
+                if (!libres_.empty()) {
+                    lote = std::move(libres_.back());
+                    libres_.pop_back();
+                }
+            }
+            lote.n = lote.leida = 0;
+            lote.fin = false;
+            lote.error = nullptr;
+            if (lote.filas.size() < kFilasPorLote) lote.filas.resize(kFilasPorLote);
+            {
+                std::lock_guard<std::recursive_mutex> g(s_->candado);
+                try {
+                    while (lote.n < kFilasPorLote) {
+                        if (parar_.load(std::memory_order_relaxed)) return;
+                        const int rc = Paso(*s_, st_.get());
+                        if (rc != SQLITE_ROW) {
+                            lote.fin = true;
+                            st_.reset();
+                            if (rc != SQLITE_DONE) Falla(*s_, rc, false);
+                            break;
+                        }
+                        Llena(lote.filas[lote.n++]);
+                    }
+                } catch (...) {
+                    lote.fin = true;
+                    lote.error = std::current_exception();
+                    st_.reset();
+                }
+            }
+            const bool fin = lote.fin;
+            {
+                std::unique_lock<std::mutex> l(cola_);
+                hayEspacio_.wait(l, [&] { return listos_.size() < kLotesEnEspera || parar_; });
+                if (parar_) return;
+                listos_.push_back(std::move(lote));
+            }
+            hayLote_.notify_one();
+            if (fin) return;
+        }
+    }
+
+    bool SiguienteAnticipado(std::vector<Variant>& fila) {
+        while (actual_.leida >= actual_.n) {
+            if (actual_.fin) {
+                if (actual_.error) {
+                    std::exception_ptr e = actual_.error;
+                    actual_.error = nullptr;
+                    std::rethrow_exception(e);
+                }
+                return false;
+            }
+            std::unique_lock<std::mutex> l(cola_);
+            if (!actual_.filas.empty()) libres_.push_back(std::move(actual_));
+            hayLote_.wait(l, [&] { return !listos_.empty(); });
+            actual_ = std::move(listos_.front());
+            listos_.pop_front();
+            if (actual_.fin) lectorTerminado_ = true;
+            l.unlock();
+            hayEspacio_.notify_one();
+        }
+        fila.swap(actual_.filas[actual_.leida++]);
+        return true;
+    }
+
+    void DetieneLector() {
+        if (!lector_.joinable()) return;
+        {
+            std::lock_guard<std::mutex> l(cola_);
+            parar_ = true;
+        }
+        hayEspacio_.notify_all();
+        lector_.join();
+    }
+
     std::shared_ptr<Sesion> s_;
     SentenciaSqlite st_;
     std::vector<Columna> columnas_;
     std::vector<Trato> trato_;
     bool pendiente_ = false;
+    long leidas_ = 0;
+
+    std::thread lector_;
+    std::atomic<bool> parar_{false};
+    bool lectorTerminado_ = false;
+    std::mutex cola_;
+    std::condition_variable hayLote_, hayEspacio_;
+    std::deque<Lote> listos_;
+    std::vector<Lote> libres_;
+    Lote actual_;
 };
 
 class MotorSqlite final : public Motor {
@@ -288,6 +416,7 @@ public:
     std::string NombreDbms() const override { return "SQLite"; }
 
     std::unique_ptr<Cursor> Consultar(std::string_view sql) override {
+        std::lock_guard<std::recursive_mutex> g(s_->candado);
         std::string_view resto = sql;
         bool alguna = false;
         for (;;) {
@@ -309,6 +438,7 @@ public:
     }
 
     long Ejecutar(std::string_view sql) override {
+        std::lock_guard<std::recursive_mutex> g(s_->candado);
         std::string_view resto = sql;
         long total = 0;
         while (!TodoBlanco(resto)) {
@@ -333,6 +463,7 @@ public:
     void DeshacerTransaccion() override { Ejecutar("ROLLBACK"); }
 
     void TiempoEspera(int segundos) override {
+        std::lock_guard<std::recursive_mutex> g(s_->candado);
         sqlite3* db = s_->db.get();
         s_->limite = std::chrono::seconds(segundos > 0 ? segundos : 0);
         // Waiting on another connection's lock counts against the same allowance; no limit
@@ -369,6 +500,7 @@ public:
     std::unique_ptr<Cursor> EsquemaColumnas(std::string_view, std::string_view,
                                             std::string_view tabla) override {
         // An SQLite file has one catalogue and no schemas: those restrictions select nothing.
+        std::lock_guard<std::recursive_mutex> g(s_->candado);
         SentenciaSqlite st = PreparaUna(
             "SELECT m.name, p.name, p.cid, p.type, p.\"notnull\" "
             "FROM sqlite_master m, pragma_table_info(m.name) p "
