@@ -1,5 +1,7 @@
 #include "cli/UiConsola.h"
 
+#include "components/Texto.h"
+
 namespace tamaris {
 
 namespace {
@@ -22,8 +24,17 @@ int UiConsola::Mensajes::Mostrar(std::string_view texto, int botones, std::strin
     const int juego = mb::Botones(botones);
     const bool aviso = icono == mb::kCritico || icono == mb::kExclamacion || juego != mb::kOk;
     std::ostream& o = aviso ? errores_ : salida_;
-    if (!titulo.empty()) o << titulo << ": ";
-    o << texto << '\n';
+    if (!titulo.empty()) o << Trim(titulo) << ": ";
+    // Messages break lines with a bare CR, as the suite writes them; a terminal needs LF.
+    for (std::size_t i = 0; i < texto.size(); ++i) {
+        if (texto[i] == '\r') {
+            o << '\n';
+            if (i + 1 < texto.size() && texto[i + 1] == '\n') ++i;
+        } else {
+            o << texto[i];
+        }
+    }
+    o << '\n';
     o.flush();
     switch (juego) {
         case mb::kOkCancelar: return mb::kCancelar;

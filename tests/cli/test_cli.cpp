@@ -202,3 +202,132 @@ TEST(CliDemo, CreaYExporta) {
 }
 
 }  // namespace
+
+// ---- start-up: every command starts the system as the desktop program does ----
+
+#include <sqlite3.h>
+#include <stdlib.h>
+
+#include <chrono>
+
+namespace {
+
+std::vector<std::vector<std::string>> FilasSqlite(const std::string& archivo,
+                                                  const std::string& sql) {
+    sqlite3* db = nullptr;
+    std::vector<std::vector<std::string>> filas;
+    if (sqlite3_open_v2(archivo.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK) {
+        sqlite3_stmt* st = nullptr;
+        if (sqlite3_prepare_v2(db, sql.c_str(), -1, &st, nullptr) == SQLITE_OK) {
+            while (sqlite3_step(st) == SQLITE_ROW) {
+                std::vector<std::string> fila;
+                for (int i = 0; i < sqlite3_column_count(st); ++i) {
+                    const unsigned char* t = sqlite3_column_text(st, i);
+                    fila.emplace_back(t ? reinterpret_cast<const char*>(t) : "NULL");
+                }
+                filas.push_back(std::move(fila));
+            }
+        }
+        sqlite3_finalize(st);
+    }
+    sqlite3_close(db);
+    return filas;
+}
+
+TEST(CliInicio, AyudaYOpcionesDeConexion) {
+    const auto ayuda = Cli({"exportar", "--help"});
+    EXPECT_NE(ayuda.out.find("--parametros"), std::string::npos);
+    struct Caso {
+        std::vector<std::string> args;
+        const char* mensaje;
+    };
+    const Caso casos[] = {
+        {{"exportar", "--archivo", "a.txt"}, "--parametros"},
+        {{"exportar", "--db", "x.db", "--parametros", "@server=s;", "--archivo", "a"},
+         "no ambas"},
+        {{"exportar", "--conexion", "DSN=x", "--parametros", "@server=s;", "--archivo", "a"},
+         "no ambas"},
+        {{"exportar", "--db", "x.db", "--conexion", "DSN=x", "--parametros", "@server=s;",
+          "--archivo", "a"},
+         "solo una"},
+        {{"exportar", "--parametros"}, "falta el valor"},
+    };
+    for (const auto& c : casos) {
+        const auto r = Cli(c.args);
+        EXPECT_EQ(r.codigo, 2) << c.mensaje;
+        EXPECT_NE(r.err.find(c.mensaje), std::string::npos) << r.err;
+    }
+}
+
+TEST_F(CliExportar, ParametrosSinServidorFallaSinEsperar) {
+    const auto inicio = std::chrono::steady_clock::now();
+    const auto r = Cli({"exportar", "--archivo", destino, "--parametros",
+                        "@server=; @dbname= TAMARIS; @usuario= ana; @Password= s3cr3t0; "
+                        "@ParametroAdicional=; @Caja=1;orva@"});
+    const auto segundos = std::chrono::duration_cast<std::chrono::seconds>(
+                              std::chrono::steady_clock::now() - inicio)
+                              .count();
+    EXPECT_EQ(r.codigo, 1);
+    EXPECT_NE(r.err.find("Faltan datos de conexión"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("@Server"), std::string::npos) << r.err;
+    EXPECT_EQ(r.err.find("@Usuario)"), std::string::npos) << r.err;
+    EXPECT_EQ(r.err.find("s3cr3t0"), std::string::npos) << r.err;
+    EXPECT_LT(segundos, 10);
+    EXPECT_FALSE(std::filesystem::exists(destino));
+
+    const auto sinNada = Cli({"exportar", "--archivo", destino, "--parametros", "@Caja=1;"});
+    EXPECT_EQ(sinNada.codigo, 1);
+    EXPECT_NE(sinNada.err.find("el servidor (@Server) y el usuario (@Usuario)"),
+              std::string::npos)
+        << sinNada.err;
+}
+
+TEST_F(CliExportar, ParametrosConServidorInalcanzable) {
+    // No driver answers for the server: the open fails and the program ends.
+    ::setenv("TAMARIS_ODBC_SQLSERVER", "SinDriverDePrueba", 1);
+    const auto r = Cli({"exportar", "--archivo", destino, "--parametros",
+                        "@server=srv01; @dbname= TAMARIS; @usuario= ana; @Password= s3cr3t0; "
+                        "@ParametroAdicional=; @Caja=1;orva@"});
+    ::unsetenv("TAMARIS_ODBC_SQLSERVER");
+    EXPECT_EQ(r.codigo, 1);
+    EXPECT_NE(r.err.find("No se pudo abrir la conexión"), std::string::npos) << r.err;
+    EXPECT_EQ(r.err.find("s3cr3t0"), std::string::npos) << r.err;
+    EXPECT_EQ(r.out.find("s3cr3t0"), std::string::npos) << r.out;
+    EXPECT_FALSE(std::filesystem::exists(destino));
+}
+
+TEST_F(CliExportar, ConDbElInicioRegistraElAcceso) {
+    const auto r = Cli({"exportar", "--db", db, "--archivo", destino});
+    ASSERT_EQ(r.codigo, 0) << r.err;
+    auto filas = FilasSqlite(db, "SELECT Formulario, Tarea, Usuario FROM Control_Acceso");
+    ASSERT_EQ(filas.size(), 1u);
+    EXPECT_EQ(filas[0][0], "PERCEPCIONES-CLI");
+
+    // Each start is one more row, whichever way the database is named.
+    ASSERT_EQ(Cli({"exportar", "--conexion", "DRIVER={SQLite3};Database=" + db + ";", "--archivo",
+                   destino})
+                  .codigo,
+              0);
+    EXPECT_EQ(FilasSqlite(db, "SELECT count(*) FROM Control_Acceso").at(0).at(0), "2");
+}
+
+TEST_F(CliExportar, SinTablasOpcionalesIgualExporta) {
+    prueba::EjecutaSqlite(db,
+                          "DROP TABLE Control_Acceso; DROP TABLE TA_CONFIGURACION; "
+                          "DROP TABLE AUX_ERR;");
+    const auto r = Cli({"exportar", "--db", db, "--archivo", destino});
+    ASSERT_EQ(r.codigo, 0) << r.err;
+    EXPECT_EQ(r.err, "");
+    EXPECT_EQ(LeeArchivo(destino), ArchivoEsperado({0, 1, 2, 5, 6, 7}));
+}
+
+TEST_F(CliExportar, CadenaLocalConArchivoInexistente) {
+    const std::string falta = tmp / "no_existe.db";
+    const auto r = Cli({"exportar", "--conexion", "Provider=SQLite;Data Source=" + falta + ";",
+                        "--archivo", destino});
+    EXPECT_EQ(r.codigo, 1);
+    EXPECT_NE(r.err.find("No existe la base de datos"), std::string::npos) << r.err;
+    EXPECT_FALSE(std::filesystem::exists(falta));
+}
+
+}  // namespace
