@@ -61,6 +61,7 @@ std::vector<std::unique_ptr<Comando>> Comandos() {
     std::vector<std::unique_ptr<Comando>> c;
     c.push_back(ComandoDemo());
     c.push_back(ComandoExportar());
+    c.push_back(ComandoCiti());
     return c;
 }
 

@@ -44,6 +44,7 @@ public:
 
 std::unique_ptr<Comando> ComandoDemo();
 std::unique_ptr<Comando> ComandoExportar();
+std::unique_ptr<Comando> ComandoCiti();
 
 // Runs the program with its arguments (without the program name); returns the exit code.
 int EjecutaCli(const std::vector<std::string>& args, Salidas& s);

@@ -628,6 +628,44 @@ std::string Importe::Texto(const Regional& r) const {
     return std::string(buf, o);
 }
 
+namespace {
+
+// a ÷ b rounded to a whole number, ties to even; b != 0.
+__int128 CocientePar(__int128 a, __int128 b) {
+    const bool negativo = (a < 0) != (b < 0);
+    const __int128 x = a < 0 ? -a : a;
+    const __int128 y = b < 0 ? -b : b;
+    __int128 q = x / y;
+    const __int128 resto2 = (x % y) * 2;
+    if (resto2 > y || (resto2 == y && (q & 1) != 0)) ++q;
+    return negativo ? -q : q;
+}
+
+}  // namespace
+
+Importe RedondeaImporte(Importe v, int decimales) {
+    if (decimales >= 4) return v;
+    if (decimales < 0) decimales = 0;
+    int64_t escala = 1;
+    for (int i = decimales; i < 4; ++i) escala *= 10;
+    const __int128 q = CocientePar(v.diezmilesimos, escala) * escala;
+    // Rounding up near the ends of the range may not fit.
+    if (q > std::numeric_limits<int64_t>::max() || q < std::numeric_limits<int64_t>::min()) {
+        throw ErrorTamaris(err::kDesbordamiento, "Desbordamiento");
+    }
+    return Importe{static_cast<int64_t>(q)};
+}
+
+Importe DivideImportes(Importe dividendo, Importe divisor) {
+    if (divisor.diezmilesimos == 0) throw ErrorTamaris(11, "División por cero");
+    const __int128 q =
+        CocientePar(static_cast<__int128>(dividendo.diezmilesimos) * 10000, divisor.diezmilesimos);
+    if (q > std::numeric_limits<int64_t>::max() || q < std::numeric_limits<int64_t>::min()) {
+        throw ErrorTamaris(err::kDesbordamiento, "Desbordamiento");
+    }
+    return Importe{static_cast<int64_t>(q)};
+}
+
 Importe TextoAImporte(std::string_view texto, const Regional& r) {
     Leido x;
     if (!LeeTexto(texto, r, x)) NoEsNumero(texto);

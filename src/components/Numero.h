@@ -25,6 +25,13 @@ struct Importe {
     bool operator==(const Importe&) const = default;
 };
 
+// The amount rounded to `decimales` places (0 to 4; 4 or more leaves it as it is), ties going
+// to the even digit (2,5 gives 2 and 3,5 gives 4 with no decimals).
+Importe RedondeaImporte(Importe v, int decimales);
+// dividendo ÷ divisor held as an amount: four decimals, ties to the even digit. Throws
+// ErrorTamaris 11 when the divisor is 0 and 6 when the quotient does not fit.
+Importe DivideImportes(Importe dividendo, Importe divisor);
+
 // Text-to-amount conversion. Accepts the regional decimal separator, and also the other of
 // "." and "," as decimal mark when it stands once and the regional one is absent; other
 // occurrences count as grouping and are skipped. Blanks around, a leading sign, and an
