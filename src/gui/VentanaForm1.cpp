@@ -1,0 +1,210 @@
+#include "gui/VentanaForm1.h"
+
+#include <QCloseEvent>
+#include <QGroupBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QStatusBar>
+#include <filesystem>
+
+#include "components/Campos.h"
+#include "components/Texto.h"
+#include "gui/BarraKitobar.h"
+#include "gui/UiQt.h"
+
+namespace tamaris::gui {
+
+int CodigoTecla(int teclaQt) {
+    if (teclaQt >= Qt::Key_F1 && teclaQt <= Qt::Key_F12) return tecla::kF1 + (teclaQt - Qt::Key_F1);
+    switch (teclaQt) {
+        case Qt::Key_Return:
+        case Qt::Key_Enter: return tecla::kEnter;
+        case Qt::Key_Escape: return tecla::kEscape;
+        case Qt::Key_Tab: return tecla::kTab;
+        case Qt::Key_Delete: return tecla::kSuprimir;
+        case Qt::Key_Backspace: return tecla::kRetroceso;
+        default: return 0;
+    }
+}
+
+namespace {
+
+// The form's layout is given in twips (1/15 of a pixel at 96 dpi); a larger font scales it.
+struct Escala {
+    double f;
+    int operator()(int twips) const { return static_cast<int>(twips / 15.0 * f + 0.5); }
+    QRect r(int x, int y, int w, int h) const { return QRect((*this)(x), (*this)(y), (*this)(w), (*this)(h)); }
+};
+
+}  // namespace
+
+VentanaForm1::VentanaForm1(Form1& form, QWidget* padre) : QMainWindow(padre), form_(form) {
+    setObjectName("Form1");
+    setWindowTitle(Qs(form_.Caption));
+
+    barra_ = new BarraKitobar(form_.Kitobar1, this);
+    addToolBar(Qt::TopToolBarArea, barra_);
+
+    const Escala e{std::max(1.0, fontMetrics().height() / 13.0)};
+    // The frames stand below the toolbar, which the window itself places.
+    constexpr int kBarra = 720;
+    auto* central = new QWidget(this);
+    central->setFixedSize(e(5460), e(3030 - kBarra));
+    setCentralWidget(central);
+
+    auto* frame1 = new QGroupBox("Filtros", central);
+    frame1->setObjectName("Frame1");
+    frame1->setGeometry(e.r(0, 720 - kBarra, 5415, 1455));
+    auto* frame2 = new QGroupBox("Archivo", central);
+    frame2->setObjectName("Frame2");
+    frame2->setGeometry(e.r(0, 2160 - kBarra, 5415, 855));
+
+    struct Etiqueta {
+        const char* nombre;
+        const char* texto;
+        int x, y;
+    };
+    for (const Etiqueta& l : {Etiqueta{"Label1", "Fecha Desde", 120, 420},
+                              Etiqueta{"Label2", "Hasta", 2880, 420},
+                              Etiqueta{"Label3", "Cuenta", 120, 885}}) {
+        auto* etiqueta = new QLabel(QString::fromUtf8(l.texto), frame1);
+        etiqueta->setObjectName(l.nombre);
+        etiqueta->move(e(l.x), e(l.y) - 2);
+    }
+    const QRect geometrias[4] = {e.r(1200, 360, 1575, 285), e.r(3480, 380, 1575, 285),
+                                 e.r(1200, 840, 1575, 285), e.r(120, 360, 4815, 285)};
+    for (int i = 0; i < 4; ++i) {
+        auto* caja = new QLineEdit(i == Form1::kArchivo ? frame2 : frame1);
+        caja->setObjectName(QString("txtfields_%1").arg(i));
+        caja->setGeometry(geometrias[i]);
+        const CajaTexto& modelo = form_.txtfields[static_cast<size_t>(i)];
+        if (modelo.MaxLength > 0) caja->setMaxLength(modelo.MaxLength);
+        caja->installEventFilter(this);
+        connect(caja, &QLineEdit::textEdited, this, [this, i](const QString& t) {
+            form_.txtfields[static_cast<size_t>(i)].Text = Ss(t);
+        });
+        cajas_[static_cast<size_t>(i)] = caja;
+    }
+    command1_ = new QPushButton("...", frame2);
+    command1_->setObjectName("Command1");
+    command1_->setGeometry(e.r(5040, 360, 255, 255));
+    connect(command1_, &QPushButton::clicked, this, [this] {
+        AFormulario();
+        form_.Command1_Click();
+        DesdeFormulario();
+    });
+
+    // Every button goes through the form's own handler, with the widgets' texts in the form
+    // before and the form's texts back in the widgets after.
+    manejador_ = form_.Kitobar1.ButtonClick;
+    form_.Kitobar1.ButtonClick = [this](const std::string& clave) { Boton(clave); };
+    form_.alDescargar = [this] {
+        if (!cerrando_) {
+            cerrando_ = true;
+            close();
+        }
+    };
+    statusBar()->setObjectName("Estado");
+    DesdeFormulario();
+    cajas_[0]->setFocus();
+}
+
+void VentanaForm1::AFormulario() {
+    for (size_t i = 0; i < cajas_.size(); ++i) form_.txtfields[i].Text = Ss(cajas_[i]->text());
+}
+
+void VentanaForm1::DesdeFormulario() {
+    for (size_t i = 0; i < cajas_.size(); ++i) {
+        const QString t = Qs(form_.txtfields[i].Text);
+        if (cajas_[i]->text() != t) cajas_[i]->setText(t);
+    }
+    barra_->Actualiza();
+}
+
+void VentanaForm1::Boton(const std::string& clave) {
+    AFormulario();
+    if (manejador_) manejador_(clave);
+    if (form_.Descargado) return;
+    DesdeFormulario();
+    if (IgualSinCaso(clave, "GRABAR")) MuestraResultado();
+}
+
+void VentanaForm1::MuestraResultado() {
+    const ResultadoExportacion& r = form_.UltimoResultado();
+    const QString ruta = Qs(r.archivo);
+    using Estado = ResultadoExportacion::Estado;
+    switch (r.estado) {
+        case Estado::Completo:
+            statusBar()->showMessage(
+                QString("Archivo generado: %1 (%2 comprobantes%3)")
+                    .arg(ruta)
+                    .arg(r.comprobantes)
+                    .arg(r.omitidos ? QString(", %1 omitidos").arg(r.omitidos) : QString()));
+            break;
+        case Estado::SinComprobantes:
+            statusBar()->showMessage("No hay comprobantes con percepción para esos filtros.");
+            break;
+        case Estado::Abandonado:
+            statusBar()->showMessage("No se generó el archivo; el anterior quedó como estaba.");
+            break;
+        default:
+            statusBar()->clearMessage();
+            break;
+    }
+}
+
+bool VentanaForm1::TeclaFormulario(int codigo) {
+    if (codigo == 0) return false;
+    int c = codigo;
+    AFormulario();
+    form_.Form_KeyDown(c);
+    if (!form_.Descargado) DesdeFormulario();
+    return c == 0;
+}
+
+bool VentanaForm1::eventFilter(QObject* objeto, QEvent* evento) {
+    int indice = -1;
+    for (size_t i = 0; i < cajas_.size(); ++i)
+        if (objeto == cajas_[i]) indice = static_cast<int>(i);
+    if (indice < 0) return QMainWindow::eventFilter(objeto, evento);
+
+    if (evento->type() == QEvent::FocusIn) {
+        form_.txtfields_GotFocus(indice);
+    } else if (evento->type() == QEvent::KeyPress) {
+        auto* k = static_cast<QKeyEvent*>(evento);
+        // The form sees every key first (the toolbar's function keys).
+        if (TeclaFormulario(CodigoTecla(k->key()))) return true;
+        int codigo = CodigoTecla(k->key());
+        if (codigo != 0) {
+            form_.txtfields_KeyDown(indice, codigo);
+            if (codigo == tecla::kTab && CodigoTecla(k->key()) == tecla::kEnter) {
+                focusNextChild();
+                return true;
+            }
+        }
+        const QString texto = k->text();
+        if (!texto.isEmpty() && texto[0].isPrint()) {
+            form_.txtfields[static_cast<size_t>(indice)].Text = Ss(cajas_[static_cast<size_t>(indice)]->text());
+            if (cajas_[static_cast<size_t>(indice)]->hasSelectedText()) return false;
+            if (form_.txtfields_KeyPress(indice, static_cast<int>(texto[0].unicode())) == 0) return true;
+        }
+    }
+    return QMainWindow::eventFilter(objeto, evento);
+}
+
+void VentanaForm1::keyPressEvent(QKeyEvent* evento) {
+    if (TeclaFormulario(CodigoTecla(evento->key()))) return;
+    QMainWindow::keyPressEvent(evento);
+}
+
+void VentanaForm1::closeEvent(QCloseEvent* evento) {
+    if (!form_.Descargado) {
+        cerrando_ = true;
+        form_.Unload();
+    }
+    evento->accept();
+}
+
+}  // namespace tamaris::gui

@@ -1,0 +1,110 @@
+// The perception window's real widgets, offscreen: typing, the toolbar, the destination dialog.
+
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QDialog>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QTest>
+#include <QTimer>
+#include <filesystem>
+
+#include "export_perceptions/Form1.h"
+#include "gui/BarraKitobar.h"
+#include "gui/UiQt.h"
+#include "gui/VentanaForm1.h"
+#include "soporte/Percepciones.h"
+
+namespace tamaris::gui {
+namespace {
+
+using prueba::ArchivoEsperado;
+using prueba::LeeArchivo;
+
+// Closes the first modal dialog that opens, after `accion` has run on it.
+void AlAbrirseUnDialogo(std::function<void(QDialog*)> accion) {
+    QTimer::singleShot(50, [accion] {
+        for (QWidget* w : QApplication::topLevelWidgets()) {
+            auto* d = qobject_cast<QDialog*>(w);
+            if (d && d->isVisible() && d->objectName() != "VentanaProgreso") {
+                accion(d);
+                return;
+            }
+        }
+        AlAbrirseUnDialogo(accion);
+    });
+}
+
+class VentanaForm1Prueba : public ::testing::Test {
+protected:
+    void SetUp() override {
+        prueba::CreaBasePercepciones(base);
+        db.gProveedor = DB_Dll::pJETOLEDB40();
+        db.gDBName = base;
+        db.OpenLocalADODB("", "User ID", "Jet OLEDB:Database Password");
+        ASSERT_TRUE(db.gCnn().Abierta());
+        db.gOpenFlag = true;
+        form.Load();
+        ventana = std::make_unique<VentanaForm1>(form);
+        puertos.SetPadre(ventana.get());
+        ventana->show();
+    }
+    void Escribe(int caja, const QString& texto) {
+        QLineEdit* e = ventana->Caja(caja);
+        e->setFocus();
+        e->clear();
+        QTest::keyClicks(e, texto);
+    }
+
+    prueba::CarpetaTemporal tmp;
+    std::string base = tmp / "suite.db";
+    UiQt puertos;
+    DB_Dll db{puertos.ui()};
+    Form1 form{puertos.ui(), db};
+    std::unique_ptr<VentanaForm1> ventana;
+};
+
+TEST_F(VentanaForm1Prueba, EscribirFiltrosYGrabar) {
+    Escribe(Form1::kFechaDesde, "01/01/2013");
+    Escribe(Form1::kFechaHasta, "31/01/2013");
+    Escribe(Form1::kCuenta, "112");
+    Escribe(Form1::kArchivo, QString::fromStdString(tmp / "perc"));
+    ventana->Barra()->Accion(Kitobar::GRABAR)->trigger();
+    EXPECT_EQ(LeeArchivo(tmp / "perc.txt"), ArchivoEsperado({0, 1}));
+    EXPECT_TRUE(ventana->statusBar()->currentMessage().contains("2 comprobantes"))
+        << ventana->statusBar()->currentMessage().toStdString();
+}
+
+TEST_F(VentanaForm1Prueba, TeclaDeFuncionGrabaDesdeUnaCaja) {
+    Escribe(Form1::kArchivo, QString::fromStdString(tmp / "f10.txt"));
+    QTest::keyClick(ventana->Caja(Form1::kArchivo), Qt::Key_F10);
+    EXPECT_EQ(LeeArchivo(tmp / "f10.txt"), ArchivoEsperado({0, 1, 2, 5, 6, 7}));
+}
+
+TEST_F(VentanaForm1Prueba, LasFechasTomanDiezCaracteresYSoloDigitos) {
+    Escribe(Form1::kFechaDesde, "01/a01/20134");
+    EXPECT_EQ(ventana->Caja(Form1::kFechaDesde)->text(), "01/01/2013");
+    EXPECT_EQ(form.Campo("FechaDesde"), "01/01/2013");
+}
+
+TEST_F(VentanaForm1Prueba, CancelarElDestinoVaciaElCampo) {
+    Escribe(Form1::kArchivo, "algo.txt");
+    AlAbrirseUnDialogo([](QDialog* d) { d->reject(); });
+    QTest::mouseClick(ventana->findChild<QPushButton*>("Command1"), Qt::LeftButton);
+    EXPECT_EQ(ventana->Caja(Form1::kArchivo)->text(), "");
+}
+
+TEST_F(VentanaForm1Prueba, BotonesDeshabilitadosYCerrar) {
+    EXPECT_FALSE(ventana->Barra()->Accion(Kitobar::NUEVO)->isEnabled());
+    EXPECT_FALSE(ventana->Barra()->Accion(Kitobar::CANCELAR)->isEnabled());
+    EXPECT_TRUE(ventana->Barra()->Accion(Kitobar::CONSULTAR)->isEnabled());
+    ventana->Barra()->Accion(Kitobar::CERRAR)->trigger();
+    EXPECT_TRUE(form.Descargado);
+    EXPECT_FALSE(ventana->isVisible());
+}
+
+}  // namespace
+}  // namespace tamaris::gui
