@@ -68,6 +68,9 @@ TEST(DialectoSqlite, TopPasaALimit) {
          "SELECT A FROM T WHERE B IN (SELECT C FROM U WHERE F IN (1, 2) LIMIT 1) LIMIT 2"},
         // a column called TOP is not a row count
         {"SELECT TOP FROM T", "SELECT TOP FROM T"},
+        // every row, as views write it to carry an ORDER BY; other shares stay as written
+        {"SELECT TOP 100 PERCENT A FROM T ORDER BY A", "SELECT A FROM T ORDER BY A"},
+        {"SELECT TOP 50 PERCENT A FROM T", "SELECT TOP 50 PERCENT A FROM T"},
     });
 }
 

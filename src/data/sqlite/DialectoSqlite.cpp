@@ -342,7 +342,14 @@ void TopALimit(Tokens& t) {
         const std::optional<std::string> n = CuentaDeTop(t, Siguiente(t, top), ultimo);
         if (!n) continue;
         const std::size_t despues = Siguiente(t, ultimo);
-        // PERCENT and WITH TIES have no SQLite form; such a statement is left to fail as written.
+        // "TOP 100 PERCENT" (written so that a view or subquery may carry an ORDER BY) asks
+        // for every row: it simply goes.
+        if (EsPalabraEn(t, despues, "PERCENT") && *n == "100") {
+            Borra(t, top, Siguiente(t, despues));
+            continue;
+        }
+        // Other PERCENT and WITH TIES have no SQLite form; such a statement is left to fail as
+        // written.
         if (EsPalabraEn(t, despues, "PERCENT") || EsPalabraEn(t, despues, "WITH")) continue;
 
         std::size_t donde = FinDeSelect(t, despues);
