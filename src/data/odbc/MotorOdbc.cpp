@@ -1,6 +1,7 @@
 #include "data/odbc/MotorOdbc.h"
 
 #include <sql.h>
+#include <sqlite3.h>
 #include <sqlext.h>
 
 #include <algorithm>
@@ -647,6 +648,29 @@ public:
     }
 
     long Ejecutar(std::string_view sql) override {
+        // The SQLite driver takes one statement per call: a script is sent a statement at a
+        // time, cut where SQLite itself says a statement is complete.
+        if (plataforma() != Plataforma::SQLite) return EjecutarUna(sql);
+        long total = -1;
+        std::string actual;
+        const auto envia = [&] {
+            if (Trim(actual).find_first_not_of(';') == std::string::npos) {
+                actual.clear();
+                return;
+            }
+            const long n = EjecutarUna(actual);
+            if (n >= 0) total = (total < 0 ? 0 : total) + n;
+            actual.clear();
+        };
+        for (char c : sql) {
+            actual.push_back(c);
+            if (c == ';' && sqlite3_complete(actual.c_str())) envia();
+        }
+        envia();
+        return total;
+    }
+
+    long EjecutarUna(std::string_view sql) {
         std::shared_ptr<ConexionOdbc> cn = Libre();
         auto st = NuevaSentencia(*cn);
         SQLHSTMT h = st->get();
