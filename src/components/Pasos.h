@@ -41,6 +41,20 @@ bool EjecutaPaso(F&& paso, T&& trata) {
     }
 }
 
+// Runs a step that cannot be skipped: true only when it actually ran, so that an answer 5
+// (go on) counts as leaving.
+template <class F, class T>
+bool EjecutaPasoObligatorio(F&& paso, T&& trata) {
+    bool hecho = false;
+    return EjecutaPaso(
+               [&] {
+                   paso();
+                   hecho = true;
+               },
+               trata) &&
+           hecho;
+}
+
 // Handler of best-effort routines: every failure skips its step silently.
 inline int IgnoraFallos(const ErrorInfo&) { return kIgnorar; }
 

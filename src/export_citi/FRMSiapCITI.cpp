@@ -72,14 +72,14 @@ std::string MarcaHora() {
 // unlinked as soon as it is created, so that nothing of it stays behind however the run ends;
 // once the folder is chosen they are copied into the destination.
 class RegistrosTemporales {
-public:
+  public:
     RegistrosTemporales() {
         std::string plantilla =
             SeparadorDirectorio(CarpetaTemporal()) + MarcaHora() + "_XXXXXX.TMP";
         fd_ = ::mkstemps(plantilla.data(), 4);
         if (fd_ < 0) {
-            FallaArchivo(errno, err::kAccesoRuta, "No se puede crear el archivo temporal " +
-                                                       plantilla);
+            FallaArchivo(errno, err::kAccesoRuta,
+                         "No se puede crear el archivo temporal " + plantilla);
         }
         ::unlink(plantilla.c_str());
         pendiente_.reserve(kBloque + 4096);
@@ -132,7 +132,7 @@ public:
         }
     }
 
-private:
+  private:
     static constexpr std::size_t kBloque = 64 * 1024;
     int fd_ = -1;
     off_t tamano_ = 0;
@@ -142,10 +142,19 @@ private:
 }  // namespace
 
 const std::array<std::string_view, 13>& FRMSiapCITI::Meses() {
-    static const std::array<std::string_view, 13> meses = {
-        "(Seleccione un Mes)", "Enero",  "Febrero",    "Marzo",   "Abril",
-        "Mayo",                "Junio",  "Julio",      "Agosto",  "Septiembre",
-        "Octubre",             "Noviembre", "Diciembre"};
+    static const std::array<std::string_view, 13> meses = {"(Seleccione un Mes)",
+                                                           "Enero",
+                                                           "Febrero",
+                                                           "Marzo",
+                                                           "Abril",
+                                                           "Mayo",
+                                                           "Junio",
+                                                           "Julio",
+                                                           "Agosto",
+                                                           "Septiembre",
+                                                           "Octubre",
+                                                           "Noviembre",
+                                                           "Diciembre"};
     return meses;
 }
 
@@ -283,9 +292,9 @@ std::string FRMSiapCITI::BrowseForDirectory() {
 }
 
 std::string FRMSiapCITI::ArmaSentencia(std::string_view desde, std::string_view hasta) {
-    return "SELECT * FROM LIBROIVAVENTAS WHERE FECHA >= '" +
-           ReemplazaExacto(desde, "'", "''") + "' AND FECHA <= '" +
-           ReemplazaExacto(hasta, "'", "''") + "' AND abs(LIVA_TOTAL)>0.01 order by fecha";
+    return "SELECT * FROM LIBROIVAVENTAS WHERE FECHA >= '" + ReemplazaExacto(desde, "'", "''") +
+           "' AND FECHA <= '" + ReemplazaExacto(hasta, "'", "''") +
+           "' AND abs(LIVA_TOTAL)>0.01 order by fecha";
 }
 
 std::string FRMSiapCITI::NombreArchivo(std::string_view carpeta, std::string_view etiqueta,
@@ -424,27 +433,13 @@ ResultadoCiti FRMSiapCITI::ActualizarDatos() {
         }
         progreso.Avance(res.comprobantes + res.omitidos);
         // A row that cannot be read past cannot be skipped: going on would lose the rest.
-        bool movido = false;
-        if (!EjecutaPaso(
-                [&] {
-                    rs.MoveNext();
-                    movido = true;
-                },
-                trata) ||
-            !movido) {
+        if (!EjecutaPasoObligatorio([&] { rs.MoveNext(); }, trata)) {
             db.CierraRecordset(rs);
             return termina(Estado::Abandonado);
         }
     }
     db.CierraRecordset(rs);
-    bool volcado = false;
-    if (!EjecutaPaso(
-            [&] {
-                temporal->Vuelca();
-                volcado = true;
-            },
-            trata) ||
-        !volcado) {
+    if (!EjecutaPasoObligatorio([&] { temporal->Vuelca(); }, trata)) {
         return termina(Estado::Abandonado);
     }
     progreso.Cerrar();
@@ -455,16 +450,13 @@ ResultadoCiti FRMSiapCITI::ActualizarDatos() {
     res.archivo = NombreArchivo(carpeta, cmbCuatrimestre.Tag, hasta);
 
     // The older file is replaced only by a complete one.
-    bool copiado = false;
-    if (!EjecutaPaso(
+    if (!EjecutaPasoObligatorio(
             [&] {
                 ArchivoSeguro destino(res.archivo);
                 temporal->Copia(destino);
                 destino.Confirmar();
-                copiado = true;
             },
-            trata) ||
-        !copiado) {
+            trata)) {
         return termina(Estado::Abandonado);
     }
     ui.mensajes.Mostrar("Se ha generado satisfactoriamente el archivo en : " + res.archivo + " ",

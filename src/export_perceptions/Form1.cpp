@@ -27,8 +27,8 @@ bool FechaValida(std::string_view texto) {
 void BorraArchivo(const std::string& ruta) {
     if (!ExisteArchivo(ruta)) return;
     if (std::remove(ruta.c_str()) != 0) {
-        throw ErrorTamaris(err::kPermisoDenegado, "No se puede borrar el archivo " + ruta + ": " +
-                                                      std::strerror(errno));
+        throw ErrorTamaris(err::kPermisoDenegado,
+                           "No se puede borrar el archivo " + ruta + ": " + std::strerror(errno));
     }
 }
 
@@ -131,11 +131,13 @@ std::string Form1::ArmaSentencia(std::string_view desde, std::string_view hasta,
     }
     std::string sql =
         "SELECT CASE  TC WHEN 'FC' THEN ' 1' WHEN 'ND' THEN ' 1' WHEN 'NC' THEN ' 1' END AS C1, ";
-    sql += " FECHA AS C2, CASE  TC WHEN 'FC' THEN ' 1' WHEN 'ND' THEN ' 5' WHEN 'NC' THEN ' 6' "
-           "END AS C3, LETRA AS C4, NUMERO AS C5,cabcuit AS C6, liva_impnetograv as C7, '1.5' AS "
-           "C8, ";
-    sql += " LIVA_Ret_IBtos AS C9 From MV_ASIENTOS  WHERE (TC IN ('fc', 'nc', 'nd')) AND "
-           "(LIVA_Ret_IBtos <> 0) ";
+    sql +=
+        " FECHA AS C2, CASE  TC WHEN 'FC' THEN ' 1' WHEN 'ND' THEN ' 5' WHEN 'NC' THEN ' 6' "
+        "END AS C3, LETRA AS C4, NUMERO AS C5,cabcuit AS C6, liva_impnetograv as C7, '1.5' AS "
+        "C8, ";
+    sql +=
+        " LIVA_Ret_IBtos AS C9 From MV_ASIENTOS  WHERE (TC IN ('fc', 'nc', 'nd')) AND "
+        "(LIVA_Ret_IBtos <> 0) ";
     if (!filtro.empty()) sql += " AND " + filtro;
     return sql;
 }
@@ -238,28 +240,14 @@ ResultadoExportacion Form1::ActualizarDatos() {
         }
         progreso.Avance(res.comprobantes + res.omitidos);
         // A row that cannot be read past cannot be skipped: going on would lose the rest.
-        bool movido = false;
-        if (!EjecutaPaso(
-                [&] {
-                    rs.MoveNext();
-                    movido = true;
-                },
-                trata) ||
-            !movido) {
+        if (!EjecutaPasoObligatorio([&] { rs.MoveNext(); }, trata)) {
             db_.CierraRecordset(rs);
             return termina(Estado::Abandonado);
         }
     }
     db_.CierraRecordset(rs);
 
-    bool confirmado = false;
-    if (!EjecutaPaso(
-            [&] {
-                archivo->Confirmar();
-                confirmado = true;
-            },
-            trata) ||
-        !confirmado)
+    if (!EjecutaPasoObligatorio([&] { archivo->Confirmar(); }, trata))
         return termina(Estado::Abandonado);
     progreso.Cerrar();
     return termina(Estado::Completo);
