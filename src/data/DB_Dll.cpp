@@ -508,19 +508,25 @@ std::string LineaLogErrores(std::string_view rutina, std::string_view mensaje, i
            " Respondió : " + TextoRespuesta(respuesta);
 }
 
+AvisoDeError ArmaAvisoDeError(const ErrorInfo& CodErr, const std::optional<int>& Botones,
+                              const std::optional<std::string>& Rutina) {
+    AvisoDeError a;
+    a.mensaje = "Ha ocurrido el Siguiente Error (" + Trim(std::to_string(CodErr.Numero)) + ") " +
+                Trim(OcultaClaves(CodErr.Descripcion));
+    a.rutina = Rutina ? " - " + *Rutina : std::string();
+    a.titulo = CodErr.Origen + a.rutina + " Aviso al operador!!! ";
+    a.botones = Botones.value_or(mb::kAbortarReintentarIgnorar | mb::kCritico);
+    return a;
+}
+
 int DB_Dll::TratamientoErrores(const ErrorInfo& CodErr, std::optional<int> Botones,
                                std::optional<std::string> Rutina) {
     const std::string ruta = !gLogErr.empty() ? gLogErr : CarpetaDatos() + "TMERR.LOG";
-    const std::string mensaje = "Ha ocurrido el Siguiente Error (" +
-                                Trim(std::to_string(CodErr.Numero)) + ") " +
-                                Trim(OcultaClaves(CodErr.Descripcion));
-    const std::string rutina = Rutina ? " - " + *Rutina : std::string();
-    const std::string titulo = CodErr.Origen + rutina + " Aviso al operador!!! ";
-    const int botones = Botones.value_or(mb::kAbortarReintentarIgnorar | mb::kCritico);
     if (CodErr.Numero == 0) return 0;
-    const int respuesta = ui_.mensajes.Mostrar(mensaje, botones, titulo);
+    const AvisoDeError aviso = ArmaAvisoDeError(CodErr, Botones, Rutina);
+    const int respuesta = ui_.mensajes.Mostrar(aviso.mensaje, aviso.botones, aviso.titulo);
     try {
-        AnexaLinea(ruta, LineaLogErrores(rutina, mensaje, respuesta));
+        AnexaLinea(ruta, LineaLogErrores(aviso.rutina, aviso.mensaje, respuesta));
     } catch (const std::exception&) {
         // A log that cannot be written does not change the answer.
     }

@@ -152,4 +152,12 @@ namespace tamaris {
 std::string OcultaClaves(std::string_view texto);
 // One line of the error log: date, time, routine, message and the answer's text.
 std::string LineaLogErrores(std::string_view rutina, std::string_view mensaje, int respuesta);
+
+// What the error treatment shows: the message, the routine part, the title and the buttons.
+struct AvisoDeError {
+    std::string mensaje, rutina, titulo;
+    int botones;
+};
+AvisoDeError ArmaAvisoDeError(const ErrorInfo& CodErr, const std::optional<int>& Botones,
+                              const std::optional<std::string>& Rutina);
 }  // namespace tamaris

@@ -80,15 +80,10 @@ int TrataError(Sistema& sistema, const ErrorInfo& CodErr, std::optional<int> Bot
                std::optional<std::string> Rutina) {
     const std::string ruta = RutaLogErrores();
     AbreParaAnexar(ruta);
-    const std::string mensaje = "Ha ocurrido el Siguiente Error (" +
-                                Trim(std::to_string(CodErr.Numero)) + ") " +
-                                Trim(OcultaClaves(CodErr.Descripcion));
-    const std::string rutina = Rutina ? " - " + *Rutina : std::string();
-    const std::string titulo = CodErr.Origen + rutina + " Aviso al operador!!! ";
-    const int botones = Botones.value_or(mb::kAbortarReintentarIgnorar | mb::kCritico);
     if (CodErr.Numero == 0) return 0;
-    const int respuesta = sistema.ui.mensajes.Mostrar(mensaje, botones, titulo);
-    AnexaLinea(ruta, LineaLogErrores(rutina, mensaje, respuesta));
+    const AvisoDeError aviso = ArmaAvisoDeError(CodErr, Botones, Rutina);
+    const int respuesta = sistema.ui.mensajes.Mostrar(aviso.mensaje, aviso.botones, aviso.titulo);
+    AnexaLinea(ruta, LineaLogErrores(aviso.rutina, aviso.mensaje, respuesta));
     return respuesta;
 }
 
