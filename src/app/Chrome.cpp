@@ -87,13 +87,13 @@ void ActualizaBarraEstado(Sistema& sis, const PanelPorClave& BarraEstado, std::s
         [&] { Texto(BarraEstado, "MENSAJE") = std::string(Mensaje); },
         // The rest is filled once per form.
         [&] { terminar = !Texto(BarraEstado, "SERVER").empty(); },
+        // A panel the bar lacks costs only its own text.
+        [&] { pon("SERVER", "Srv: " + db.gServidor); },
+        [&] { ayuda("SERVER"); },
+        [&] { pon("USUARIO", "Uid: " + db.gUsuario); },
+        [&] { ayuda("USUARIO"); },
+        [&] { pon("BASEDEDATOS", "Db: " + db.gDBName); },
         [&] {
-            if (terminar) return;
-            pon("SERVER", "Srv: " + db.gServidor);
-            ayuda("SERVER");
-            pon("USUARIO", "Uid: " + db.gUsuario);
-            ayuda("USUARIO");
-            pon("BASEDEDATOS", "Db: " + db.gDBName);
             if (!terminar) Ayuda(BarraEstado, "BASEDEDATOS") = "Db: " + db.gDBName;
         },
         [&] {

@@ -2,18 +2,25 @@
 
 #include <QMessageBox>
 
-#include "app/Inicio.h"
+#include "app/Chrome.h"
+#include "app/Configuracion.h"
 #include "app/Sistema.h"
 #include "components/Texto.h"
+#include "export_citi/FRMSiapCITI.h"
 #include "export_perceptions/Form1.h"
+#include "gui/ChromeQt.h"
+#include "gui/DialogoAcceso.h"
 #include "gui/UiQt.h"
+#include "gui/VentanaCiti.h"
 #include "gui/VentanaForm1.h"
+#include "gui/VistaArbolQt.h"
+#include "gui/VistaConsultaQt.h"
+#include "lookup/frmAcceso.h"
 
 namespace tamaris::gui {
 
 ArgumentosPrograma LeeArgumentos(const std::vector<std::string>& args) {
     ArgumentosPrograma a;
-    std::vector<std::string> resto;
     for (std::size_t i = 0; i < args.size(); ++i) {
         if (args[i] == "--db") {
             if (i + 1 >= args.size()) {
@@ -26,16 +33,40 @@ ArgumentosPrograma LeeArgumentos(const std::vector<std::string>& args) {
         } else if (args[i] == "--citi") {
             a.citi = true;
         } else {
-            resto.push_back(args[i]);
+            a.resto.push_back(args[i]);
         }
     }
-    for (const auto& r : resto) a.parametros += (a.parametros.empty() ? "" : " ") + r;
     return a;
 }
+
+ResultadoInicio IniciaPrograma(Sistema& sis, const ArgumentosPrograma& args,
+                               const std::string& programa, AccesoDialogo& acceso) {
+    std::vector<const char*> linea{programa.c_str()};
+    for (const auto& r : args.resto) linea.push_back(r.c_str());
+    sis.LineaComandos = LineaDeComandos(static_cast<int>(linea.size()), linea.data());
+    sis.db.dialogoAcceso = &acceso;
+    const std::string cadena = args.db.empty() ? std::string() : CadenaArchivoLocal(args.db);
+    return InicioSistema(sis, false, "", cadena, adUseClient);
+}
+
+namespace {
+
+// Runs the event loop with `ventana` shown: its dialogs are modal to it and it wears the chrome.
+int Muestra(QApplication& app, Sistema& sis, UiQt& puertos, DialogoAcceso& vistaAcceso,
+            QMainWindow& ventana, Kitobar& barra) {
+    puertos.SetPadre(&ventana);
+    vistaAcceso.SetPadre(&ventana);
+    PreparaVentana(sis, ventana, {{"Kitobar1", &barra}});
+    ventana.show();
+    return app.exec();
+}
+
+}  // namespace
 
 int EjecutaAplicacion(QApplication& app, int argc, char** argv) {
     const ArgumentosPrograma args =
         LeeArgumentos(std::vector<std::string>(argv + 1, argv + argc));
+    QApplication::setWindowIcon(IconoTamaris());
     if (!args.error.empty()) {
         QMessageBox::critical(nullptr, "percepciones", Qs(args.error));
         return 2;
@@ -43,16 +74,51 @@ int EjecutaAplicacion(QApplication& app, int argc, char** argv) {
 
     UiQt puertos;
     Sistema sis(puertos.ui());
-    sis.LineaComandos = args.parametros;
-    const std::string cadena = args.db.empty() ? std::string() : CadenaArchivoLocal(args.db);
-    if (InicioSistema(sis, false, "", cadena, adUseClient) != ResultadoInicio::Iniciado) return 1;
+    DialogoAcceso vistaAcceso;
+    frmAcceso acceso(vistaAcceso);
+    if (IniciaPrograma(sis, args, argc > 0 ? argv[0] : "percepciones", acceso) !=
+        ResultadoInicio::Iniciado)
+        return 1;
+
+    // The lookup service shows its pick lists as Qt dialogs over the program's window.
+    VistaConsultaQt vistaConsulta(nullptr, &puertos);
+    VistaArbolQt vistaArbol(nullptr, &puertos);
+    EntornoConsulta entornoConsulta;
+    entornoConsulta.ui = &sis.ui;
+    entornoConsulta.db = &sis.db;
+    entornoConsulta.lista = &vistaConsulta;
+    entornoConsulta.arbol = &vistaArbol;
+    entornoConsulta.configuracion = LectorConfiguracion(sis);
+    entornoConsulta.carpetaAnchos = sis.CarpetaAplicacion;
+    sis.consultas.Prepara(entornoConsulta);
+
+    if (args.citi) {
+        FRMSiapCITI form(sis);
+        form.actualizaBarraEstado = [&sis](FRMSiapCITI::BarraEstado& barra,
+                                           std::string_view mensaje) {
+            ActualizaBarraEstado(sis, barra, mensaje);
+        };
+        form.Load();
+        VentanaCiti ventana(form);
+        vistaConsulta.SetPadre(&ventana);
+        vistaArbol.SetPadre(&ventana);
+        // Closing the CITI form ends the program at once.
+        form.alDescargar = [cerrar = form.alDescargar] {
+            if (cerrar) cerrar();
+            QCoreApplication::exit(0);
+        };
+        return Muestra(app, sis, puertos, vistaAcceso, ventana, form.Kitobar1);
+    }
 
     Form1 form(sis.ui, sis.db);
+    form.consultaCuentas = [&sis](const std::string& sql, const std::string& campo) {
+        return sis.consultas.Consulta(sql, campo);
+    };
     form.Load();
     VentanaForm1 ventana(form);
-    puertos.SetPadre(&ventana);
-    ventana.show();
-    return app.exec();
+    vistaConsulta.SetPadre(&ventana);
+    vistaArbol.SetPadre(&ventana);
+    return Muestra(app, sis, puertos, vistaAcceso, ventana, form.Kitobar1);
 }
 
 }  // namespace tamaris::gui

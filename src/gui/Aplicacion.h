@@ -1,20 +1,38 @@
 #pragma once
 // What the desktop program does with its command line: start-up, then the form it opens.
+//
+//   percepciones [--citi] [--db ARCHIVO.db] [LINEA DE PARAMETROS]
+//
+// "--db FILE" opens a SQLite database directly; "--citi" opens the CITI Ventas form instead
+// of the perception form. Every other argument belongs to the suite's parameter line.
 
 #include <QApplication>
 #include <string>
 #include <vector>
 
+#include "app/Inicio.h"
+
+namespace tamaris {
+class AccesoDialogo;
+}
+
 namespace tamaris::gui {
 
 struct ArgumentosPrograma {
-    std::string db;           // --db FILE
-    bool citi = false;        // --citi
-    std::string parametros;   // the rest, as the suite's parameter line
-    std::string error;        // a usage error
+    std::string db;                  // --db FILE
+    bool citi = false;               // --citi
+    std::vector<std::string> resto;  // the other arguments, in order
+    std::string error;               // a usage error
 };
 
+// `args` are the arguments after the program's name.
 ArgumentosPrograma LeeArgumentos(const std::vector<std::string>& args);
+
+// The start-up of the desktop program on `sis`: the parameter line made of the arguments that
+// are not options, the access dialog that asks for the connection data when the server or the
+// user is missing, and InicioSistema (directly on the file of --db when there is one).
+ResultadoInicio IniciaPrograma(Sistema& sis, const ArgumentosPrograma& args,
+                               const std::string& programa, AccesoDialogo& acceso);
 
 // Runs the program; returns its exit code.
 int EjecutaAplicacion(QApplication& app, int argc, char** argv);

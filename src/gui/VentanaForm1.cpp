@@ -1,6 +1,7 @@
 #include "gui/VentanaForm1.h"
 
 #include <QCloseEvent>
+#include <algorithm>
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
@@ -47,7 +48,12 @@ VentanaForm1::VentanaForm1(Form1& form, QWidget* padre) : QMainWindow(padre), fo
     barra_ = new BarraKitobar(form_.Kitobar1, this);
     addToolBar(Qt::TopToolBarArea, barra_);
 
-    const Escala e{std::max(1.0, fontMetrics().height() / 13.0)};
+    // The twip layout was drawn for a smaller font: it grows so that the longest label fits
+    // before its box, and so that the frames are as wide as the toolbar above them.
+    const double porAlto = fontMetrics().height() / 13.0;
+    const double porEtiqueta = (fontMetrics().horizontalAdvance("Fecha Desde") + 12) / 72.0;
+    const double porBarra = barra_->sizeHint().width() / (5460 / 15.0);
+    const Escala e{std::max({1.0, porAlto, porEtiqueta, porBarra})};
     // The frames stand below the toolbar, which the window itself places.
     constexpr int kBarra = 720;
     auto* central = new QWidget(this);

@@ -1,16 +1,10 @@
 // The desktop program. The suite starts it with its parameter line on the command line;
-// "--db FILE" opens a SQLite database directly.
+// "--db FILE" opens a SQLite database directly and "--citi" opens the CITI Ventas form.
 //
-//   percepciones [--db ARCHIVO.db] [LINEA DE PARAMETROS]
+//   percepciones [--citi] [--db ARCHIVO.db] [LINEA DE PARAMETROS]
 
 #include <QApplication>
-#include <cstring>
-#include <string>
-#include <vector>
 
-#include "app/Inicio.h"
-#include "app/Sistema.h"
-#include "export_perceptions/Form1.h"
 #include "gui/Aplicacion.h"
 
 int main(int argc, char** argv) {

@@ -16,6 +16,8 @@
 #include "gui/BarraKitobar.h"
 #include "gui/UiQt.h"
 #include "gui/VentanaForm1.h"
+#include "gui/VistaConsultaQt.h"
+#include "lookup/Lib_ClsCons3.h"
 #include "soporte/Percepciones.h"
 
 namespace tamaris::gui {
@@ -51,6 +53,10 @@ protected:
         ventana = std::make_unique<VentanaForm1>(form);
         puertos.SetPadre(ventana.get());
         ventana->show();
+        // Focus events reach only the active window; the lookup command acts on the field
+        // that last got the focus.
+        ventana->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(ventana.get()));
     }
     void Escribe(int caja, const QString& texto) {
         QLineEdit* e = ventana->Caja(caja);
@@ -104,6 +110,36 @@ TEST_F(VentanaForm1Prueba, BotonesDeshabilitadosYCerrar) {
     ventana->Barra()->Accion(Kitobar::CERRAR)->trigger();
     EXPECT_TRUE(form.Descargado);
     EXPECT_FALSE(ventana->isVisible());
+}
+
+TEST_F(VentanaForm1Prueba, ConsultarCuentaDesdeLaLista) {
+    prueba::EjecutaSqlite(base,
+                          "INSERT INTO MA_CUENTAS (Codigo, Descripcion) VALUES "
+                          "('111','Caja'),('112','Deudores por Ventas'),('113','Documentos')");
+    VistaConsultaQt vista(ventana.get(), &puertos);
+    EntornoConsulta entorno;
+    entorno.ui = &puertos.ui();
+    entorno.db = &db;
+    entorno.lista = &vista;
+    entorno.carpetaAnchos = tmp.ruta().string();
+    Lib_ClsCons3 consultas;
+    consultas.Prepara(entorno);
+    form.consultaCuentas = [&](const std::string& sql, const std::string& campo) {
+        return consultas.Consulta(sql, campo);
+    };
+
+    Escribe(Form1::kCuenta, "999");
+    QTimer::singleShot(50, [&] {
+        QDialog* d = vista.Dialogo();
+        ASSERT_NE(d, nullptr);
+        auto* caja = d->findChild<QLineEdit*>("CmbSearch_0");
+        ASSERT_NE(caja, nullptr);
+        QTest::keyClicks(caja, "deud");
+        QTest::keyClick(caja, Qt::Key_Return);
+    });
+    ventana->Barra()->Accion(Kitobar::CONSULTAR)->trigger();
+    EXPECT_EQ(ventana->Caja(Form1::kCuenta)->text(), "112");
+    EXPECT_EQ(form.Campo("Cuenta"), "112");
 }
 
 }  // namespace
