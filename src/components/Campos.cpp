@@ -10,6 +10,21 @@ int IndiceCampo(std::string_view campo, std::span<const CajaTexto> cajas) {
     return -1;
 }
 
+std::string TextoCampo(std::span<const CajaTexto> cajas, std::string_view campo) {
+    const int i = IndiceCampo(campo, cajas);
+    return i < 0 ? std::string() : cajas[static_cast<std::size_t>(i)].Text;
+}
+
+void FijaCampo(std::span<CajaTexto> cajas, std::string_view campo, std::string_view valor) {
+    const int i = IndiceCampo(campo, cajas);
+    if (i >= 0) cajas[static_cast<std::size_t>(i)].Text = std::string(valor);
+}
+
+int FiltraTeclaCaja(std::span<const CajaTexto> cajas, int indice, int caracter) {
+    if (indice < 0 || indice >= static_cast<int>(cajas.size())) return caracter;
+    return FiltraTecla(cajas[static_cast<std::size_t>(indice)], caracter);
+}
+
 void TeclaCampo(int& codigoTecla) {
     if (codigoTecla == tecla::kEnter) codigoTecla = tecla::kTab;
 }

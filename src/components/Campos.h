@@ -19,6 +19,10 @@ struct CajaTexto {
 // Field-index lookup: index of the box bound to `campo` (without regard to case); -1 when none.
 int IndiceCampo(std::string_view campo, std::span<const CajaTexto> cajas);
 
+// Text of the box bound to `campo` (empty when none), and the same box's text set.
+std::string TextoCampo(std::span<const CajaTexto> cajas, std::string_view campo);
+void FijaCampo(std::span<CajaTexto> cajas, std::string_view campo, std::string_view valor);
+
 // Key codes of the suite's forms.
 namespace tecla {
 constexpr int kRetroceso = 8, kTab = 9, kEnter = 13, kEscape = 27, kSuprimir = 46;
@@ -32,5 +36,7 @@ void TeclaCampo(int& codigoTecla);
 // 0 to drop it: date boxes (Tag "FECHA") take digits and "/" only, and no box grows past its
 // maximum length.
 int FiltraTecla(const CajaTexto& caja, int caracter);
+// The same for box `indice` of a form; a character for no box passes as it is.
+int FiltraTeclaCaja(std::span<const CajaTexto> cajas, int indice, int caracter);
 
 }  // namespace tamaris

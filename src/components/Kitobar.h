@@ -10,20 +10,19 @@
 namespace tamaris {
 
 class Kitobar {
-public:
+  public:
     enum Boton { NUEVO, BORRAR, REPORTE, CONSULTAR, PLANILLA, CANCELAR, GRABAR, CERRAR, kBotones };
 
     struct Descripcion {
-        const char* clave;      // key text raised by the event ("GRABAR")
-        const char* titulo;     // caption
-        int tecla;              // function key number (F1..F12), 0 for none
-        const char* ayuda;      // tool tip, naming the shortcut
+        const char* clave;   // key text raised by the event ("GRABAR")
+        const char* titulo;  // caption
+        int tecla;           // function key number (F1..F12), 0 for none
+        const char* ayuda;   // tool tip, naming the shortcut
     };
     static const std::array<Descripcion, kBotones>& Botones();
 
-    bool nuevoenabled = true, borrarenabled = true, reporteenabled = true,
-         consultaenabled = true, planillaenabled = true, cancelarenabled = true,
-         grabarenabled = true, cerrarenabled = true;
+    bool nuevoenabled = true, borrarenabled = true, reporteenabled = true, consultaenabled = true,
+         planillaenabled = true, cancelarenabled = true, grabarenabled = true, cerrarenabled = true;
     double StyleBar = 1;
 
     bool Habilitado(Boton b) const;
@@ -38,5 +37,28 @@ public:
     // bound to an enabled button presses it and the code becomes 0.
     void TeclaBarra(int& codigoTecla);
 };
+
+// What an export form does with a pressed button, compared without regard to case: GRABAR
+// runs its job, CONSULTAR the lookup of the current field, CERRAR unloads it; any other key
+// does nothing.
+template <class Form>
+void AccionDeBoton(Form& form, std::string_view clave) {
+    const auto es = [&](std::string_view k) {
+        if (clave.size() != k.size()) return false;
+        for (std::size_t i = 0; i < k.size(); ++i) {
+            const char c =
+                clave[i] >= 'a' && clave[i] <= 'z' ? static_cast<char>(clave[i] - 32) : clave[i];
+            if (c != k[i]) return false;
+        }
+        return true;
+    };
+    if (es("GRABAR")) {
+        form.ActualizarDatos();
+    } else if (es("CONSULTAR")) {
+        form.CmdConsultar();
+    } else if (es("CERRAR")) {
+        form.Unload();
+    }
+}
 
 }  // namespace tamaris

@@ -214,35 +214,23 @@ void FRMSiapCITI::Unload() {
 }
 
 std::string FRMSiapCITI::Campo(std::string_view nombre) const {
-    const int i = IndiceCampo(nombre, txtfields);
-    return i < 0 ? std::string() : txtfields[static_cast<size_t>(i)].Text;
+    return TextoCampo(txtfields, nombre);
 }
 
 void FRMSiapCITI::SetCampo(std::string_view nombre, std::string_view valor) {
-    const int i = IndiceCampo(nombre, txtfields);
-    if (i >= 0) txtfields[static_cast<size_t>(i)].Text = std::string(valor);
+    FijaCampo(txtfields, nombre, valor);
 }
 
 void FRMSiapCITI::Aviso(std::string_view texto) {
     sistema_.ui.mensajes.Mostrar(texto, mb::kOk | mb::kCritico, kAvisoOperador);
 }
 
-void FRMSiapCITI::Kitobar1_ButtonClick(const std::string& clave) {
-    const std::string k = Mayusculas(clave);
-    if (k == "GRABAR") {
-        ActualizarDatos();
-    } else if (k == "CONSULTAR") {
-        CmdConsultar();
-    } else if (k == "CERRAR") {
-        Unload();
-    }
-}
+void FRMSiapCITI::Kitobar1_ButtonClick(const std::string& clave) { AccionDeBoton(*this, clave); }
 
 void FRMSiapCITI::txtfields_KeyDown(int /*indice*/, int& codigoTecla) { TeclaCampo(codigoTecla); }
 
 int FRMSiapCITI::txtfields_KeyPress(int indice, int caracter) {
-    if (indice < 0 || indice >= static_cast<int>(txtfields.size())) return caracter;
-    return FiltraTecla(txtfields[static_cast<size_t>(indice)], caracter);
+    return FiltraTeclaCaja(txtfields, indice, caracter);
 }
 
 void FRMSiapCITI::cmbCuatrimestre_Click() {

@@ -55,32 +55,18 @@ void Form1::Unload() {
     if (alDescargar) alDescargar();
 }
 
-std::string Form1::Campo(std::string_view nombre) const {
-    const int i = IndiceCampo(nombre, txtfields);
-    return i < 0 ? std::string() : txtfields[static_cast<size_t>(i)].Text;
-}
+std::string Form1::Campo(std::string_view nombre) const { return TextoCampo(txtfields, nombre); }
 
 void Form1::SetCampo(std::string_view nombre, std::string_view valor) {
-    const int i = IndiceCampo(nombre, txtfields);
-    if (i >= 0) txtfields[static_cast<size_t>(i)].Text = std::string(valor);
+    FijaCampo(txtfields, nombre, valor);
 }
 
-void Form1::Kitobar1_ButtonClick(const std::string& clave) {
-    const std::string k = Mayusculas(clave);
-    if (k == "GRABAR") {
-        ActualizarDatos();
-    } else if (k == "CONSULTAR") {
-        CmdConsultar();
-    } else if (k == "CERRAR") {
-        Unload();
-    }
-}
+void Form1::Kitobar1_ButtonClick(const std::string& clave) { AccionDeBoton(*this, clave); }
 
 void Form1::txtfields_KeyDown(int /*indice*/, int& codigoTecla) { TeclaCampo(codigoTecla); }
 
 int Form1::txtfields_KeyPress(int indice, int caracter) {
-    if (indice < 0 || indice >= static_cast<int>(txtfields.size())) return caracter;
-    return FiltraTecla(txtfields[static_cast<size_t>(indice)], caracter);
+    return FiltraTeclaCaja(txtfields, indice, caracter);
 }
 
 void Form1::Command1_Click() {

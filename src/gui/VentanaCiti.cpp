@@ -17,6 +17,7 @@
 #include "components/Campos.h"
 #include "components/Texto.h"
 #include "gui/BarraKitobar.h"
+#include "gui/EventosFormulario.h"
 #include "gui/UiQt.h"
 #include "gui/VentanaForm1.h"
 
@@ -265,14 +266,7 @@ void VentanaCiti::MuestraResultado() {
     }
 }
 
-bool VentanaCiti::TeclaFormulario(int codigo) {
-    if (codigo == 0) return false;
-    int c = codigo;
-    AFormulario();
-    form_.Form_KeyDown(c);
-    if (!form_.Descargado) DesdeFormulario();
-    return c == 0;
-}
+bool VentanaCiti::TeclaFormulario(int codigo) { return TeclaDeFormulario(*this, form_, codigo); }
 
 bool VentanaCiti::eventFilter(QObject* objeto, QEvent* evento) {
     if (objeto == meses_) {
@@ -282,33 +276,7 @@ bool VentanaCiti::eventFilter(QObject* objeto, QEvent* evento) {
             return true;
         return QMainWindow::eventFilter(objeto, evento);
     }
-    int indice = -1;
-    for (size_t i = 0; i < cajas_.size(); ++i)
-        if (objeto == cajas_[i]) indice = static_cast<int>(i);
-    if (indice < 0) return QMainWindow::eventFilter(objeto, evento);
-
-    if (evento->type() == QEvent::FocusIn) {
-        form_.txtfields_GotFocus(indice);
-    } else if (evento->type() == QEvent::KeyPress) {
-        auto* k = static_cast<QKeyEvent*>(evento);
-        if (TeclaFormulario(CodigoTecla(k->key()))) return true;
-        int codigo = CodigoTecla(k->key());
-        if (codigo != 0) {
-            form_.txtfields_KeyDown(indice, codigo);
-            if (codigo == tecla::kTab && CodigoTecla(k->key()) == tecla::kEnter) {
-                focusNextChild();
-                return true;
-            }
-        }
-        const QString texto = k->text();
-        if (!texto.isEmpty() && texto[0].isPrint()) {
-            QLineEdit* caja = cajas_[static_cast<size_t>(indice)];
-            form_.txtfields[static_cast<size_t>(indice)].Text = Ss(caja->text());
-            if (caja->hasSelectedText()) return false;
-            if (form_.txtfields_KeyPress(indice, static_cast<int>(texto[0].unicode())) == 0)
-                return true;
-        }
-    }
+    if (EventoDeCaja(*this, form_, cajas_, objeto, evento)) return true;
     return QMainWindow::eventFilter(objeto, evento);
 }
 

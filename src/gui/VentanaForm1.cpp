@@ -13,6 +13,7 @@
 #include "components/Campos.h"
 #include "components/Texto.h"
 #include "gui/BarraKitobar.h"
+#include "gui/EventosFormulario.h"
 #include "gui/UiQt.h"
 
 namespace tamaris::gui {
@@ -161,42 +162,10 @@ void VentanaForm1::MuestraResultado() {
     }
 }
 
-bool VentanaForm1::TeclaFormulario(int codigo) {
-    if (codigo == 0) return false;
-    int c = codigo;
-    AFormulario();
-    form_.Form_KeyDown(c);
-    if (!form_.Descargado) DesdeFormulario();
-    return c == 0;
-}
+bool VentanaForm1::TeclaFormulario(int codigo) { return TeclaDeFormulario(*this, form_, codigo); }
 
 bool VentanaForm1::eventFilter(QObject* objeto, QEvent* evento) {
-    int indice = -1;
-    for (size_t i = 0; i < cajas_.size(); ++i)
-        if (objeto == cajas_[i]) indice = static_cast<int>(i);
-    if (indice < 0) return QMainWindow::eventFilter(objeto, evento);
-
-    if (evento->type() == QEvent::FocusIn) {
-        form_.txtfields_GotFocus(indice);
-    } else if (evento->type() == QEvent::KeyPress) {
-        auto* k = static_cast<QKeyEvent*>(evento);
-        // The form sees every key first (the toolbar's function keys).
-        if (TeclaFormulario(CodigoTecla(k->key()))) return true;
-        int codigo = CodigoTecla(k->key());
-        if (codigo != 0) {
-            form_.txtfields_KeyDown(indice, codigo);
-            if (codigo == tecla::kTab && CodigoTecla(k->key()) == tecla::kEnter) {
-                focusNextChild();
-                return true;
-            }
-        }
-        const QString texto = k->text();
-        if (!texto.isEmpty() && texto[0].isPrint()) {
-            form_.txtfields[static_cast<size_t>(indice)].Text = Ss(cajas_[static_cast<size_t>(indice)]->text());
-            if (cajas_[static_cast<size_t>(indice)]->hasSelectedText()) return false;
-            if (form_.txtfields_KeyPress(indice, static_cast<int>(texto[0].unicode())) == 0) return true;
-        }
-    }
+    if (EventoDeCaja(*this, form_, cajas_, objeto, evento)) return true;
     return QMainWindow::eventFilter(objeto, evento);
 }
 

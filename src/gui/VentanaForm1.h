@@ -31,6 +31,9 @@ public:
     void AFormulario();
     void DesdeFormulario();
 
+public:
+    using QMainWindow::focusNextChild;
+
 protected:
     bool eventFilter(QObject* objeto, QEvent* evento) override;
     void keyPressEvent(QKeyEvent* evento) override;
