@@ -26,13 +26,13 @@ struct ErrorProveedor {
 };
 
 class ErrorBD : public ErrorTamaris {
-public:
+  public:
     ErrorBD(long numero, const std::string& descripcion, std::vector<ErrorProveedor> registros = {},
             std::string origen = "Proveedor de datos")
         : ErrorTamaris(numero, descripcion, std::move(origen)), registros_(std::move(registros)) {}
     const std::vector<ErrorProveedor>& Registros() const { return registros_; }
 
-private:
+  private:
     std::vector<ErrorProveedor> registros_;
 };
 
@@ -43,10 +43,26 @@ struct Columna {
     long tamano = 0;    // defined size, 0 when unknown
 };
 
+// Columns of the catalogue row sets, as the ADO schemas name them.
+inline const std::vector<Columna>& ColumnasEsquemaTablas() {
+    static const std::vector<Columna> c = {{"TABLE_CATALOG", 202, 0},
+                                           {"TABLE_SCHEMA", 202, 0},
+                                           {"TABLE_NAME", 202, 0},
+                                           {"TABLE_TYPE", 202, 0}};
+    return c;
+}
+inline const std::vector<Columna>& ColumnasEsquemaColumnas() {
+    static const std::vector<Columna> c = {{"TABLE_CATALOG", 202, 0},  {"TABLE_SCHEMA", 202, 0},
+                                           {"TABLE_NAME", 202, 0},     {"COLUMN_NAME", 202, 0},
+                                           {"ORDINAL_POSITION", 3, 4}, {"DATA_TYPE", 2, 2},
+                                           {"IS_NULLABLE", 11, 2}};
+    return c;
+}
+
 // A forward-only row stream. Siguiente() fills `fila` (one Variant per column, reused across
 // rows) and returns false past the last row.
 class Cursor {
-public:
+  public:
     virtual ~Cursor() = default;
     virtual const std::vector<Columna>& Columnas() const = 0;
     virtual bool Siguiente(std::vector<Variant>& fila) = 0;
@@ -54,7 +70,7 @@ public:
 
 // A row set already in memory: catalogue answers, which are small.
 class CursorEnMemoria final : public Cursor {
-public:
+  public:
     CursorEnMemoria(std::vector<Columna> columnas, std::vector<std::vector<Variant>> filas)
         : columnas_(std::move(columnas)), filas_(std::move(filas)) {}
     const std::vector<Columna>& Columnas() const override { return columnas_; }
@@ -64,14 +80,14 @@ public:
         return true;
     }
 
-private:
+  private:
     std::vector<Columna> columnas_;
     std::vector<std::vector<Variant>> filas_;
     size_t pos_ = 0;
 };
 
 class Motor {
-public:
+  public:
     virtual ~Motor() = default;
     virtual Plataforma plataforma() const = 0;
     // Product name the server or driver reports ("SQLite", "Microsoft SQL Server", "Oracle").

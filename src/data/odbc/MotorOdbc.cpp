@@ -1,8 +1,8 @@
 #include "data/odbc/MotorOdbc.h"
 
 #include <sql.h>
-#include <sqlite3.h>
 #include <sqlext.h>
+#include <sqlite3.h>
 
 #include <algorithm>
 #include <charconv>
@@ -159,7 +159,7 @@ const Contexto& ContextoNeutro() {
 
 // An ODBC handle that frees itself. Freeing cannot report anything useful, so it never throws.
 class Manija {
-public:
+  public:
     explicit Manija(SQLSMALLINT tipo) : tipo_(tipo) {}
     ~Manija() {
         if (h_ != SQL_NULL_HANDLE)
@@ -174,7 +174,7 @@ public:
     SQLHANDLE get() const { return h_; }
     SQLSMALLINT tipo() const { return tipo_; }
 
-private:
+  private:
     SQLSMALLINT tipo_;
     SQLHANDLE h_ = SQL_NULL_HANDLE;
 };
@@ -182,7 +182,7 @@ private:
 // Cancels a statement that runs past its time-out, for drivers that accept
 // SQL_ATTR_QUERY_TIMEOUT and then ignore it (the SQLite ODBC driver does).
 class Vigia {
-public:
+  public:
     ~Vigia() {
         {
             std::lock_guard<std::mutex> l(m_);
@@ -210,7 +210,7 @@ public:
         return std::exchange(cancelado_, false);
     }
 
-private:
+  private:
     void Corre() {
         std::unique_lock<std::mutex> l(m_);
         while (!fin_) {
@@ -240,7 +240,7 @@ private:
 };
 
 class GuardiaVigia {
-public:
+  public:
     GuardiaVigia(Vigia& v, const Contexto& ctx, SQLHSTMT st, int segundos)
         : v_(segundos > 0 ? &v : nullptr) {
         if (v_) v_->Armar(ctx, st, segundos);
@@ -252,7 +252,7 @@ public:
     GuardiaVigia(const GuardiaVigia&) = delete;
     GuardiaVigia& operator=(const GuardiaVigia&) = delete;
 
-private:
+  private:
     Vigia* v_;
 };
 
@@ -325,7 +325,7 @@ bool DecimalDeTexto(std::string_view t, double& salida) {
 }
 
 class CursorOdbc final : public Cursor {
-public:
+  public:
     // Takes a statement that has just produced a result set.
     CursorOdbc(std::shared_ptr<ConexionOdbc> cn, std::unique_ptr<Manija> st)
         : cn_(std::move(cn)), st_(std::move(st)) {
@@ -403,7 +403,7 @@ public:
         return true;
     }
 
-private:
+  private:
     // The SQLite driver calls DECIMAL and MONEY columns text; the declared type it also hands
     // out says what they hold.
     void RefinaSqlite(SQLUSMALLINT col, Columna& c, Lectura& lectura) {
@@ -609,7 +609,7 @@ std::shared_ptr<ConexionOdbc> ConectaOdbc(const std::string& cadenaOdbc, int tie
 }
 
 class MotorOdbc final : public Motor {
-public:
+  public:
     MotorOdbc(std::shared_ptr<ConexionOdbc> cn, std::string dbms, std::string cadena,
               int tiempoConexion)
         : cn_(std::move(cn)),
@@ -760,11 +760,7 @@ public:
             if (f.size() < 4) break;
             filas.push_back({f[0], f[1], f[2], f[3]});
         }
-        return std::make_unique<CursorEnMemoria>(std::vector<Columna>{{"TABLE_CATALOG", 202, 0},
-                                                                      {"TABLE_SCHEMA", 202, 0},
-                                                                      {"TABLE_NAME", 202, 0},
-                                                                      {"TABLE_TYPE", 202, 0}},
-                                                 std::move(filas));
+        return std::make_unique<CursorEnMemoria>(ColumnasEsquemaTablas(), std::move(filas));
     }
 
     std::unique_ptr<Cursor> EsquemaColumnas(std::string_view catalogo, std::string_view esquema,
@@ -809,17 +805,10 @@ public:
             filas.push_back(
                 {f[0], f[1], f[2], f[3], Variant(posicion), Variant(tipo), Variant(admiteNulos)});
         }
-        return std::make_unique<CursorEnMemoria>(std::vector<Columna>{{"TABLE_CATALOG", 202, 0},
-                                                                      {"TABLE_SCHEMA", 202, 0},
-                                                                      {"TABLE_NAME", 202, 0},
-                                                                      {"COLUMN_NAME", 202, 0},
-                                                                      {"ORDINAL_POSITION", 3, 4},
-                                                                      {"DATA_TYPE", 2, 2},
-                                                                      {"IS_NULLABLE", 11, 2}},
-                                                 std::move(filas));
+        return std::make_unique<CursorEnMemoria>(ColumnasEsquemaColumnas(), std::move(filas));
     }
 
-private:
+  private:
     // The connection a new statement runs on. Drivers that keep one result open per
     // connection (SQL Server over TDS without MARS) would refuse a statement while a
     // recordset is still being read; like ADO, another connection takes it then. Inside a

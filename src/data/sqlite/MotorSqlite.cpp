@@ -2,6 +2,7 @@
 
 #include <sqlite3.h>
 
+#include <atomic>
 #include <charconv>
 #include <chrono>
 #include <climits>
@@ -9,11 +10,10 @@
 #include <cstdint>
 #include <deque>
 #include <exception>
-#include <atomic>
-#include <mutex>
-#include <thread>
 #include <filesystem>
+#include <mutex>
 #include <system_error>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -172,7 +172,7 @@ bool NumeroExacto(std::string_view t, double& salida) {
 }
 
 class CursorSqlite final : public Cursor {
-public:
+  public:
     CursorSqlite(std::shared_ptr<Sesion> sesion, SentenciaSqlite st, int primerPaso)
         : s_(std::move(sesion)), st_(std::move(st)) {
         sqlite3_stmt* st0 = st_.get();
@@ -235,7 +235,7 @@ public:
         Falla(*s_, rc, false);
     }
 
-private:
+  private:
     void Llena(std::vector<Variant>& fila) {
         sqlite3_stmt* st = st_.get();
         const size_t n = columnas_.size();
@@ -301,9 +301,9 @@ private:
 
     struct Lote {
         std::vector<std::vector<Variant>> filas;
-        std::size_t n = 0;       // rows filled
-        std::size_t leida = 0;   // rows handed out
-        bool fin = false;        // the statement ended after these rows
+        std::size_t n = 0;         // rows filled
+        std::size_t leida = 0;     // rows handed out
+        bool fin = false;          // the statement ended after these rows
         std::exception_ptr error;  // why it ended, when it failed
     };
 
@@ -409,7 +409,7 @@ private:
 };
 
 class MotorSqlite final : public Motor {
-public:
+  public:
     explicit MotorSqlite(std::shared_ptr<Sesion> s) : s_(std::move(s)) {}
 
     Plataforma plataforma() const override { return Plataforma::SQLite; }
@@ -490,11 +490,7 @@ public:
                                                                    : "TABLE";
             filas.push_back({Variant::Null(), Variant::Null(), Variant(nombre), Variant(tipo)});
         }
-        return std::make_unique<CursorEnMemoria>(std::vector<Columna>{{"TABLE_CATALOG", 202, 0},
-                                                                      {"TABLE_SCHEMA", 202, 0},
-                                                                      {"TABLE_NAME", 202, 0},
-                                                                      {"TABLE_TYPE", 202, 0}},
-                                                 std::move(filas));
+        return std::make_unique<CursorEnMemoria>(ColumnasEsquemaTablas(), std::move(filas));
     }
 
     std::unique_ptr<Cursor> EsquemaColumnas(std::string_view, std::string_view,
@@ -523,17 +519,10 @@ public:
                              Variant(sqlite3_column_int(st.get(), 4) == 0)});
         }
         if (rc != SQLITE_DONE) Falla(*s_, rc, false);
-        return std::make_unique<CursorEnMemoria>(std::vector<Columna>{{"TABLE_CATALOG", 202, 0},
-                                                                      {"TABLE_SCHEMA", 202, 0},
-                                                                      {"TABLE_NAME", 202, 0},
-                                                                      {"COLUMN_NAME", 202, 0},
-                                                                      {"ORDINAL_POSITION", 3, 4},
-                                                                      {"DATA_TYPE", 2, 2},
-                                                                      {"IS_NULLABLE", 11, 2}},
-                                                 std::move(filas));
+        return std::make_unique<CursorEnMemoria>(ColumnasEsquemaColumnas(), std::move(filas));
     }
 
-private:
+  private:
     static bool TodoBlanco(std::string_view t) {
         return t.find_first_not_of(" \t\r\n;") == std::string_view::npos;
     }
