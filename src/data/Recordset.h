@@ -91,4 +91,21 @@ private:
     bool bof_ = true, eof_ = true, editando_ = false;
 };
 
+// Closes a recordset however the scope that uses it ends; a failing close is ignored.
+class CierraAlSalir {
+public:
+    explicit CierraAlSalir(Recordset& rs) : rs_(rs) {}
+    ~CierraAlSalir() {
+        try {
+            if (rs_.State() != adStateClosed) rs_.Close();
+        } catch (const std::exception&) {
+        }
+    }
+    CierraAlSalir(const CierraAlSalir&) = delete;
+    CierraAlSalir& operator=(const CierraAlSalir&) = delete;
+
+private:
+    Recordset& rs_;
+};
+
 }  // namespace tamaris

@@ -74,21 +74,6 @@ void QuitaUltimo(std::string& texto) {
     }
 }
 
-// Closes the recordset however the load ends.
-class CierraAlSalir {
-  public:
-    explicit CierraAlSalir(Recordset& rs) : rs_(rs) {}
-    ~CierraAlSalir() {
-        try {
-            if (rs_.State() != adStateClosed) rs_.Close();
-        } catch (const std::exception&) {
-        }
-    }
-
-  private:
-    Recordset& rs_;
-};
-
 }  // namespace
 
 Lib_FrmCons3::Lib_FrmCons3(EntornoConsulta entorno) : entorno_(std::move(entorno)) {

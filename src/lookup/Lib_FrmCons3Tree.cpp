@@ -17,21 +17,6 @@ constexpr long kNodoInexistente = 35601;
 
 std::string Comillas(std::string_view texto) { return ReemplazaExacto(texto, "'", "''"); }
 
-// Closes a recordset however the routine ends.
-class CierraAlSalir {
-  public:
-    explicit CierraAlSalir(Recordset& rs) : rs_(rs) {}
-    ~CierraAlSalir() {
-        try {
-            if (rs_.State() != adStateClosed) rs_.Close();
-        } catch (const std::exception&) {
-        }
-    }
-
-  private:
-    Recordset& rs_;
-};
-
 }  // namespace
 
 const std::string& Lib_FrmCons3Tree::SentenciaFamilias() {
