@@ -94,7 +94,7 @@ Resultado Mide(const std::string& carpeta, long filas, int repeticiones) {
         std::cerr << "  " << g.segundos << " s\n";
     }
     const std::string consulta =
-        tamaris::ReescribeSqlite(tamaris::Form1::ArmaSentencia("", "", ""));
+        tamaris::ReescribeSqlite(tamaris::SentenciaPercepciones("", "", ""));
     const std::string archivo = carpeta + "/percepciones_bench.txt";
     const std::string volcado = carpeta + "/sqlite3_bench.txt";
     Resultado r;

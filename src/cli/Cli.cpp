@@ -62,6 +62,7 @@ std::vector<std::unique_ptr<Comando>> Comandos() {
     c.push_back(ComandoDemo());
     c.push_back(ComandoExportar());
     c.push_back(ComandoCiti());
+    c.push_back(ComandoVerificar());
     return c;
 }
 
@@ -70,10 +71,17 @@ void AyudaGeneral(std::ostream& o, const std::vector<std::unique_ptr<Comando>>& 
          "Tamaris.\n\nUso:\n";
     for (const auto& c : comandos) o << "  percepciones-cli " << c->Uso() << "\n";
     o << "  percepciones-cli COMANDO --help\n\n"
-         "Códigos de salida: 0 correcto, 1 error, 2 uso incorrecto.\n";
+         "Códigos de salida: 0 correcto, 1 error, 2 uso incorrecto, 3 la revisión encontró\n"
+         "comprobantes o líneas que se informarían mal (--revisar, --estricto, verificar).\n";
 }
 
 }  // namespace
+
+void ImprimeHallazgos(std::ostream& os, const Hallazgos& h, std::string_view prefijo) {
+    for (const Hallazgo& x : h.lista) os << prefijo << TextoHallazgo(x) << "\n";
+    const long resto = h.total - static_cast<long>(h.lista.size());
+    if (resto > 0) os << prefijo << "… y " << resto << " hallazgos más\n";
+}
 
 int EjecutaCli(const std::vector<std::string>& args, Salidas& s) {
     const auto comandos = Comandos();

@@ -7,11 +7,14 @@
 #include <string>
 #include <vector>
 
+#include "app/Exportacion.h"
+
 namespace tamaris::cli {
 
 constexpr int kExitoCli = 0;
 constexpr int kFalloCli = 1;
 constexpr int kUsoIncorrecto = 2;
+constexpr int kHallazgosCli = 3;  // the check found vouchers or lines that would be filed wrong
 
 struct Salidas {
     std::ostream& out;
@@ -45,6 +48,10 @@ public:
 std::unique_ptr<Comando> ComandoDemo();
 std::unique_ptr<Comando> ComandoExportar();
 std::unique_ptr<Comando> ComandoCiti();
+std::unique_ptr<Comando> ComandoVerificar();
+
+// Prints one line per finding (prefixed with `prefijo`), then how many were not listed.
+void ImprimeHallazgos(std::ostream& os, const Hallazgos& h, std::string_view prefijo = {});
 
 // Runs the program with its arguments (without the program name); returns the exit code.
 int EjecutaCli(const std::vector<std::string>& args, Salidas& s);

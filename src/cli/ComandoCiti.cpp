@@ -4,28 +4,19 @@
 #include "cli/Cli.h"
 #include "cli/Conectar.h"
 #include "cli/UiConsola.h"
-#include "export_citi/FRMSiapCITI.h"
+#include "components/Numero.h"
+#include "export_citi/ExportaCiti.h"
 
 namespace tamaris::cli {
 
 namespace {
-
-// The folder choice of the form, answered with the folder given on the command line.
-class CarpetaDada : public BuscadorCarpetas {
-  public:
-    explicit CarpetaDada(std::string carpeta) : carpeta_(std::move(carpeta)) {}
-    std::optional<std::string> Elegir(std::string_view) override { return carpeta_; }
-
-  private:
-    std::string carpeta_;
-};
 
 class Citi : public Comando {
   public:
     std::string Nombre() const override { return "citi"; }
     std::string Uso() const override {
         return "citi (--db ARCHIVO.db | --conexion \"CADENA\" | --parametros \"LINEA\") "
-               "--anio AAAA --mes M --directorio DIR [--progreso]";
+               "--anio AAAA --mes M --directorio DIR [--revisar | --estricto] [--progreso]";
     }
     std::string Ayuda() const override {
         return "Escribe el archivo AFIP C.I.T.I. Ventas de un mes a partir del libro de IVA "
@@ -40,6 +31,9 @@ class Citi : public Comando {
                "  --anio AAAA        año, de 1900 a 2050, tal como se escribiría en el formulario\n"
                "  --mes M            mes, de 1 (enero) a 12 (diciembre)\n"
                "  --directorio DIR   carpeta donde se escribe el archivo (debe existir)\n"
+               "  --revisar          no escribe nada: lista cada comprobante que se informaría mal\n"
+               "                     o incompleto\n"
+               "  --estricto         si la revisión encuentra algo, no genera el archivo\n"
                "  --progreso         muestra el avance en la salida de errores\n\n"
                "El período va del primero al último día del mes. El archivo se escribe completo "
                "en\n"
@@ -47,59 +41,83 @@ class Citi : public Comando {
                "ejecución rechazada o fallida no escribe nada en DIR.\n\n"
                "Códigos de salida: 0 archivo generado, o mes sin comprobantes (se avisa \"NO HAY\n"
                "DATOS PARA LISTAR!!!\" y no se escribe nada); 1 error; 2 uso incorrecto o año\n"
-               "rechazado.\n";
+               "rechazado; 3 la revisión encontró algo (con --revisar o --estricto). Sin esas\n"
+               "opciones, lo que la revisión encuentra se avisa en la salida de errores. Al final se\n"
+               "imprimen los totales: registros, comprobantes, total, neto e IVA por alícuota.\n";
     }
 
     int Ejecutar(const std::vector<std::string>& args, Salidas& s) override {
         std::vector<std::string> conValor = OpcionesConexion();
         for (const char* o : {"--anio", "--mes", "--directorio"}) conValor.emplace_back(o);
-        const Opciones op(args, conValor, {"--progreso"});
+        const Opciones op(args, conValor, {"--progreso", "--revisar", "--estricto"});
         std::string error = op.ErrorUso();
         if (error.empty()) error = ErrorOpcionesConexion(op);
         if (error.empty() && !op.Tiene("--anio")) error = "falta --anio AAAA";
         if (error.empty() && !op.Tiene("--mes")) error = "falta --mes M";
-        if (error.empty() && !op.Tiene("--directorio")) error = "falta --directorio DIR";
+        const bool revisar = op.Tiene("--revisar");
+        if (error.empty() && revisar && op.Tiene("--estricto")) {
+            error = "--revisar y --estricto no van juntas";
+        }
+        if (error.empty() && !revisar && !op.Tiene("--directorio")) {
+            error = "falta --directorio DIR";
+        }
         int mes = 0;
         if (error.empty() && !LeeMes(op.Valor("--mes"), mes)) {
             error = "--mes debe ser un número de 1 a 12: " + op.Valor("--mes");
         }
         const std::string directorio = op.Valor("--directorio");
-        if (error.empty() && directorio.empty()) error = "--directorio no puede estar vacío";
+        if (error.empty() && !revisar && directorio.empty()) {
+            error = "--directorio no puede estar vacío";
+        }
         if (!error.empty()) {
             s.err << "percepciones-cli citi: " << error << "\nUso: percepciones-cli " << Uso()
                   << "\n";
             return kUsoIncorrecto;
         }
         std::error_code ec;
-        if (!std::filesystem::is_directory(directorio, ec)) {
+        if (!revisar && !std::filesystem::is_directory(directorio, ec)) {
             s.err << "No existe el directorio " << directorio << "\n";
             return kFalloCli;
         }
 
         UiConsola consola(s.out, s.err, op.Tiene("--progreso"));
-        const Ui base = consola.ui();
-        CarpetaDada carpeta(directorio);
-        Ui ui{base.mensajes, base.entrada, base.progreso, base.errores,
-              base.fechas,   base.archivo, carpeta};
+        Ui ui = consola.ui();
+        // The year is refused with the form's own words.
+        const double anio = ValorNumerico(op.Valor("--anio"));
+        if (anio == 0 || anio < 1900 || anio > 2050 || anio != static_cast<int>(anio)) {
+            ui.mensajes.Mostrar(anio == 0 ? "Debe seleccionar el Año del cuatrimestre a informar!!! "
+                                          : "Debe informar un AÑO VALIDO!!! ",
+                                mb::kOk | mb::kCritico, "AVISO AL OPERADOR");
+            return kUsoIncorrecto;
+        }
         Sistema sis(ui);
         if (!IniciaCli(op, sis, s)) return kFalloCli;
 
-        FRMSiapCITI form(sis);
-        form.Load();
-        form.SetCampo("AÑO", op.Valor("--anio"));
-        // A year refused by the month selection has been told already; GRABAR would only
-        // repeat it.
-        if (!form.SeleccionaMes(mes)) return kUsoIncorrecto;
-        form.Kitobar1_ButtonClick("GRABAR");
-
-        const ResultadoCiti& r = form.UltimoResultado();
+        FiltrosCiti filtros = PeriodoCiti(static_cast<int>(anio), mes);
+        filtros.eligeCarpeta = [&] { return directorio; };
+        OpcionesExportacion opciones;
+        opciones.modo = revisar                  ? ModoRevision::Revisar
+                        : op.Tiene("--estricto") ? ModoRevision::Estricto
+                                                 : ModoRevision::Normal;
+        const ResultadoCiti r = ExportaCiti(sis, filtros, opciones);
         using Estado = ResultadoCiti::Estado;
         switch (r.estado) {
+            case Estado::Revisado:
+                ImprimeHallazgos(s.out, r.hallazgos);
+                s.out << "Comprobantes revisados: " << r.comprobantes + r.omitidos
+                      << "; hallazgos: " << r.hallazgos.total << "\n";
+                return r.hallazgos.Vacio() ? kExitoCli : kHallazgosCli;
+            case Estado::Descartado:
+                ImprimeHallazgos(s.err, r.hallazgos);
+                s.err << "La revisión encontró " << r.hallazgos.total
+                      << " problemas: no se generó el archivo; si existía uno anterior, quedó "
+                         "como estaba.\n";
+                return kHallazgosCli;
             case Estado::Completo:
+                ImprimeHallazgos(s.err, r.hallazgos, "Aviso: ");
                 s.out << "Archivo generado: " << std::filesystem::absolute(r.archivo).string()
                       << "\n"
-                      << "Comprobantes: " << r.comprobantes << "\n"
-                      << "Registros: " << r.registros << "\n";
+                      << r.totales.Resumen();
                 if (r.omitidos > 0) s.out << "Comprobantes omitidos: " << r.omitidos << "\n";
                 return kExitoCli;
             case Estado::SinDatos:

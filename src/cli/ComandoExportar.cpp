@@ -4,7 +4,7 @@
 #include "cli/Cli.h"
 #include "cli/Conectar.h"
 #include "cli/UiConsola.h"
-#include "export_perceptions/Form1.h"
+#include "export_perceptions/ExportaPercepciones.h"
 
 namespace tamaris::cli {
 
@@ -16,7 +16,7 @@ class Exportar : public Comando {
     std::string Uso() const override {
         return "exportar (--db ARCHIVO.db | --conexion \"CADENA\" | --parametros \"LINEA\") "
                "[--desde DD/MM/AAAA] [--hasta DD/MM/AAAA] [--cuenta CODIGO] --archivo DESTINO "
-               "[--progreso]";
+               "[--revisar | --estricto] [--progreso]";
     }
     std::string Ayuda() const override {
         return "Escribe el archivo de percepciones de Ingresos Brutos: una línea de 73 caracteres\n"
@@ -40,6 +40,10 @@ class Exportar : public Comando {
                "  --cuenta CODIGO    solo los asientos de esa cuenta\n"
                "  --archivo DESTINO  archivo a generar; se agrega \".txt\" si no termina en "
                "\"txt\"\n"
+               "  --revisar          no escribe nada: lista cada comprobante que se informaría mal\n"
+               "                     o incompleto (CUIT inválido, valor cortado, fecha o importe\n"
+               "                     que no lo son, caracteres fuera de Windows-1252, nulos...)\n"
+               "  --estricto         si la revisión encuentra algo, no genera el archivo\n"
                "  --progreso         muestra el avance en la salida de errores\n\n"
                "Se indica exactamente una de --db, --conexion o --parametros. Antes de exportar "
                "se\n"
@@ -53,6 +57,11 @@ class Exportar : public Comando {
                "anterior: una ejecución fallida deja el archivo anterior intacto. Sin "
                "comprobantes\n"
                "no queda ningún archivo con ese nombre.\n\n"
+               "Cada comprobante se revisa al escribirlo: sin --revisar ni --estricto, lo que se\n"
+               "encuentra se avisa en la salida de errores y el archivo se genera igual. Al final\n"
+               "se imprimen los totales por tipo de comprobante (neto gravado y percepción).\n"
+               "Códigos de salida: 0 correcto; 1 error; 2 uso incorrecto; 3 la revisión encontró\n"
+               "algo (con --revisar o --estricto).\n\n"
                "Servidor SQL Server por ODBC: driver FreeTDS, o el que indique la variable\n"
                "TAMARIS_ODBC_SQLSERVER; Oracle: TAMARIS_ODBC_ORACLE (por defecto \"Oracle\").\n";
     }
@@ -61,10 +70,13 @@ class Exportar : public Comando {
         const Opciones op(
             args,
             {"--db", "--conexion", "--parametros", "--desde", "--hasta", "--cuenta", "--archivo"},
-            {"--progreso"});
+            {"--progreso", "--revisar", "--estricto"});
         std::string error = op.ErrorUso();
         if (error.empty()) error = ErrorOpcionesConexion(op);
         if (error.empty() && !op.Tiene("--archivo")) error = "falta --archivo DESTINO";
+        if (error.empty() && op.Tiene("--revisar") && op.Tiene("--estricto")) {
+            error = "--revisar y --estricto no van juntas";
+        }
         if (!error.empty()) {
             s.err << "percepciones-cli exportar: " << error << "\nUso: percepciones-cli " << Uso()
                   << "\n";
@@ -76,27 +88,40 @@ class Exportar : public Comando {
         Sistema sis(ui);
         if (!IniciaCli(op, sis, s)) return kFalloCli;
 
-        Form1 form(ui, sis.db);
-        form.Load();
-        form.SetCampo("FechaDesde", op.Valor("--desde"));
-        form.SetCampo("FechaHasta", op.Valor("--hasta"));
-        form.SetCampo("Cuenta", op.Valor("--cuenta"));
-        form.SetCampo("Archivo", op.Valor("--archivo"));
-        form.Kitobar1_ButtonClick("GRABAR");
+        FiltrosPercepcion filtros{op.Valor("--desde"), op.Valor("--hasta"), op.Valor("--cuenta"),
+                                  op.Valor("--archivo")};
+        OpcionesExportacion opciones;
+        opciones.modo = op.Tiene("--revisar")    ? ModoRevision::Revisar
+                        : op.Tiene("--estricto") ? ModoRevision::Estricto
+                                                 : ModoRevision::Normal;
+        const ResultadoExportacion r = ExportaPercepciones(sis.db, ui, filtros, opciones);
+        return InformaResultado(r, s);
+    }
 
-        const ResultadoExportacion& r = form.UltimoResultado();
+    static int InformaResultado(const ResultadoExportacion& r, Salidas& s) {
         const std::string ruta = std::filesystem::absolute(r.archivo).string();
         using Estado = ResultadoExportacion::Estado;
         switch (r.estado) {
+            case Estado::Revisado:
+                ImprimeHallazgos(s.out, r.hallazgos);
+                s.out << "Comprobantes revisados: " << r.comprobantes + r.omitidos
+                      << "; hallazgos: " << r.hallazgos.total << "\n";
+                return r.hallazgos.Vacio() ? kExitoCli : kHallazgosCli;
+            case Estado::Descartado:
+                ImprimeHallazgos(s.err, r.hallazgos);
+                s.err << "La revisión encontró " << r.hallazgos.total
+                      << " problemas: no se generó el archivo " << ruta
+                      << "; si existía uno anterior, quedó como estaba.\n";
+                return kHallazgosCli;
             case Estado::Completo:
-                s.out << "Archivo generado: " << ruta << "\n"
-                      << "Comprobantes: " << r.comprobantes << "\n";
+                ImprimeHallazgos(s.err, r.hallazgos, "Aviso: ");
+                s.out << "Archivo generado: " << ruta << "\n" << r.totales.Resumen();
                 if (r.omitidos > 0) s.out << "Comprobantes omitidos: " << r.omitidos << "\n";
                 return kExitoCli;
             case Estado::SinComprobantes:
-                s.out << "No hay comprobantes con percepción para los filtros indicados; no se "
-                         "generó el archivo "
-                      << ruta << "\n";
+                s.out << "No hay comprobantes con percepción para los filtros indicados";
+                if (r.hallazgos.Vacio() && !ruta.empty()) s.out << "; no se generó el archivo " << ruta;
+                s.out << "\n";
                 return kExitoCli;
             case Estado::DatosInvalidos:
                 return kUsoIncorrecto;

@@ -44,8 +44,13 @@ void AnexarUtf8(std::string& salida, uint32_t cp) {
     } else if (cp < 0x800) {
         salida.push_back(static_cast<char>(0xC0 | (cp >> 6)));
         salida.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    } else {
+    } else if (cp < 0x10000) {
         salida.push_back(static_cast<char>(0xE0 | (cp >> 12)));
+        salida.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+        salida.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+    } else {
+        salida.push_back(static_cast<char>(0xF0 | (cp >> 18)));
+        salida.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
         salida.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
         salida.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
     }
@@ -125,6 +130,87 @@ std::string Cp1252AUtf8(std::string_view cp1252) {
         }
     }
     return r;
+}
+
+namespace {
+
+// Length of the valid UTF-8 sequence at p (1 to 4), or 0 when the bytes there are not one.
+int LargoUtf8(const unsigned char* p, const unsigned char* fin, uint32_t& cp) {
+    const unsigned char c = *p;
+    int resto;
+    uint32_t minimo;
+    if (c < 0x80) {
+        cp = c;
+        return 1;
+    } else if (c >= 0xC2 && c <= 0xDF) {
+        resto = 1, cp = c & 0x1F, minimo = 0x80;
+    } else if (c >= 0xE0 && c <= 0xEF) {
+        resto = 2, cp = c & 0x0F, minimo = 0x800;
+    } else if (c >= 0xF0 && c <= 0xF4) {
+        resto = 3, cp = c & 0x07, minimo = 0x10000;
+    } else {
+        return 0;
+    }
+    if (fin - p <= resto) return 0;
+    for (int i = 1; i <= resto; ++i) {
+        if ((p[i] & 0xC0) != 0x80) return 0;
+        cp = (cp << 6) | (p[i] & 0x3F);
+    }
+    if (cp < minimo || (cp >= 0xD800 && cp <= 0xDFFF) || cp > 0x10FFFF) return 0;
+    return resto + 1;
+}
+
+bool EsControl(uint32_t cp) { return cp < 0x20 || (cp >= 0x7F && cp <= 0x9F); }
+
+// Walks the text as TextoDeCampo reads it; `f(cp, deCp1252)` gets each character.
+template <class F>
+void RecorreCampo(std::string_view texto, F&& f) {
+    const auto* p = reinterpret_cast<const unsigned char*>(texto.data());
+    const auto* fin = p + texto.size();
+    while (p < fin) {
+        uint32_t cp = 0;
+        const int n = LargoUtf8(p, fin, cp);
+        if (n > 0) {
+            f(cp, false);
+            p += n;
+        } else {
+            const unsigned char c = *p++;
+            const uint32_t alto = c >= 0xA0 ? c : kAltos[c - 0x80];
+            // The five unassigned bytes have no character: they are written as "?".
+            f(alto ? alto : 0xFFFD, true);
+        }
+    }
+}
+
+}  // namespace
+
+bool RequiereSaneo(std::string_view texto) {
+    for (unsigned char c : texto) {
+        if (c < 0x20 || c >= 0x7F) return true;
+    }
+    return false;
+}
+
+std::string TextoDeCampo(std::string_view texto) {
+    if (!RequiereSaneo(texto)) return std::string(texto);
+    std::string r;
+    r.reserve(texto.size() + 8);
+    RecorreCampo(texto, [&](uint32_t cp, bool) { AnexarUtf8(r, EsControl(cp) ? ' ' : cp); });
+    return r;
+}
+
+RevisionTexto RevisaTexto(std::string_view texto) {
+    RevisionTexto rev;
+    if (!RequiereSaneo(texto)) return rev;
+    RecorreCampo(texto, [&](uint32_t cp, bool deCp1252) {
+        if (EsControl(cp)) {
+            rev.controles = true;
+        } else if (ByteDe(cp) == '?' && cp != '?') {
+            rev.fueraDeCp1252 = true;
+        }
+        if (deCp1252) rev.bytesCp1252 = true;
+    });
+    return rev;
 }
 
 }  // namespace tamaris

@@ -293,4 +293,16 @@ std::string SeparadorDirectorio(std::string_view carpeta) {
     return r;
 }
 
+bool CuitValido(std::string_view once) {
+    static constexpr int kPesos[11] = {5, 4, 3, 2, 7, 6, 5, 4, 3, 2, 1};
+    if (once.size() != 11) return false;
+    int suma = 0;
+    for (std::size_t i = 0; i < 11; ++i) {
+        const char c = once[i];
+        if (c < '0' || c > '9') return false;
+        suma += (c - '0') * kPesos[i];
+    }
+    return suma % 11 == 0;
+}
+
 }  // namespace tamaris

@@ -52,6 +52,10 @@ int CuentaPalabras(std::string_view texto);
 // Days-in-month operation (no year is given, so February has 28). 0 for a month outside 1-12.
 int DiasDelMes(int mes);
 
+// A tax identifier (CUIT or CUIL) as it is filed: exactly eleven digits whose check digit,
+// weighted 5 4 3 2 7 6 5 4 3 2 1, makes a multiple of 11.
+bool CuitValido(std::string_view once);
+
 // Directory-separator operation: the same path ending in '/'. An empty path stays empty.
 std::string SeparadorDirectorio(std::string_view carpeta);
 

@@ -89,6 +89,10 @@ public:
     // The statement in the live platform's own dialect when that is the local file platform
     // (SQLite); unchanged on SQL Server and Oracle.
     std::string DialectoLocal(std::string_view sentencia) const;
+    // A date as a literal that the live platform reads the same way whatever its date
+    // settings: 'YYYYMMDD' on SQL Server, 'YYYY-MM-DD' elsewhere (Oracle's conversion turns it
+    // into TO_DATE).
+    std::string LiteralFecha(const Fecha& fecha) const;
     bool EsOracle() const;      // the connection's platform is Oracle
     Plataforma plataforma() const;
 

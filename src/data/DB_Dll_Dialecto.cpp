@@ -277,4 +277,13 @@ std::string DB_Dll::StripFileName(std::string_view rsFileName) {
     return std::string(rsFileName.substr(0, barra));
 }
 
+std::string DB_Dll::LiteralFecha(const Fecha& fecha) const {
+    const std::string iso = Fecha{fecha.anio, fecha.mes, fecha.dia}.Iso();
+    if (plataforma() == Plataforma::SqlServer) {
+        // SQL Server reads 'YYYY-MM-DD' by the login's language; 'YYYYMMDD' never.
+        return "'" + iso.substr(0, 4) + iso.substr(5, 2) + iso.substr(8, 2) + "'";
+    }
+    return "'" + iso + "'";
+}
+
 }  // namespace tamaris

@@ -14,25 +14,9 @@
 #include "app/Sistema.h"
 #include "components/Campos.h"
 #include "components/Kitobar.h"
+#include "export_citi/ExportaCiti.h"
 
 namespace tamaris {
-
-// Outcome of one run of the CITI job.
-struct ResultadoCiti {
-    enum class Estado {
-        NoEjecutado,     // the job has not run
-        Completo,        // the file is in the chosen folder
-        SinDatos,        // no voucher in the period ("NO HAY DATOS PARA LISTAR!!!")
-        DatosInvalidos,  // month, year or dates refused; nothing was read or written
-        SinCarpeta,      // the operator chose no folder; nothing was written
-        Abandonado,      // the operator left after a failure; the folder is as it was
-    };
-    Estado estado = Estado::NoEjecutado;
-    long comprobantes = 0;  // vouchers written
-    long registros = 0;     // records written (one per voucher and VAT rate)
-    long omitidos = 0;      // vouchers skipped by the operator after a failure
-    std::string archivo;    // destination path, once the folder is chosen
-};
 
 class FRMSiapCITI {
 public:
@@ -115,8 +99,9 @@ public:
 
     const ResultadoCiti& UltimoResultado() const { return ultimo_; }
 
-    // The statement the job runs for the period.
-    static std::string ArmaSentencia(std::string_view desde, std::string_view hasta);
+    // How the job weighs what its check finds; the desktop sets the question it asks.
+    OpcionesExportacion opciones;
+
     // Destination in `carpeta` for the month tag and the period end: ENE013.TXT for "ENE" and
     // 31/01/2013.
     static std::string NombreArchivo(std::string_view carpeta, std::string_view etiqueta,

@@ -6,7 +6,9 @@
 #include <array>
 #include <functional>
 #include <string>
+#include <map>
 #include <string_view>
+#include <vector>
 
 #include "components/Numero.h"
 #include "components/Pasos.h"
@@ -49,7 +51,12 @@ public:
     // many. Throws ErrorTamaris naming the voucher when a value cannot be used (94: a null
     // where a value is needed; 11: a VAT amount whose rate is 0 or empty; 13: a value that is
     // not a number); `salida` is then as it was.
-    int Arma(const Recordset& rs, std::string& salida);
+    // When `problemas` is not null, adds to it what the records would carry wrong: a tax
+    // identifier that is not one where one is required, a value cut to fit, a date that is not
+    // a date, an amount that is not a number, characters Windows-1252 cannot hold, a voucher
+    // outside every known voucher key. Whatever the values, each record is 400 bytes.
+    int Arma(const Recordset& rs, std::string& salida,
+             std::vector<std::string>* problemas = nullptr);
 
     // The row's date and number as the progress window shows them.
     std::string TextoFecha(const Recordset& rs) const;
@@ -58,11 +65,37 @@ public:
     std::string Comprobante(const Recordset& rs) const;
 
 private:
-    void ArmaFilas(const Recordset& rs, std::string& salida, int& registros);
+    void ArmaFilas(const Recordset& rs, std::string& salida, int& registros,
+                   std::vector<std::string>* problemas);
 
     ReglasCiti reglas_;
     std::array<int, 18> col_{};
     std::string registro_, aux_;
 };
+
+// Totals of CITI records as filed: records, vouchers, voucher total, taxed net and VAT by rate
+// code. Amounts are the file's (absolute values, two decimals).
+struct TotalesCiti {
+    long registros = 0;
+    long comprobantes = 0;
+    Importe total, neto;
+    std::map<std::string, Importe> ivaPorAlicuota;  // rate code ("2100", "1050", ...) → VAT
+    std::map<std::string, Importe> netoPorAlicuota;
+
+    // Adds one 400-byte record (398 bytes without its line end will do); false when its amounts
+    // cannot be read.
+    bool Suma(std::string_view registro);
+    std::string Resumen() const;
+    bool operator==(const TotalesCiti&) const = default;
+
+private:
+    int restantes_ = 0;  // records still to come of the current voucher
+};
+
+// The fields of a filed record (398 bytes, Windows-1252, without its CR LF): adds to
+// `problemas` what is not as the CITI format wants it.
+void RevisaRegistroCiti(std::string_view registro, std::vector<std::string>& problemas);
+// "01 0001-00000012 del 20130105": the voucher a filed record stands for (in UTF-8).
+std::string ComprobanteDeRegistro(std::string_view registro);
 
 }  // namespace tamaris

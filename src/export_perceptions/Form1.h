@@ -12,23 +12,9 @@
 #include "components/Kitobar.h"
 #include "components/Ui.h"
 #include "data/DB_Dll.h"
+#include "export_perceptions/ExportaPercepciones.h"
 
 namespace tamaris {
-
-// Outcome of one run of the export job.
-struct ResultadoExportacion {
-    enum class Estado {
-        NoEjecutado,      // the job has not run
-        Completo,         // the file was written
-        SinComprobantes,  // nothing to export: no file of that name exists afterwards
-        DatosInvalidos,   // a typed value was refused; nothing was touched
-        Abandonado,       // the operator left after a failure; the old file is as it was
-    };
-    Estado estado = Estado::NoEjecutado;
-    long comprobantes = 0;     // lines written
-    long omitidos = 0;         // rows skipped by the operator after a failure
-    std::string archivo;       // destination path
-};
 
 class Form1 {
 public:
@@ -73,9 +59,8 @@ public:
 
     const ResultadoExportacion& UltimoResultado() const { return ultimo_; }
 
-    // The statement the job runs for the given (trimmed, valid) filters.
-    static std::string ArmaSentencia(std::string_view desde, std::string_view hasta,
-                                     std::string_view cuenta);
+    // How the job weighs what its check finds; the desktop sets the question it asks.
+    OpcionesExportacion opciones;
 
 private:
     Ui& ui_;

@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "components/Cp1252.h"
 #include "components/Numero.h"
 #include "components/Texto.h"
 
@@ -49,9 +50,32 @@ LineaPercepcion::LineaPercepcion(Recordset& rs, Regional regional) : regional_(r
     aux_.reserve(64);
 }
 
-void LineaPercepcion::Arma(const Recordset& rs, std::string& linea) {
+std::string LineaPercepcion::TextoC1(const Recordset& rs) const {
+    return rs.Valor(col_[0]).Texto(regional_);
+}
+
+std::string LineaPercepcion::Comprobante(const Recordset& rs) const {
+    const auto texto = [&](int i) { return Trim(rs.Valor(col_[static_cast<size_t>(i)]).Texto(regional_)); };
+    const Variant& fecha = rs.Valor(col_[1]);
+    // The file's type code names the voucher: 1 invoice, 5 debit note, 6 credit note.
+    const std::string tipo = texto(2);
+    std::string s = tipo == "1" ? "FC" : tipo == "5" ? "ND" : tipo == "6" ? "NC" : tipo;
+    s += ' ';
+    s += texto(3);
+    s += ' ';
+    s += texto(4);
+    s += " del ";
+    s += fecha.EsFecha() ? fecha.FechaCruda().Dma() : fecha.Texto(regional_);
+    return TextoDeCampo(s);
+}
+
+void LineaPercepcion::Arma(const Recordset& rs, std::string& linea,
+                           std::vector<std::string>* problemas) {
     linea.clear();
     const auto valor = [&](int i) -> const Variant& { return rs.Valor(col_[static_cast<size_t>(i)]); };
+    const auto problema = [&](std::string texto) {
+        if (problemas) problemas->push_back(std::move(texto));
+    };
     const auto exigeValor = [&](int i) -> const Variant& {
         const Variant& v = valor(i);
         if (v.EsNulo() || v.EsVacio()) {
@@ -64,19 +88,54 @@ void LineaPercepcion::Arma(const Recordset& rs, std::string& linea) {
         }
         return v;
     };
+    // Text as it goes into the file: bytes that are not UTF-8 read as Windows-1252, control
+    // characters as blanks, so the field keeps its width whatever the database holds.
+    const auto sanea = [&](int i, const std::string& t) -> const std::string& {
+        if (!RequiereSaneo(t)) return t;
+        if (problemas) {
+            const RevisionTexto rev = RevisaTexto(t);
+            const std::string columna = kCampos[static_cast<size_t>(i)].columna;
+            if (rev.controles) problema("la columna " + columna + " tiene caracteres de control");
+            if (rev.fueraDeCp1252) {
+                problema("la columna " + columna +
+                         " tiene caracteres que Windows-1252 no admite (se escriben \"?\")");
+            }
+        }
+        saneado_ = TextoDeCampo(t);
+        return saneado_;
+    };
     const auto texto = [&](int i) -> const std::string& {
         const Variant& v = exigeValor(i);
-        if (v.EsTexto()) return v.TextoCrudo();
+        if (v.EsTexto()) return sanea(i, v.TextoCrudo());
         aux_.clear();
         v.AnexarTexto(aux_, regional_);
         return aux_;
     };
+    const auto cabe = [&](int i, const std::string& t) {
+        const int ancho = kCampos[static_cast<size_t>(i)].ancho;
+        if (problemas && static_cast<int>(Largo(t)) > ancho) {
+            problema("el valor \"" + t + "\" de la columna " + kCampos[static_cast<size_t>(i)].columna +
+                     " no cabe en " + std::to_string(ancho) + " caracteres y se corta");
+        }
+    };
     const auto importe = [&](int i) -> const std::string& {
         const Variant& v = exigeValor(i);
+        const double d = v.Doble();
+        if (problemas) {
+            double leido = 0;
+            if (!std::isfinite(d)) {
+                problema("el importe de la columna " + std::string(kCampos[static_cast<size_t>(i)].columna) +
+                         " no es un número finito");
+            } else if (v.EsTexto() && !LeeNumero(v.TextoCrudo(), leido, regional_)) {
+                problema("el importe \"" + TextoDeCampo(v.TextoCrudo()) + "\" de la columna " +
+                         kCampos[static_cast<size_t>(i)].columna + " no es un número");
+            }
+        }
         aux_.clear();
-        AnexarNumero(aux_, std::fabs(v.Doble()), regional_);
+        AnexarNumero(aux_, std::fabs(d), regional_);
         for (char& c : aux_)
             if (c == '.') c = ',';
+        cabe(i, aux_);
         return aux_;
     };
 
@@ -89,27 +148,57 @@ void LineaPercepcion::Arma(const Recordset& rs, std::string& linea) {
         aux_.clear();
         if (f.EsFecha()) {
             AnexaFecha(aux_, f.FechaCruda());
+            if (problemas && !f.FechaCruda().EsValida()) problema("la fecha no es una fecha válida");
         } else if (!f.EsNulo() && !f.EsVacio()) {
-            aux_ = FormatoValor(f, "DD/MM/YYYY", regional_);
+            aux_ = TextoDeCampo(FormatoValor(f, "DD/MM/YYYY", regional_));
+            Fecha leida;
+            if (problemas && !(Fecha::DesdeDma(aux_, leida) && aux_.size() == 10)) {
+                problema("la fecha \"" + aux_ + "\" no es una fecha");
+            }
+        } else {
+            problema("el comprobante no tiene fecha");
         }
         AnexarAncho(linea, aux_, 10);
     }
     // 3 and 4: as returned.
     AnexarAncho(linea, texto(2), 2);
-    AnexarAncho(linea, texto(3), 1);
+    {
+        const std::string& letra = texto(3);
+        if (problemas && TrimVista(letra).empty()) problema("el comprobante no tiene letra");
+        cabe(3, letra);
+        AnexarAncho(linea, letra, 1);
+    }
     // 5: the voucher number as text.
-    AnexarAncho(linea, texto(4), 12);
+    {
+        const Variant& v = exigeValor(4);
+        const std::string& numero = texto(4);
+        if (problemas) {
+            const std::string_view n = TrimVista(numero);
+            if (n.empty()) {
+                problema("el comprobante no tiene número");
+            } else if (n.front() == '-' || (!v.EsTexto() && v.Doble() < 0)) {
+                problema("el número de comprobante " + std::string(n) + " es negativo");
+            }
+            cabe(4, numero);
+        }
+        AnexarAncho(linea, numero, 12);
+    }
     // 6: the tax identifier without hyphens.
     {
         const std::string& cuit = texto(5);
-        if (cuit.find('-') == std::string::npos) {
-            AnexarAncho(linea, cuit, 11);
-        } else {
+        const std::string* limpio = &cuit;
+        if (cuit.find('-') != std::string::npos) {
             cuit_.clear();
             for (char c : cuit)
                 if (c != '-') cuit_.push_back(c);
-            AnexarAncho(linea, cuit_, 11);
+            limpio = &cuit_;
         }
+        if (problemas && !CuitValido(*limpio)) {
+            problema(limpio->empty() ? std::string("el comprobante no tiene CUIT")
+                                     : "el CUIT \"" + *limpio +
+                                           "\" no es válido (once dígitos con dígito verificador)");
+        }
+        AnexarAncho(linea, *limpio, 11);
     }
     // 7: absolute taxed net, decimal comma.
     AnexarAncho(linea, importe(6), 15);
@@ -117,6 +206,124 @@ void LineaPercepcion::Arma(const Recordset& rs, std::string& linea) {
     AnexarAncho(linea, texto(7), 5);
     // 9: absolute perception, decimal comma.
     AnexarAncho(linea, importe(8), 15);
+}
+
+namespace {
+
+Importe LeeImporteLinea(std::string_view campo, bool& ok) {
+    const std::string_view t = TrimVista(campo);
+    double d = 0;
+    if (t.empty() || !LeeNumero(t, d, Regional{})) {
+        ok = false;
+        return {};
+    }
+    return TextoAImporte(t, Regional{});
+}
+
+}  // namespace
+
+bool TotalesPercepcion::Suma(std::string_view linea) {
+    if (linea.size() < static_cast<std::size_t>(kAnchoLineaPercepcion)) return false;
+    bool ok = true;
+    const Importe n = LeeImporteLinea(linea.substr(38, 15), ok);
+    const Importe p = LeeImporteLinea(linea.substr(58, 15), ok);
+    Tipo& t = porTipo[std::string(linea.substr(12, 2))];
+    ++t.comprobantes;
+    ++comprobantes;
+    t.neto.diezmilesimos += n.diezmilesimos;
+    t.percepcion.diezmilesimos += p.diezmilesimos;
+    neto.diezmilesimos += n.diezmilesimos;
+    percepcion.diezmilesimos += p.diezmilesimos;
+    return ok;
+}
+
+std::string TextoTotal(Importe v) {
+    const bool negativo = v.diezmilesimos < 0;
+    const uint64_t a = negativo ? 0 - static_cast<uint64_t>(v.diezmilesimos)
+                                : static_cast<uint64_t>(v.diezmilesimos);
+    std::string s = negativo ? "-" : "";
+    s += std::to_string(a / 10000);
+    s += ',';
+    std::string dec = std::to_string(a % 10000);
+    dec.insert(0, 4 - dec.size(), '0');
+    while (dec.size() > 2 && dec.back() == '0') dec.pop_back();
+    return s + dec;
+}
+
+std::string TotalesPercepcion::Resumen() const {
+    static const std::map<std::string, std::string> kNombres = {
+        {" 1", "Facturas"}, {" 5", "Notas de débito"}, {" 6", "Notas de crédito"}};
+    std::string s = "Comprobantes: " + std::to_string(comprobantes) + "\n";
+    for (const auto& [codigo, t] : porTipo) {
+        const auto it = kNombres.find(codigo);
+        s += "  " + (it != kNombres.end() ? it->second : "Tipo \"" + codigo + "\"") + " (" +
+             std::string(TrimVista(codigo)) + "): " + std::to_string(t.comprobantes) +
+             "; neto gravado " + TextoTotal(t.neto) + "; percepción " + TextoTotal(t.percepcion) +
+             "\n";
+    }
+    s += "Total neto gravado: " + TextoTotal(neto) + "\n";
+    s += "Total percepción: " + TextoTotal(percepcion) + "\n";
+    return s;
+}
+
+namespace {
+
+bool SonDigitos(std::string_view s) {
+    if (s.empty()) return false;
+    for (char c : s)
+        if (c < '0' || c > '9') return false;
+    return true;
+}
+
+// An amount field: digits, optionally a comma and more digits, then blanks.
+bool EsImporteDeArchivo(std::string_view campo) {
+    const std::string_view t = TrimVista(campo);
+    if (t.empty() || t.size() != campo.find_last_not_of(' ') + 1 || campo.front() == ' ')
+        return false;
+    const std::size_t coma = t.find(',');
+    if (coma == std::string_view::npos) return SonDigitos(t);
+    return SonDigitos(t.substr(0, coma)) && SonDigitos(t.substr(coma + 1));
+}
+
+}  // namespace
+
+void RevisaLineaPercepcion(std::string_view l, std::vector<std::string>& problemas) {
+    if (l.size() != static_cast<std::size_t>(kAnchoLineaPercepcion)) return;
+    const auto mal = [&](std::string_view que, std::string_view campo) {
+        problemas.push_back(std::string(que) + " (\"" + Cp1252AUtf8(campo) + "\")");
+    };
+    if (l.substr(0, 2) != " 1") mal("el campo 1 no es \" 1\"", l.substr(0, 2));
+    Fecha f;
+    const std::string_view fecha = l.substr(2, 10);
+    if (!(fecha[2] == '/' && fecha[5] == '/' && SonDigitos(fecha.substr(0, 2)) &&
+          SonDigitos(fecha.substr(3, 2)) && SonDigitos(fecha.substr(6, 4)) &&
+          Fecha::DesdeDma(fecha, f))) {
+        mal("la fecha no es una fecha DD/MM/AAAA", fecha);
+    }
+    const std::string_view tipo = l.substr(12, 2);
+    if (tipo != " 1" && tipo != " 5" && tipo != " 6") mal("el tipo no es 1, 5 ni 6", tipo);
+    if (l[14] == ' ') problemas.push_back("el comprobante no tiene letra");
+    const std::string_view numero = l.substr(15, 12);
+    if (!SonDigitos(TrimVista(numero)) || numero.front() == ' ') {
+        mal("el número de comprobante no son dígitos", numero);
+    }
+    if (!CuitValido(l.substr(27, 11))) mal("el CUIT no es válido", l.substr(27, 11));
+    if (!EsImporteDeArchivo(l.substr(38, 15))) mal("el neto gravado no es un importe", l.substr(38, 15));
+    if (l.substr(53, 5) != "1.5  ") mal("el campo 8 no es \"1.5\"", l.substr(53, 5));
+    if (!EsImporteDeArchivo(l.substr(58, 15))) mal("la percepción no es un importe", l.substr(58, 15));
+}
+
+std::string ComprobanteDeLinea(std::string_view l) {
+    if (l.size() < static_cast<std::size_t>(kAnchoLineaPercepcion)) return {};
+    const std::string_view tipo = l.substr(12, 2);
+    std::string s = tipo == " 1" ? "FC" : tipo == " 5" ? "ND" : tipo == " 6" ? "NC" : Cp1252AUtf8(tipo);
+    s += ' ';
+    s += Cp1252AUtf8(l.substr(14, 1));
+    s += ' ';
+    s += Cp1252AUtf8(TrimVista(l.substr(15, 12)));
+    s += " del ";
+    s += Cp1252AUtf8(l.substr(2, 10));
+    return s;
 }
 
 }  // namespace tamaris

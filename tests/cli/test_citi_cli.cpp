@@ -88,7 +88,7 @@ TEST_F(CliCiti, EscribeElMesEImprimeLaRuta) {
     const std::string destino = dir + "/ENE013.TXT";
     EXPECT_NE(r.out.find("Archivo generado: " + destino + "\n"), std::string::npos) << r.out;
     EXPECT_NE(r.out.find("Comprobantes: 26"), std::string::npos) << r.out;
-    EXPECT_NE(r.out.find("Registros: 38"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("Registros: 39"), std::string::npos) << r.out;
     EXPECT_NE(r.out.find("Se ha generado satisfactoriamente el archivo en : " + destino),
               std::string::npos);
     EXPECT_EQ(LeeArchivo(destino), prueba::Golden("enero2013.txt"));

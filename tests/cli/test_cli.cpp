@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sstream>
+
 #include <filesystem>
 #include <fstream>
 
@@ -70,10 +72,11 @@ TEST_F(CliExportar, Filtros) {
         std::vector<int> asientos;
     };
     const Caso casos[] = {
-        // The last day ends at midnight, as on the server: a voucher later that day is out.
-        {{"--desde", "01/01/2013", "--hasta", "31/01/2013"}, {0, 1, 2}},
+        // The last day counts whole: the voucher of 31/01 10:30 is in.
+        {{"--desde", "01/01/2013", "--hasta", "31/01/2013"}, {0, 1, 2, 7}},
         {{"--desde", "1/2/2013"}, {5, 6}},
-        {{"--hasta", "31/01/2013"}, {0, 1, 2}},
+        {{"--hasta", "31/01/2013"}, {0, 1, 2, 7}},
+        {{"--desde", "20/01/2013", "--hasta", "20/01/2013"}, {2}},
         {{"--cuenta", "113"}, {2, 6}},
         {{"--cuenta", "O'BRIEN"}, {5}},
         {{"--desde", "01/01/2013", "--hasta", "28/02/2013", "--cuenta", "112"}, {0, 1, 7}},
@@ -162,7 +165,7 @@ TEST_F(CliExportar, TablaFaltanteEsUnError) {
 
 // The same file through every way of naming the database.
 TEST_F(CliExportar, MismasLineasPorCadaConexion) {
-    const std::string esperado = ArchivoEsperado({0, 1, 2});
+    const std::string esperado = ArchivoEsperado({0, 1, 2, 7});
     const std::vector<std::string> cadenas = {
         "Provider=Microsoft.Jet.OLEDB.4.0;Data Source =" + db + ";",
         "Provider=SQLite;Data Source=" + db + ";",
@@ -317,7 +320,9 @@ TEST_F(CliExportar, SinTablasOpcionalesIgualExporta) {
                           "DROP TABLE AUX_ERR;");
     const auto r = Cli({"exportar", "--db", db, "--archivo", destino});
     ASSERT_EQ(r.codigo, 0) << r.err;
-    EXPECT_EQ(r.err, "");
+    // No error: only the check's warnings about the fixture's two bad tax identifiers.
+    std::istringstream err(r.err);
+    for (std::string linea; std::getline(err, linea);) EXPECT_EQ(linea.rfind("Aviso: ", 0), 0u) << linea;
     EXPECT_EQ(LeeArchivo(destino), ArchivoEsperado({0, 1, 2, 5, 6, 7}));
 }
 

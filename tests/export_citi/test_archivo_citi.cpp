@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 #include <filesystem>
 #include <fstream>
 
@@ -85,10 +87,15 @@ TEST_P(ArchivoCiti, EneroCompletoByteAByte) {
                                                : puertos.errores.reportados[0].error.Descripcion);
     EXPECT_EQ(r.archivo, Destino());
     EXPECT_EQ(r.comprobantes, 26);
-    EXPECT_EQ(r.registros, 38);
+    EXPECT_EQ(r.registros, 39);
     EXPECT_EQ(r.omitidos, 0);
     const std::string bytes = LeeArchivo(Destino());
-    EXPECT_EQ(bytes.size(), 38u * 400u);
+    EXPECT_EQ(bytes.size(), 39u * 400u);
+    if (std::getenv("TAMARIS_GOLDEN_ACTUALIZAR")) {
+        std::ofstream(std::string(TAMARIS_TEST_DIR) + "/export_citi/golden/enero2013.txt",
+                      std::ios::binary)
+            << bytes;
+    }
     EXPECT_EQ(bytes, Golden("enero2013.txt"));
     // Only the file: no temporary is left beside it.
     EXPECT_EQ(Entradas(carpeta), "ENE013.TXT");
@@ -121,6 +128,11 @@ TEST_P(ArchivoCiti, ElNetoSeRedondeaALosDecimalesConfigurados) {
     sis.CantidadDecimales = "1";
     Periodo("2013", 1);
     EXPECT_EQ(form.ActualizarDatos().estado, Estado::Completo);
+    if (std::getenv("TAMARIS_GOLDEN_ACTUALIZAR")) {
+        std::ofstream(std::string(TAMARIS_TEST_DIR) + "/export_citi/golden/enero2013_un_decimal.txt",
+                      std::ios::binary)
+            << LeeArchivo(Destino());
+    }
     EXPECT_EQ(LeeArchivo(Destino()), Golden("enero2013_un_decimal.txt"));
 }
 

@@ -229,12 +229,9 @@ TEST_F(FormCiti, CarpetaElegida) {
 }
 
 TEST(FormCitiTextos, Sentencia) {
-    EXPECT_EQ(FRMSiapCITI::ArmaSentencia("01/01/2013", "31/01/2013"),
-              "SELECT * FROM LIBROIVAVENTAS WHERE FECHA >= '01/01/2013' AND FECHA <= "
-              "'31/01/2013' AND abs(LIVA_TOTAL)>0.01 order by fecha");
-    EXPECT_EQ(FRMSiapCITI::ArmaSentencia("", ""),
-              "SELECT * FROM LIBROIVAVENTAS WHERE FECHA >= '' AND FECHA <= '' AND "
-              "abs(LIVA_TOTAL)>0.01 order by fecha");
+    EXPECT_EQ(SentenciaCiti("'20130101'", "'20130201'"),
+              "SELECT * FROM LIBROIVAVENTAS WHERE FECHA >= '20130101' AND FECHA < "
+              "'20130201' AND abs(LIVA_TOTAL)>0.01 order by fecha");
 }
 
 TEST(FormCitiTextos, NombreDelArchivo) {

@@ -196,15 +196,15 @@ TEST(Form1Sentencia, Filtros) {
     };
     const Caso casos[] = {
         {"", "", "", ""},
-        {"", "31/01/2013", "", " AND  (FECHA <='31/01/2013')"},
-        {"01/01/2013", "", "", " AND  (FECHA >='01/01/2013')"},
+        {"", "'20130201'", "", " AND  (FECHA <'20130201')"},
+        {"'20130101'", "", "", " AND  (FECHA >='20130101')"},
         {"", "", "112", " AND  (CUENTA='112')"},
-        {"01/01/2013", "31/01/2013", "112",
-         " AND  (FECHA >='01/01/2013' AND FECHA<='31/01/2013') AND (CUENTA='112')"},
+        {"'2013-01-01'", "'2013-02-01'", "112",
+         " AND  (FECHA >='2013-01-01' AND FECHA<'2013-02-01') AND (CUENTA='112')"},
         {"", "", "O'BRIEN", " AND  (CUENTA='O''BRIEN')"},
     };
     for (const auto& c : casos)
-        EXPECT_EQ(Form1::ArmaSentencia(c.desde, c.hasta, c.cuenta), base + c.cola) << c.cola;
+        EXPECT_EQ(SentenciaPercepciones(c.desde, c.hasta, c.cuenta), base + c.cola) << c.cola;
 }
 
 }  // namespace

@@ -1,0 +1,314 @@
+#include "export_citi/ExportaCiti.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+#include <filesystem>
+#include <map>
+#include <memory>
+
+#include "app/Verificacion.h"
+#include "components/ArchivoTexto.h"
+#include "components/Numero.h"
+#include "components/Texto.h"
+#include "data/Errores.h"
+#include "export_citi/Formatos.h"
+
+namespace tamaris {
+
+namespace {
+
+constexpr std::string_view kAvisoOperador = "AVISO AL OPERADOR";
+constexpr std::string_view kAvisoResultado = "Aviso al operador!!!";
+constexpr std::string_view kSinDatos = "NO HAY DATOS PARA LISTAR!!!";
+
+
+bool Bisiesto(int a) { return (a % 4 == 0 && a % 100 != 0) || a % 400 == 0; }
+
+Fecha DiaSiguiente(const Fecha& f) {
+    Fecha siguiente;
+    Fecha::DesdeSerial(Fecha{f.anio, f.mes, f.dia}.Serial() + 1, siguiente);
+    return siguiente;
+}
+
+[[noreturn]] void FallaArchivo(int e, long numero, const std::string& que) {
+    throw ErrorTamaris(numero, que + ": " + std::strerror(e));
+}
+
+// Folder of the temporary file: TEMP, then the system's temporary folder.
+std::string CarpetaTemporal() {
+    for (const char* variable : {"TEMP", "TMPDIR"}) {
+        const char* v = std::getenv(variable);
+        if (v && *v) return v;
+    }
+    std::error_code ec;
+    const auto p = std::filesystem::temp_directory_path(ec);
+    return ec ? std::string("/tmp") : p.string();
+}
+
+// Current date and time as DDMMYYYYHHMMSS.
+std::string MarcaHora() {
+    const std::time_t ahora = std::time(nullptr);
+    std::tm t{};
+    localtime_r(&ahora, &t);
+    char buf[32];
+    std::strftime(buf, sizeof buf, "%d%m%Y%H%M%S", &t);
+    return buf;
+}
+
+// The records while the file is being made. They go to a file in the temporary folder that is
+// unlinked as soon as it is created, so that nothing of it stays behind however the run ends;
+// once the folder is chosen they are copied into the destination.
+class RegistrosTemporales {
+  public:
+    RegistrosTemporales() {
+        std::string plantilla =
+            SeparadorDirectorio(CarpetaTemporal()) + MarcaHora() + "_XXXXXX.TMP";
+        fd_ = ::mkstemps(plantilla.data(), 4);
+        if (fd_ < 0) {
+            FallaArchivo(errno, err::kAccesoRuta,
+                         "No se puede crear el archivo temporal " + plantilla);
+        }
+        ::unlink(plantilla.c_str());
+        pendiente_.reserve(kBloque + 4096);
+    }
+    ~RegistrosTemporales() {
+        if (fd_ >= 0) ::close(fd_);
+    }
+    RegistrosTemporales(const RegistrosTemporales&) = delete;
+    RegistrosTemporales& operator=(const RegistrosTemporales&) = delete;
+
+    // Adds the bytes of one voucher. A failure leaves them out and keeps what was pending, so
+    // the voucher can be tried again without losing or repeating anything.
+    void Agrega(std::string_view bytes) {
+        if (pendiente_.size() >= kBloque) Vuelca();
+        pendiente_.append(bytes);
+    }
+
+    // Writes what is pending; on failure the part not written stays pending.
+    void Vuelca() {
+        std::size_t hecho = 0;
+        while (hecho < pendiente_.size()) {
+            const ssize_t n = ::write(fd_, pendiente_.data() + hecho, pendiente_.size() - hecho);
+            if (n < 0) {
+                if (errno == EINTR) continue;
+                const int e = errno;
+                pendiente_.erase(0, hecho);
+                tamano_ += static_cast<off_t>(hecho);
+                FallaArchivo(e, e == ENOSPC ? err::kDiscoLleno : err::kErrorEscritura,
+                             "No se puede escribir el archivo temporal");
+            }
+            hecho += static_cast<std::size_t>(n);
+        }
+        tamano_ += static_cast<off_t>(hecho);
+        pendiente_.clear();
+    }
+
+    // Copies everything written into `destino`.
+    void Copia(ArchivoSeguro& destino) {
+        Vuelca();
+        std::string bloque(kBloque, '\0');
+        for (off_t pos = 0; pos < tamano_;) {
+            const ssize_t n = ::pread(fd_, bloque.data(), bloque.size(), pos);
+            if (n < 0) {
+                if (errno == EINTR) continue;
+                FallaArchivo(errno, err::kErrorEscritura, "No se puede leer el archivo temporal");
+            }
+            if (n == 0) break;
+            destino.EscribeBytes(std::string_view(bloque.data(), static_cast<std::size_t>(n)));
+            pos += n;
+        }
+    }
+
+  private:
+    static constexpr std::size_t kBloque = 64 * 1024;
+    int fd_ = -1;
+    off_t tamano_ = 0;
+    std::string pendiente_;
+};
+
+}  // namespace
+
+FiltrosCiti PeriodoCiti(int anio, int mes) {
+    static const char* kEtiquetas[12] = {"ENE", "FEB", "MAR", "ABR", "MAY", "JUN",
+                                         "JUL", "AGO", "SEP", "OCT", "NOV", "DIC"};
+    FiltrosCiti f;
+    if (mes < 1 || mes > 12) return f;
+    int dias = mes == 1 ? 31 : DiasDelMes(mes);
+    if (mes == 2 && Bisiesto(anio)) dias = 29;
+    char buf[16];
+    std::snprintf(buf, sizeof buf, "01/%02d/%d", mes, anio);
+    f.desde = buf;
+    std::snprintf(buf, sizeof buf, "%02d/%02d/%d", dias, mes, anio);
+    f.hasta = buf;
+    f.etiqueta = kEtiquetas[mes - 1];
+    return f;
+}
+
+std::string SentenciaCiti(std::string_view desde, std::string_view hastaExcluido) {
+    return "SELECT * FROM LIBROIVAVENTAS WHERE FECHA >= " + std::string(desde) + " AND FECHA < " +
+           std::string(hastaExcluido) + " AND abs(LIVA_TOTAL)>0.01 order by fecha";
+}
+
+std::string NombreArchivoCiti(std::string_view carpeta, std::string_view etiqueta,
+                              std::string_view hasta) {
+    const std::string_view anio = hasta.size() > 7 ? hasta.substr(7) : std::string_view();
+    return SeparadorDirectorio(carpeta) + std::string(etiqueta) + QuitaCaracteres(anio, '-', '/') +
+           ".TXT";
+}
+
+ResultadoCiti ExportaCiti(Sistema& sistema, const FiltrosCiti& filtros,
+                          const OpcionesExportacion& opciones) {
+    using Estado = ResultadoCiti::Estado;
+    Ui& ui = sistema.ui;
+    DB_Dll& db = sistema.db;
+    ResultadoCiti res;
+    const bool escribe = opciones.modo != ModoRevision::Revisar;
+
+    // A document type's answer does not change during the run: each code is looked up once.
+    std::map<std::string, bool> tiposCuit;
+    ReglasCiti reglas;
+    reglas.regional = db.regional;
+    reglas.cantidadDecimales = sistema.CantidadDecimales;
+    reglas.esDocumentoCuit = [&](std::string_view codigo) {
+        const std::string clave = Trim(codigo);
+        const auto it = tiposCuit.find(clave);
+        if (it != tiposCuit.end()) return it->second;
+        const bool es = EsDocumentoCuit(db, clave);
+        tiposCuit.emplace(clave, es);
+        return es;
+    };
+    reglas.trataMoneda = [&](const ErrorInfo& e) {
+        return TrataError(sistema, e, std::nullopt, std::string("FmtMoneda"));
+    };
+
+    std::unique_ptr<RegistrosTemporales> temporal;
+    std::unique_ptr<RegistroCiti> registro;
+    TotalesCiti totales;
+    PasosExportacion pasos;
+    pasos.tituloProgreso = "Generando Archivo CITI VENTAS";
+    Exportacion* trabajo = nullptr;
+    pasos.prepara = [&](Recordset& rs) {
+        if (escribe && !temporal) temporal = std::make_unique<RegistrosTemporales>();
+        registro = std::make_unique<RegistroCiti>(rs, reglas);
+        trabajo->AbreProgreso();
+    };
+    pasos.muestraFila = [&](const Recordset& rs) {
+        ui.progreso.Mensaje("Fecha: " + registro->TextoFecha(rs), registro->TextoNumero(rs));
+    };
+    pasos.arma = [&](const Recordset& rs, std::string& bytes, std::vector<std::string>* p) {
+        return registro->Arma(rs, bytes, p);
+    };
+    pasos.comprobante = [&](const Recordset& rs) { return registro->Comprobante(rs); };
+    pasos.escribe = [&](std::string_view bytes) {
+        temporal->Agrega(bytes);
+        for (std::size_t i = 0; i + kAnchoRegistroCiti <= bytes.size(); i += kAnchoRegistroCiti) {
+            totales.Suma(bytes.substr(i, kAnchoRegistroCiti));
+        }
+    };
+    pasos.vuelca = [&] { temporal->Vuelca(); };
+    Exportacion job(db, ui, std::move(pasos), opciones);
+    trabajo = &job;
+    const auto termina = [&](Estado estado) {
+        job.CierraProgreso();
+        res.estado = estado;
+        res.comprobantes = job.Filas();
+        res.registros = job.Lineas();
+        res.omitidos = job.Omitidas();
+        res.totales = totales;
+        res.hallazgos = job.hallazgos();
+        return res;
+    };
+
+    Fecha desde, hasta;
+    for (const auto& [valor, fecha, nombre] : {std::tuple{filtros.desde, &desde, "Fecha Desde"},
+                                               {filtros.hasta, &hasta, "Fecha Hasta"}}) {
+        if (!valor.empty() && (!Fecha::DesdeDma(valor, *fecha) || fecha->TieneHora())) {
+            ui.mensajes.Mostrar("La fecha \"" + valor + "\" del campo " + nombre +
+                                    " no es una fecha válida.\rEscríbala como "
+                                    "DD/MM/AAAA (por ejemplo 31/01/2013).",
+                                mb::kOk | mb::kCritico, kAvisoOperador);
+            return termina(Estado::DatosInvalidos);
+        }
+    }
+
+    // The last day counts whole: a voucher of 31/01 11:24 belongs to January.
+    // A period without dates (no month chosen) selects nothing, as an empty text compares.
+    const std::string sql =
+        SentenciaCiti(filtros.desde.empty() ? "''" : db.LiteralFecha(desde),
+                      filtros.hasta.empty() ? "''" : db.LiteralFecha(DiaSiguiente(hasta)));
+    switch (job.Ejecuta(sql)) {
+        case FinExportacion::SinFilas:
+            ui.mensajes.Mostrar(kSinDatos, mb::kOk | mb::kCritico, kAvisoResultado);
+            return termina(Estado::SinDatos);
+        case FinExportacion::Revisado:
+            return termina(Estado::Revisado);
+        case FinExportacion::Descartado:
+            return termina(Estado::Descartado);
+        case FinExportacion::Escrito:
+            break;
+        default:
+            return termina(Estado::Abandonado);
+    }
+    job.CierraProgreso();
+
+    const std::string carpeta = filtros.eligeCarpeta ? filtros.eligeCarpeta() : std::string();
+    if (carpeta.empty()) return termina(Estado::SinCarpeta);
+    res.archivo = NombreArchivoCiti(carpeta, filtros.etiqueta, filtros.hasta);
+
+    // The older file is replaced only by a complete one.
+    if (!job.Confirma([&] {
+            ArchivoSeguro destino(res.archivo);
+            temporal->Copia(destino);
+            destino.Confirmar();
+        })) {
+        return termina(Estado::Abandonado);
+    }
+    ui.mensajes.Mostrar("Se ha generado satisfactoriamente el archivo en : " + res.archivo + " ",
+                        mb::kOk | mb::kPregunta, kAvisoResultado);
+    return termina(Estado::Completo);
+}
+
+VerificacionCiti VerificaCiti(const std::string& archivo, Sistema* sistema,
+                              const FiltrosCiti& filtros) {
+    VerificacionCiti v;
+    constexpr std::size_t kAncho = kAnchoRegistroCiti - 2;
+    const ArchivoFiscal f(archivo, kAncho);
+    v.registros = static_cast<long>(f.Lineas().size());
+    f.Revisa(v.hallazgos, RevisaRegistroCiti, ComprobanteDeRegistro);
+    for (std::string_view l : f.Lineas()) {
+        if (l.size() == kAncho) v.totales.Suma(l);
+    }
+    if (!sistema) return v;
+
+    Conciliacion conciliacion(f.Lineas());
+    OpcionesExportacion opciones;
+    opciones.modo = ModoRevision::Revisar;
+    opciones.revisar = false;
+    opciones.recibeBytes = [&](std::string_view bytes) {
+        for (std::size_t i = 0; i + kAnchoRegistroCiti <= bytes.size(); i += kAnchoRegistroCiti) {
+            conciliacion.Libro(bytes.substr(i, kAncho));
+        }
+    };
+    FiltrosCiti sinArchivo = filtros;
+    sinArchivo.eligeCarpeta = nullptr;
+    const ResultadoCiti r = ExportaCiti(*sistema, sinArchivo, opciones);
+    using Estado = ResultadoCiti::Estado;
+    if (r.estado != Estado::Revisado && r.estado != Estado::SinDatos) {
+        throw ErrorTamaris(err::kFalloGenerico,
+                           "No se pudo leer el libro de IVA ventas para conciliar el archivo.");
+    }
+    conciliacion.Termina(v.hallazgos, ComprobanteDeRegistro);
+    v.conciliado = true;
+    v.faltantes = conciliacion.Faltantes();
+    v.sobrantes = conciliacion.Sobrantes();
+    return v;
+}
+
+}  // namespace tamaris
