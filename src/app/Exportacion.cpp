@@ -2,6 +2,16 @@
 
 namespace tamaris {
 
+std::string TextoTotal(Importe v) {
+    const bool negativo = v.diezmilesimos < 0;
+    const uint64_t a = negativo ? 0 - static_cast<uint64_t>(v.diezmilesimos)
+                                : static_cast<uint64_t>(v.diezmilesimos);
+    std::string dec = std::to_string(a % 10000);
+    dec.insert(0, 4 - dec.size(), '0');
+    while (dec.size() > 2 && dec.back() == '0') dec.pop_back();
+    return (negativo ? "-" : "") + std::to_string(a / 10000) + "," + dec;
+}
+
 std::string TextoHallazgo(const Hallazgo& h) {
     std::string s;
     if (h.linea > 0) s = "línea " + std::to_string(h.linea) + ": ";

@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "components/Numero.h"
 #include "components/Pasos.h"
 #include "components/Ui.h"
 #include "data/DB_Dll.h"
@@ -34,6 +35,9 @@ struct Hallazgos {
     bool Vacio() const { return total == 0; }
 };
 
+// An amount of a summary: two decimals at least, decimal comma, no thousands separator.
+std::string TextoTotal(Importe v);
+
 // "FC A 12 del 05/01/2013: problema" (with "línea N: " first for a file read back).
 std::string TextoHallazgo(const Hallazgo& h);
 
@@ -50,6 +54,9 @@ struct OpcionesExportacion {
     // Normal mode: shown the findings before the new file replaces the older one; false keeps
     // the older file. Unset, the file is written and the findings go with the result.
     std::function<bool(const Hallazgos&)> confirmaHallazgos;
+    // Whether the job's closing message carries the totals (the desktop's; the command line
+    // prints them itself).
+    bool totalesEnMensaje = false;
     // Check-only mode: receives the bytes each row would be filed with (the read-back compares
     // them with a filed file).
     std::function<void(std::string_view bytes)> recibeBytes;

@@ -270,9 +270,13 @@ ResultadoCiti ExportaCiti(Sistema& sistema, const FiltrosCiti& filtros,
         })) {
         return termina(Estado::Abandonado);
     }
-    ui.mensajes.Mostrar("Se ha generado satisfactoriamente el archivo en : " + res.archivo + " ",
-                        mb::kOk | mb::kPregunta, kAvisoResultado);
-    return termina(Estado::Completo);
+    termina(Estado::Completo);
+    std::string mensaje = "Se ha generado satisfactoriamente el archivo en : " + res.archivo + " ";
+    if (opciones.totalesEnMensaje) {
+        mensaje += "\r\r" + ReemplazaExacto(res.totales.Resumen(), "\n", "\r");
+    }
+    ui.mensajes.Mostrar(mensaje, mb::kOk | mb::kPregunta, kAvisoResultado);
+    return res;
 }
 
 VerificacionCiti VerificaCiti(const std::string& archivo, Sistema* sistema,

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <limits>
 
+#include "app/Exportacion.h"
 #include "components/Cp1252.h"
 #include "components/Numero.h"
 #include "components/Texto.h"
@@ -411,12 +412,7 @@ bool TotalesCiti::Suma(std::string_view registro) {
 }
 
 std::string TotalesCiti::Resumen() const {
-    const auto dos = [](Importe v) {
-        const int64_t c = v.diezmilesimos / 100;
-        std::string d = std::to_string(c % 100);
-        if (d.size() < 2) d.insert(0, "0");
-        return std::to_string(c / 100) + "," + d;
-    };
+    const auto dos = TextoTotal;
     std::string s = "Registros: " + std::to_string(registros) + "\n";
     s += "Comprobantes: " + std::to_string(comprobantes) + "\n";
     s += "Total de los comprobantes: " + dos(total) + "\n";

@@ -141,7 +141,13 @@ ResultadoExportacion ExportaPercepciones(DB_Dll& db, Ui& ui, const FiltrosPercep
             return termina(Estado::Descartado);
         case FinExportacion::Escrito:
             if (!job.Confirma([&] { archivo->Confirmar(); })) return termina(Estado::Abandonado);
-            return termina(Estado::Completo);
+            termina(Estado::Completo);
+            if (opciones.totalesEnMensaje) {
+                ui.mensajes.Mostrar("Se generó el archivo " + res.archivo + "\r\r" +
+                                        ReemplazaExacto(res.totales.Resumen(), "\n", "\r"),
+                                    mb::kOk | mb::kInformacion, "Aviso al operador!!!");
+            }
+            return res;
         default:
             return termina(Estado::Abandonado);
     }

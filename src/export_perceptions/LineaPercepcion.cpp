@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "app/Exportacion.h"
 #include "components/Cp1252.h"
 #include "components/Numero.h"
 #include "components/Texto.h"
@@ -235,19 +236,6 @@ bool TotalesPercepcion::Suma(std::string_view linea) {
     neto.diezmilesimos += n.diezmilesimos;
     percepcion.diezmilesimos += p.diezmilesimos;
     return ok;
-}
-
-std::string TextoTotal(Importe v) {
-    const bool negativo = v.diezmilesimos < 0;
-    const uint64_t a = negativo ? 0 - static_cast<uint64_t>(v.diezmilesimos)
-                                : static_cast<uint64_t>(v.diezmilesimos);
-    std::string s = negativo ? "-" : "";
-    s += std::to_string(a / 10000);
-    s += ',';
-    std::string dec = std::to_string(a % 10000);
-    dec.insert(0, 4 - dec.size(), '0');
-    while (dec.size() > 2 && dec.back() == '0') dec.pop_back();
-    return s + dec;
 }
 
 std::string TotalesPercepcion::Resumen() const {

@@ -60,8 +60,6 @@ struct TotalesPercepcion {
     bool operator==(const TotalesPercepcion&) const = default;
 };
 
-// An amount of a summary: two decimals at least, decimal comma.
-std::string TextoTotal(Importe v);
 
 // The fields of a filed line (73 bytes, Windows-1252, without its CR LF): adds to `problemas`
 // what is not as the file format wants it (dates, codes, digits, tax identifier, amounts).

@@ -17,6 +17,7 @@
 #include "components/Campos.h"
 #include "components/Texto.h"
 #include "gui/BarraKitobar.h"
+#include "gui/DialogoHallazgos.h"
 #include "gui/EventosFormulario.h"
 #include "gui/UiQt.h"
 #include "gui/VentanaForm1.h"
@@ -84,6 +85,12 @@ const char* const kEtiquetaAnio = "Año";
 }  // namespace
 
 VentanaCiti::VentanaCiti(FRMSiapCITI& form, QWidget* padre) : QMainWindow(padre), form_(form) {
+    // Before a file replaces the older one, the operator sees what the check found; the closing
+    // message carries the totals.
+    form_.opciones.confirmaHallazgos = [this](const Hallazgos& h) {
+        return ConfirmaHallazgos(this, h);
+    };
+    form_.opciones.totalesEnMensaje = true;
     setObjectName("FRMSiapCITI");
     setWindowTitle(Qs(form_.Caption));
 
@@ -255,7 +262,11 @@ void VentanaCiti::MuestraResultado() {
                     " (" + std::to_string(r.comprobantes) +
                     " comprobantes" +
                     (r.omitidos ? ", " + std::to_string(r.omitidos) + " omitidos" : std::string()) +
-                    ")");
+                    ", " + std::to_string(r.registros) + " registros; total " +
+                    TextoTotal(r.totales.total) + "; neto " + TextoTotal(r.totales.neto) + ")");
+            break;
+        case Estado::Descartado:
+            Mensaje("Generación cancelada por la revisión; la carpeta quedó como estaba.");
             break;
         case Estado::SinDatos: Mensaje("No hay comprobantes en el período."); break;
         case Estado::SinCarpeta: Mensaje("No se eligió carpeta: no se generó el archivo."); break;

@@ -13,6 +13,7 @@
 #include "components/Campos.h"
 #include "components/Texto.h"
 #include "gui/BarraKitobar.h"
+#include "gui/DialogoHallazgos.h"
 #include "gui/EventosFormulario.h"
 #include "gui/UiQt.h"
 
@@ -43,6 +44,12 @@ struct Escala {
 }  // namespace
 
 VentanaForm1::VentanaForm1(Form1& form, QWidget* padre) : QMainWindow(padre), form_(form) {
+    // Before a file replaces the older one, the operator sees what the check found; the closing
+    // message carries the totals.
+    form_.opciones.confirmaHallazgos = [this](const Hallazgos& h) {
+        return ConfirmaHallazgos(this, h);
+    };
+    form_.opciones.totalesEnMensaje = true;
     setObjectName("Form1");
     setWindowTitle(Qs(form_.Caption));
 
@@ -145,10 +152,16 @@ void VentanaForm1::MuestraResultado() {
     switch (r.estado) {
         case Estado::Completo:
             statusBar()->showMessage(
-                QString("Archivo generado: %1 (%2 comprobantes%3)")
+                QString("Archivo generado: %1 (%2 comprobantes%3; neto gravado %4; percepción %5)")
                     .arg(ruta)
                     .arg(r.comprobantes)
-                    .arg(r.omitidos ? QString(", %1 omitidos").arg(r.omitidos) : QString()));
+                    .arg(r.omitidos ? QString(", %1 omitidos").arg(r.omitidos) : QString())
+                    .arg(Qs(TextoTotal(r.totales.neto)))
+                    .arg(Qs(TextoTotal(r.totales.percepcion))));
+            break;
+        case Estado::Descartado:
+            statusBar()->showMessage("Generación cancelada por la revisión; el archivo anterior "
+                                     "quedó como estaba.");
             break;
         case Estado::SinComprobantes:
             statusBar()->showMessage("No hay comprobantes con percepción para esos filtros.");

@@ -1,6 +1,9 @@
 // The perception window's real widgets, offscreen: typing, the toolbar, the destination dialog.
 
 #include <gtest/gtest.h>
+#include <fstream>
+#include <QTableWidget>
+#include <QMessageBox>
 
 #include <QAction>
 #include <QApplication>
@@ -78,16 +81,37 @@ TEST_F(VentanaForm1Prueba, EscribirFiltrosYGrabar) {
     Escribe(Form1::kFechaHasta, "31/01/2013");
     Escribe(Form1::kCuenta, "112");
     Escribe(Form1::kArchivo, QString::fromStdString(tmp / "perc"));
+    // Two of the vouchers carry bad tax identifiers: the operator sees them and goes on; the
+    // closing message then gives the totals.
+    int hallazgos = 0;
+    QString aviso;
+    AlAbrirseUnDialogo([&](QDialog* revision) {
+        ASSERT_EQ(revision->objectName(), "DialogoHallazgos");
+        hallazgos = revision->findChild<QTableWidget*>("TablaHallazgos")->rowCount();
+        revision->findChild<QPushButton*>("GenerarIgual")->click();
+        AlAbrirseUnDialogo([&](QDialog* m) {
+            aviso = static_cast<QMessageBox*>(m)->text();
+            m->accept();
+        });
+    });
     ventana->Barra()->Accion(Kitobar::GRABAR)->trigger();
-    EXPECT_EQ(LeeArchivo(tmp / "perc.txt"), ArchivoEsperado({0, 1}));
-    EXPECT_TRUE(ventana->statusBar()->currentMessage().contains("2 comprobantes"))
+    EXPECT_EQ(hallazgos, 2);
+    EXPECT_EQ(LeeArchivo(tmp / "perc.txt"), ArchivoEsperado({0, 1, 7}));
+    EXPECT_TRUE(aviso.contains("Total percepción: 37,67")) << aviso.toStdString();
+    EXPECT_TRUE(ventana->statusBar()->currentMessage().contains("3 comprobantes"))
         << ventana->statusBar()->currentMessage().toStdString();
 }
 
 TEST_F(VentanaForm1Prueba, TeclaDeFuncionGrabaDesdeUnaCaja) {
     Escribe(Form1::kArchivo, QString::fromStdString(tmp / "f10.txt"));
+    std::ofstream(tmp / "f10.txt", std::ios::binary) << "anterior\r\n";
+    // Cancelling in the check's window keeps the older file as it was.
+    AlAbrirseUnDialogo([](QDialog* revision) {
+        revision->findChild<QPushButton*>("Cancelar")->click();
+    });
     QTest::keyClick(ventana->Caja(Form1::kArchivo), Qt::Key_F10);
-    EXPECT_EQ(LeeArchivo(tmp / "f10.txt"), ArchivoEsperado({0, 1, 2, 5, 6, 7}));
+    EXPECT_EQ(LeeArchivo(tmp / "f10.txt"), "anterior\r\n");
+    EXPECT_TRUE(ventana->statusBar()->currentMessage().contains("cancelada"));
 }
 
 TEST_F(VentanaForm1Prueba, LasFechasTomanDiezCaracteresYSoloDigitos) {
