@@ -53,8 +53,10 @@ class ArchivoCiti : public ::testing::TestWithParam<Acceso> {
     void SetUp() override { std::filesystem::create_directories(carpeta); }
 
     // Creates the database with `filas`, opens it and loads the form.
-    void Abre(const std::vector<FilaLibroIva>& filas = prueba::LibroIvaEnero2013()) {
+    void Abre(const std::vector<FilaLibroIva>& filas = prueba::LibroIvaEnero2013(),
+              const std::string& cambio = {}) {
         prueba::CreaBaseCiti(base, filas);
+        if (!cambio.empty()) prueba::EjecutaSqlite(base, cambio);
         sis.db.OpenLocalADODB(GetParam().cadena(base), "User ID", "Jet OLEDB:Database Password");
         ASSERT_TRUE(sis.db.gCnn().Abierta());
         sis.db.gOpenFlag = true;
@@ -192,6 +194,42 @@ TEST_P(ArchivoCiti, FebreroDeUnAnioBisiestoIncluyeEl29) {
     EXPECT_EQ(r.estado, Estado::Completo);
     EXPECT_EQ(r.archivo, carpeta + "/FEB012.TXT");
     EXPECT_EQ(r.registros, 1);
+}
+
+// Every VAT column that is not zero is filed from its own amount and rate; a name with control
+// characters and Windows-1252 bytes keeps the record's 400 bytes.
+TEST_P(ArchivoCiti, CadaColumnaDeIvaDistintaDeCeroEsUnaLinea) {
+    Abre({{"2013-01-02", "FC", "A", "1", "1", "30-71234567-1", "80", "Salteada", "2000.00", "0",
+           "0", "100.00", "0", "50.00", "20.00", "21", "10.5", "27"},
+          {"2013-01-03", "NC", "A", "1", "2", "30-71234567-1", "80", "Nota", "-1310.00", "0", "0",
+           "-210.00", "-105.00", "0", "0", "21", "10.5", "27"}},
+         "UPDATE LIBROIVAVENTAS SET CABNOMBRE = 'Dos' || char(13) || char(10) || 'renglones' || "
+         "CAST(x'C9' AS TEXT) WHERE Numero = 2");
+    Periodo("2013", 1);
+    const ResultadoCiti r = form.ActualizarDatos();
+    ASSERT_EQ(r.estado, Estado::Completo);
+    EXPECT_EQ(r.registros, 5);
+    const std::string bytes = LeeArchivo(Destino());
+    ASSERT_EQ(bytes.size(), 5u * 400u);
+    struct Linea {
+        std::string neto, codigo, iva, lineas;
+    };
+    const Linea esperadas[] = {
+        {"000000000047619", "2100", "000000000010000", "3"},  // column 1
+        {"000000000018519", "2700", "000000000005000", "3"},  // column 3, with its own rate
+        {"000000000000000", "0000", "000000000002000", "3"},  // column 4
+        {"000000000100000", "2100", "000000000021000", "2"},  // a credit note's negative VAT
+        {"000000000100000", "1050", "000000000010500", "2"},
+    };
+    for (std::size_t k = 0; k < std::size(esperadas); ++k) {
+        const std::string reg = bytes.substr(k * 400, 400);
+        EXPECT_EQ(reg.substr(129, 15), esperadas[k].neto) << k;
+        EXPECT_EQ(reg.substr(144, 4), esperadas[k].codigo) << k;
+        EXPECT_EQ(reg.substr(148, 15), esperadas[k].iva) << k;
+        EXPECT_EQ(reg.substr(268, 1), esperadas[k].lineas) << k;
+        EXPECT_EQ(reg.substr(398), "\r\n") << k;
+    }
+    EXPECT_EQ(bytes.substr(3 * 400 + 69, 30), "Dos  renglones\xC9" + std::string(15, ' '));
 }
 
 // Two good vouchers around one whose second VAT amount has no rate.

@@ -1,0 +1,172 @@
+// The check on the command line: --revisar and --estricto of both exports, and the read-back of
+// filed files with "verificar" (formats, totals and the reconciliation with the ledger), with
+// their exit codes.
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "soporte/Percepciones.h"
+#include "soporte/Proceso.h"
+
+namespace {
+
+using prueba::CarpetaTemporal;
+using prueba::LeeArchivo;
+
+prueba::Salida Cli(const std::vector<std::string>& args) {
+    return prueba::Corre(TAMARIS_CLI_EXE, args);
+}
+
+void Escribe(const std::string& ruta, const std::string& bytes) {
+    std::ofstream(ruta, std::ios::binary) << bytes;
+}
+
+std::size_t Cuenta(const std::string& texto, const std::string& buscado) {
+    std::size_t n = 0;
+    for (std::size_t p = texto.find(buscado); p != std::string::npos; p = texto.find(buscado, p + 1))
+        ++n;
+    return n;
+}
+
+TEST(CliRevision, RevisarEstrictoYAvisos) {
+    CarpetaTemporal tmp;
+    const std::string db = tmp / "suite.db", destino = tmp / "perc.txt";
+    prueba::CreaBasePercepciones(db);  // two vouchers carry bad tax identifiers
+
+    const auto revisar = Cli({"exportar", "--db", db, "--archivo", destino, "--revisar"});
+    EXPECT_EQ(revisar.codigo, 3) << revisar.err;
+    EXPECT_NE(revisar.out.find("NC B 5 del 10/01/2013: el CUIT \"20123456789\" no es válido"),
+              std::string::npos)
+        << revisar.out;
+    EXPECT_NE(revisar.out.find("FC A 12 del 31/01/2013: el CUIT \"201\""), std::string::npos);
+    EXPECT_NE(revisar.out.find("hallazgos: 2"), std::string::npos);
+    EXPECT_FALSE(std::filesystem::exists(destino));
+
+    Escribe(destino, "anterior\r\n");
+    const auto estricto = Cli({"exportar", "--db", db, "--archivo", destino, "--estricto"});
+    EXPECT_EQ(estricto.codigo, 3);
+    EXPECT_EQ(LeeArchivo(destino), "anterior\r\n");
+
+    const auto normal = Cli({"exportar", "--db", db, "--archivo", destino});
+    EXPECT_EQ(normal.codigo, 0) << normal.err;
+    EXPECT_EQ(Cuenta(normal.err, "Aviso: "), 2u) << normal.err;
+    EXPECT_EQ(LeeArchivo(destino), prueba::ArchivoEsperado({0, 1, 2, 5, 6, 7}));
+    EXPECT_NE(normal.out.find("Notas de crédito (6): 1; neto gravado 1000,50; percepción 15,01"),
+              std::string::npos)
+        << normal.out;
+    EXPECT_NE(normal.out.find("Total percepción: 1851851876,36"), std::string::npos);
+
+    EXPECT_EQ(Cli({"exportar", "--db", db, "--archivo", destino, "--revisar", "--estricto"}).codigo,
+              2);
+}
+
+class CliVerificar : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        carpeta_ = new CarpetaTemporal();
+        base_ = *carpeta_ / "demo.db";
+        ASSERT_EQ(Cli({"demo", "--db", base_, "--filas", "400"}).codigo, 0);
+        ASSERT_EQ(Cli({"exportar", "--db", base_, "--archivo", *carpeta_ / "perc.txt"}).codigo, 0);
+        std::filesystem::create_directories(*carpeta_ / "citi");
+        ASSERT_EQ(Cli({"citi", "--db", base_, "--anio", "2013", "--mes", "1", "--directorio",
+                       *carpeta_ / "citi"})
+                      .codigo,
+                  0);
+    }
+    static void TearDownTestSuite() {
+        delete carpeta_;
+        carpeta_ = nullptr;
+    }
+    static std::string Percepciones() { return LeeArchivo(*carpeta_ / "perc.txt"); }
+    static std::string Citi() { return LeeArchivo(*carpeta_ / "citi/ENE013.TXT"); }
+
+    static CarpetaTemporal* carpeta_;
+    static std::string base_;
+    CarpetaTemporal tmp;
+    std::string archivo = tmp / "leido.txt";
+};
+CarpetaTemporal* CliVerificar::carpeta_ = nullptr;
+std::string CliVerificar::base_;
+
+TEST_F(CliVerificar, ArchivoDePercepciones) {
+    const std::string bueno = Percepciones();
+    ASSERT_GT(bueno.size(), 10u * 75u);
+    const std::string linea3 = bueno.substr(2 * 75, 75);
+    struct Caso {
+        std::string nombre, bytes;
+        int codigo;
+        std::vector<std::string> hallazgos;
+    };
+    std::string danada = bueno;
+    danada[2 * 75 + 40] = 'X';  // an amount of line 3
+    std::string corta = bueno;
+    corta.erase(4 * 75 + 10, 1);  // line 5 one byte short
+    std::string sinCr = bueno;
+    sinCr.erase(75 + 73, 1);  // line 2 ends in LF alone
+    const Caso casos[] = {
+        {"intacto", bueno, 0, {"Conciliado con el libro del período: sin observaciones"}},
+        {"dañado", danada, 3, {"línea 3: ", "neto gravado no es un importe", "falta en el archivo"}},
+        {"corta", corta, 3, {"línea 5: la línea tiene 72 caracteres y debe tener 73"}},
+        {"sin CR", sinCr, 3, {"línea 2: ", "la línea termina en LF sin CR"}},
+        {"falta uno", bueno.substr(0, 2 * 75) + bueno.substr(3 * 75), 3,
+         {"falta en el archivo (está en el libro del período)"}},
+        {"uno de más", bueno + linea3, 3, {"no corresponde a ningún comprobante del libro"}},
+        {"otro orden", bueno.substr(75) + bueno.substr(0, 75), 0, {"sin observaciones"}},
+    };
+    for (const Caso& c : casos) {
+        Escribe(archivo, c.bytes);
+        const auto r = Cli({"verificar", "percepciones", "--archivo", archivo, "--db", base_});
+        EXPECT_EQ(r.codigo, c.codigo) << c.nombre << "\n" << r.out << r.err;
+        for (const std::string& h : c.hallazgos) {
+            EXPECT_NE(r.out.find(h), std::string::npos) << c.nombre << ": " << h << "\n" << r.out;
+        }
+    }
+    // Without a database only the file is read; the totals are the export's.
+    Escribe(archivo, bueno);
+    const auto solo = Cli({"verificar", "percepciones", "--archivo", archivo});
+    EXPECT_EQ(solo.codigo, 0) << solo.out;
+    EXPECT_NE(solo.out.find("Total percepción: "), std::string::npos);
+    EXPECT_NE(solo.out.find("Sin conciliar"), std::string::npos);
+
+    EXPECT_EQ(Cli({"verificar", "percepciones", "--archivo", tmp / "no.txt"}).codigo, 1);
+    EXPECT_EQ(Cli({"verificar", "otro", "--archivo", archivo}).codigo, 2);
+    EXPECT_EQ(Cli({"verificar", "percepciones"}).codigo, 2);
+}
+
+TEST_F(CliVerificar, ArchivoCiti) {
+    const std::string bueno = Citi();
+    ASSERT_GT(bueno.size(), 10u * 400u);
+    std::string danada = bueno;
+    danada[400 + 144] = '9';  // the rate code of record 2
+    const std::vector<std::string> periodo = {"--db", base_, "--anio", "2013", "--mes", "1"};
+    struct Caso {
+        std::string nombre, bytes;
+        std::vector<std::string> hallazgos;
+    };
+    const Caso casos[] = {
+        {"dañado", danada, {"línea 2: ", "campo 14: código de alícuota desconocido"}},
+        {"falta uno", bueno.substr(400), {"falta en el archivo"}},
+    };
+    for (const Caso& c : casos) {
+        Escribe(archivo, c.bytes);
+        std::vector<std::string> args = {"verificar", "citi", "--archivo", archivo};
+        args.insert(args.end(), periodo.begin(), periodo.end());
+        const auto r = Cli(args);
+        EXPECT_EQ(r.codigo, 3) << c.nombre << "\n" << r.out << r.err;
+        for (const std::string& h : c.hallazgos) {
+            EXPECT_NE(r.out.find(h), std::string::npos) << c.nombre << ": " << h << "\n" << r.out;
+        }
+    }
+    // The file as filed reconciles; what it reports besides are the ledger's own bad CUITs.
+    Escribe(archivo, bueno);
+    std::vector<std::string> args = {"verificar", "citi", "--archivo", archivo};
+    args.insert(args.end(), periodo.begin(), periodo.end());
+    const auto r = Cli(args);
+    EXPECT_EQ(r.out.find("falta en el archivo"), std::string::npos) << r.out;
+    EXPECT_EQ(r.out.find("no corresponde"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("Conciliado con el libro del período"), std::string::npos) << r.out;
+}
+
+}  // namespace
