@@ -49,7 +49,8 @@ enum class ModoRevision {
 
 struct OpcionesExportacion {
     ModoRevision modo = ModoRevision::Normal;
-    // Whether the rows are checked at all; only the benchmark turns it off, to measure it.
+    // Whether the rows are checked and the totals kept; only the benchmark and the read-back
+    // (which needs neither) turn it off.
     bool revisar = true;
     // Normal mode: shown the findings before the new file replaces the older one; false keeps
     // the older file. Unset, the file is written and the findings go with the result.

@@ -2,8 +2,7 @@
 
 #include <cerrno>
 #include <cstring>
-#include <fstream>
-#include <sstream>
+#include <cstdio>
 
 namespace tamaris {
 
@@ -33,29 +32,33 @@ std::string Visible(std::string_view s) {
 }  // namespace
 
 ArchivoFiscal::ArchivoFiscal(const std::string& ruta, std::size_t ancho) : ancho_(ancho) {
-    std::ifstream f(ruta, std::ios::binary);
+    std::FILE* f = std::fopen(ruta.c_str(), "rb");
     if (!f) {
         throw ErrorTamaris(err::kArchivoNoEncontrado,
                            "No se puede leer el archivo " + ruta + ": " + std::strerror(errno));
     }
-    std::ostringstream buf;
-    buf << f.rdbuf();
-    datos_ = std::move(buf).str();
+    char bloque[1 << 16];
+    for (std::size_t n; (n = std::fread(bloque, 1, sizeof bloque, f)) > 0;) datos_.append(bloque, n);
+    const bool fallo = std::ferror(f);
+    std::fclose(f);
+    if (fallo) throw ErrorTamaris(err::kErrorEscritura, "No se puede leer el archivo " + ruta);
     // Lines end at LF; a record's own end is CR LF. Whatever else ends a line is kept to report.
+    lineas_.reserve(datos_.size() / (ancho + 2) + 1);
+    finales_.reserve(lineas_.capacity());
     std::string_view resto(datos_);
     while (!resto.empty()) {
         const std::size_t lf = resto.find('\n');
         std::string_view linea = lf == std::string_view::npos ? resto : resto.substr(0, lf);
-        std::string fin;
+        unsigned char fin = kCrLf;
         if (lf == std::string_view::npos) {
-            fin = "sin fin de línea";
+            fin = kSinFin;
         } else if (!linea.empty() && linea.back() == '\r') {
             linea.remove_suffix(1);
         } else {
-            fin = "termina en LF sin CR";
+            fin = kSoloLf;
         }
         lineas_.push_back(linea);
-        finales_.push_back(std::move(fin));
+        finales_.push_back(fin);
         resto.remove_prefix(lf == std::string_view::npos ? resto.size() : lf + 1);
     }
 }
@@ -68,7 +71,8 @@ void ArchivoFiscal::Revisa(
     for (std::size_t i = 0; i < lineas_.size(); ++i) {
         const std::string_view l = lineas_[i];
         problemas.clear();
-        if (!finales_[i].empty()) problemas.push_back("la línea " + finales_[i]);
+        if (finales_[i] == kSoloLf) problemas.push_back("la línea termina en LF sin CR");
+        if (finales_[i] == kSinFin) problemas.push_back("la línea no tiene fin de línea");
         if (l.size() != ancho_) {
             problemas.push_back("la línea tiene " + std::to_string(l.size()) + " caracteres y debe tener " +
                                 std::to_string(ancho_));

@@ -32,7 +32,8 @@ private:
     std::string datos_;
     std::size_t ancho_;
     std::vector<std::string_view> lineas_;
-    std::vector<std::string> finales_;  // per line, what ends it when not CR LF
+    enum Final : unsigned char { kCrLf, kSoloLf, kSinFin };
+    std::vector<unsigned char> finales_;  // per line, what ends it
 };
 
 // Compares the records of a file with the records the ledger gives, in the ledger's order.

@@ -208,6 +208,7 @@ ResultadoCiti ExportaCiti(Sistema& sistema, const FiltrosCiti& filtros,
     pasos.comprobante = [&](const Recordset& rs) { return registro->Comprobante(rs); };
     pasos.escribe = [&](std::string_view bytes) {
         temporal->Agrega(bytes);
+        if (!opciones.revisar) return;
         for (std::size_t i = 0; i + kAnchoRegistroCiti <= bytes.size(); i += kAnchoRegistroCiti) {
             totales.Suma(bytes.substr(i, kAnchoRegistroCiti));
         }
@@ -290,6 +291,7 @@ VerificacionCiti VerificaCiti(const std::string& archivo, Sistema* sistema,
         if (l.size() == kAncho) v.totales.Suma(l);
     }
     if (!sistema) return v;
+    Hallazgos conciliados;
 
     Conciliacion conciliacion(f.Lineas());
     OpcionesExportacion opciones;
@@ -308,7 +310,9 @@ VerificacionCiti VerificaCiti(const std::string& archivo, Sistema* sistema,
         throw ErrorTamaris(err::kFalloGenerico,
                            "No se pudo leer el libro de IVA ventas para conciliar el archivo.");
     }
-    conciliacion.Termina(v.hallazgos, ComprobanteDeRegistro);
+    conciliacion.Termina(conciliados, ComprobanteDeRegistro);
+    for (Hallazgo& h : conciliados.lista) v.hallazgos.Agrega(std::move(h));
+    v.hallazgos.total += conciliados.total - static_cast<long>(conciliados.lista.size());
     v.conciliado = true;
     v.faltantes = conciliacion.Faltantes();
     v.sobrantes = conciliacion.Sobrantes();

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <thread>
 
 #include "app/Verificacion.h"
 #include "components/ArchivoTexto.h"
@@ -87,7 +88,7 @@ ResultadoExportacion ExportaPercepciones(DB_Dll& db, Ui& ui, const FiltrosPercep
     pasos.comprobante = [&](const Recordset& rs) { return armador->Comprobante(rs); };
     pasos.escribe = [&](std::string_view linea) {
         archivo->EscribeLinea(linea);
-        res.totales.Suma(linea);
+        if (opciones.revisar) res.totales.Suma(linea);
     };
     Exportacion job(db, ui, std::move(pasos), opciones);
     const auto termina = [&](Estado estado) {
@@ -158,11 +159,25 @@ VerificacionPercepciones VerificaPercepciones(const std::string& archivo, DB_Dll
     VerificacionPercepciones v;
     const ArchivoFiscal f(archivo, kAnchoLineaPercepcion);
     v.lineas = static_cast<long>(f.Lineas().size());
-    f.Revisa(v.hallazgos, RevisaLineaPercepcion, ComprobanteDeLinea);
-    for (std::string_view l : f.Lineas()) {
-        if (l.size() == static_cast<std::size_t>(kAnchoLineaPercepcion)) v.totales.Suma(l);
+    const auto revisaArchivo = [&] {
+        f.Revisa(v.hallazgos, RevisaLineaPercepcion, ComprobanteDeLinea);
+        for (std::string_view l : f.Lineas()) {
+            if (l.size() == static_cast<std::size_t>(kAnchoLineaPercepcion)) v.totales.Suma(l);
+        }
+    };
+    if (!db || !ui) {
+        revisaArchivo();
+        return v;
     }
-    if (!db || !ui) return v;
+    // The file's own check runs beside the ledger's query; the findings keep that order.
+    std::thread revision(revisaArchivo);
+    struct Une {
+        std::thread& t;
+        ~Une() {
+            if (t.joinable()) t.join();
+        }
+    } une{revision};
+    Hallazgos conciliados;
 
     Conciliacion conciliacion(f.Lineas());
     std::string enArchivo;
@@ -180,7 +195,10 @@ VerificacionPercepciones VerificaPercepciones(const std::string& archivo, DB_Dll
         throw ErrorTamaris(err::kFalloGenerico,
                            "No se pudo leer el libro para conciliar el archivo con él.");
     }
-    conciliacion.Termina(v.hallazgos, ComprobanteDeLinea);
+    conciliacion.Termina(conciliados, ComprobanteDeLinea);
+    revision.join();
+    for (Hallazgo& h : conciliados.lista) v.hallazgos.Agrega(std::move(h));
+    v.hallazgos.total += conciliados.total - static_cast<long>(conciliados.lista.size());
     v.conciliado = true;
     v.faltantes = conciliacion.Faltantes();
     v.sobrantes = conciliacion.Sobrantes();

@@ -211,38 +211,65 @@ void LineaPercepcion::Arma(const Recordset& rs, std::string& linea,
 
 namespace {
 
-Importe LeeImporteLinea(std::string_view campo, bool& ok) {
-    const std::string_view t = TrimVista(campo);
-    double d = 0;
-    if (t.empty() || !LeeNumero(t, d, Regional{})) {
-        ok = false;
-        return {};
+// An amount field as the file writes it ("1500,5", padded with blanks), in ten-thousandths;
+// false when it is not one. Decimals past the fourth are dropped.
+bool LeeImporteLinea(std::string_view campo, int64_t& v) {
+    v = 0;
+    std::size_t i = 0, n = campo.size();
+    while (n > 0 && campo[n - 1] == ' ') --n;
+    if (n == 0) return false;
+    bool digitos = false;
+    for (; i < n && campo[i] >= '0' && campo[i] <= '9'; ++i, digitos = true) {
+        v = v * 10 + (campo[i] - '0');
     }
-    return TextoAImporte(t, Regional{});
+    int decimales = 0;
+    if (i < n && campo[i] == ',') {
+        for (++i; i < n && campo[i] >= '0' && campo[i] <= '9'; ++i, digitos = true) {
+            if (decimales < 4) {
+                v = v * 10 + (campo[i] - '0');
+                ++decimales;
+            }
+        }
+    }
+    for (; decimales < 4; ++decimales) v *= 10;
+    return digitos && i == n;
 }
 
 }  // namespace
 
 bool TotalesPercepcion::Suma(std::string_view linea) {
     if (linea.size() < static_cast<std::size_t>(kAnchoLineaPercepcion)) return false;
-    bool ok = true;
-    const Importe n = LeeImporteLinea(linea.substr(38, 15), ok);
-    const Importe p = LeeImporteLinea(linea.substr(58, 15), ok);
-    Tipo& t = porTipo[std::string(linea.substr(12, 2))];
+    int64_t n = 0, p = 0;
+    const bool ok = LeeImporteLinea(linea.substr(38, 15), n) & LeeImporteLinea(linea.substr(58, 15), p);
+    // The three codes of the file take no look-up; anything else goes by name.
+    const std::string_view codigo = linea.substr(12, 2);
+    Tipo& t = codigo == " 1"   ? conocidos_[0]
+              : codigo == " 5" ? conocidos_[1]
+              : codigo == " 6" ? conocidos_[2]
+                               : otros_[std::string(codigo)];
     ++t.comprobantes;
     ++comprobantes;
-    t.neto.diezmilesimos += n.diezmilesimos;
-    t.percepcion.diezmilesimos += p.diezmilesimos;
-    neto.diezmilesimos += n.diezmilesimos;
-    percepcion.diezmilesimos += p.diezmilesimos;
+    t.neto.diezmilesimos += n;
+    t.percepcion.diezmilesimos += p;
+    neto.diezmilesimos += n;
+    percepcion.diezmilesimos += p;
     return ok;
+}
+
+std::map<std::string, TotalesPercepcion::Tipo> TotalesPercepcion::PorTipo() const {
+    std::map<std::string, Tipo> r = otros_;
+    const char* codigos[3] = {" 1", " 5", " 6"};
+    for (std::size_t i = 0; i < 3; ++i) {
+        if (conocidos_[i].comprobantes > 0) r[codigos[i]] = conocidos_[i];
+    }
+    return r;
 }
 
 std::string TotalesPercepcion::Resumen() const {
     static const std::map<std::string, std::string> kNombres = {
         {" 1", "Facturas"}, {" 5", "Notas de débito"}, {" 6", "Notas de crédito"}};
     std::string s = "Comprobantes: " + std::to_string(comprobantes) + "\n";
-    for (const auto& [codigo, t] : porTipo) {
+    for (const auto& [codigo, t] : PorTipo()) {
         const auto it = kNombres.find(codigo);
         s += "  " + (it != kNombres.end() ? it->second : "Tipo \"" + codigo + "\"") + " (" +
              std::string(TrimVista(codigo)) + "): " + std::to_string(t.comprobantes) +

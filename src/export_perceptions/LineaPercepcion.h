@@ -49,15 +49,20 @@ struct TotalesPercepcion {
         Importe neto, percepcion;
         bool operator==(const Tipo&) const = default;
     };
-    std::map<std::string, Tipo> porTipo;
     long comprobantes = 0;
     Importe neto, percepcion;
 
     // Adds one 73-character line (false when its amounts cannot be read).
     bool Suma(std::string_view linea);
+    // By voucher type code as filed.
+    std::map<std::string, Tipo> PorTipo() const;
     // The summary a person reconciles with the ledger, one item a line.
     std::string Resumen() const;
     bool operator==(const TotalesPercepcion&) const = default;
+
+private:
+    std::array<Tipo, 3> conocidos_{};    // " 1", " 5", " 6"
+    std::map<std::string, Tipo> otros_;  // any other code a damaged file may hold
 };
 
 
