@@ -74,11 +74,15 @@ void EnviaLote(DB_Dll& db, std::string& lote) {
         EnviaSinReportar(db, lote);
         return;
     }
+    // The lines still belong to the transaction batch, whose failures its caller reports (on
+    // SQL Server the "TRANS" of the batch keeps EjecutaConsultaSQL silent): the comment carries
+    // that mark here.
+    constexpr std::string_view kMarca = "/* BEGIN TRANSACTION */ ";
     std::string inicio(kInicioLote);
-    std::string resto = lote.substr(kInicioLote.size());
+    std::string resto = std::string(kMarca) + lote.substr(kInicioLote.size());
     EnviaSinReportar(db, inicio);
     if (db.gCnn().Errors().empty()) EnviaSinReportar(db, resto);
-    lote = inicio + resto;
+    lote = inicio + resto.substr(kMarca.size());
 }
 
 std::string Literal(std::string_view valor) { return ReemplazaExacto(valor, "'", "''"); }
