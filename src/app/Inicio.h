@@ -47,6 +47,11 @@ void ConectaEstadisticas(Sistema& sis);
 // "@Usuario" is a prefix of "@UsuarioLogeado", so it must stand first in the line.
 ParametrosInicio LeeParametros(std::string_view linea, const ParametrosInicio& previos = {});
 
+// Empty when the items read from a line are sound; otherwise the message that says, without
+// repeating any value, which item swallowed "@Password" because the ";" after it is missing
+// (as in "@usuario= U @Password= S;"). Such a line is never used to connect.
+std::string LineaParametrosMalFormada(const ParametrosInicio& p);
+
 // The value of one key by the rules above: `siAusente` when the key is absent, `anterior` when
 // no ";" follows it.
 std::string ValorParametro(std::string_view linea, std::string_view clave,

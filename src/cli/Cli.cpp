@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "components/Error.h"
+#include "data/DB_Dll.h"
 
 namespace tamaris::cli {
 
@@ -92,7 +93,7 @@ int EjecutaCli(const std::vector<std::string>& args, Salidas& s) {
             return c->Ejecutar(resto, s);
         } catch (const std::exception& e) {
             const ErrorInfo info = InfoDeExcepcion(e);
-            s.err << "Error " << info.Numero << ": " << info.Descripcion << "\n";
+            s.err << "Error " << info.Numero << ": " << OcultaClaves(info.Descripcion) << "\n";
             return kFalloCli;
         }
     }

@@ -1,8 +1,11 @@
 #include "data/DB_Dll.h"
 
+#include <algorithm>
 #include <array>
 #include <chrono>
 #include <ctime>
+#include <mutex>
+#include <vector>
 
 #include "components/ArchivoTexto.h"
 #include "components/Estacion.h"
@@ -27,8 +30,29 @@ std::string ProveedorDe(std::string_view cadena) {
 
 }  // namespace
 
+namespace {
+
+std::mutex gCandadoClaves;
+std::vector<std::string> gClaves;  // longest first, so that a longer one is hidden whole
+
+}  // namespace
+
+void RegistraClave(std::string_view clave) {
+    if (clave.size() < 3) return;
+    std::lock_guard<std::mutex> g(gCandadoClaves);
+    if (std::find(gClaves.begin(), gClaves.end(), clave) != gClaves.end()) return;
+    gClaves.emplace_back(clave);
+    std::stable_sort(
+        gClaves.begin(), gClaves.end(),
+        [](const std::string& a, const std::string& b) { return a.size() > b.size(); });
+}
+
 std::string OcultaClaves(std::string_view texto) {
     std::string salida(texto);
+    {
+        std::lock_guard<std::mutex> g(gCandadoClaves);
+        for (const std::string& clave : gClaves) salida = ReemplazaExacto(salida, clave, "****");
+    }
     for (std::string_view clave : {"PWD=", "PASSWORD=", "PWD =", "PASSWORD ="}) {
         std::size_t p = 0;
         while ((p = BuscaSinCaso(salida, clave, p)) != std::string::npos) {
@@ -149,6 +173,8 @@ void DB_Dll::OpenServerADODB(bool PideParametrosSQL, long lCursor, std::string_v
                 paso = 6;
             }
             if (paso == 6) {
+                RegistraClave(gUserPassWord);
+                RegistraClave(CadenaConexion(gConnString).Valor({"Pwd", "Password"}));
                 cnn_.Open(gConnString, "", "");
                 paso = 7;
             }

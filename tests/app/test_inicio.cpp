@@ -219,6 +219,26 @@ TEST_F(Inicio, FalloDeAperturaTerminaElPrograma) {
     EXPECT_EQ(sis.Caja, "2");
 }
 
+TEST_F(Inicio, UnValorQueSeLlevaLaClaveEsUnaLineaMalFormada) {
+    // Were a connection tried, the missing driver would show its refusal.
+    prueba::VariableEntorno driver{"TAMARIS_ODBC_SQLSERVER", "SinDriverDePrueba"};
+    puertos.mensajes.respuestaDefecto = mb::kNo;
+    for (const char* linea :
+         {"@server=X; @dbname= B; @usuario= U @Password= Secreto9; @Caja=1;orva@",
+          "@server=X @Password= Secreto9; @usuario= U; @Caja=1;"}) {
+        SCOPED_TRACE(linea);
+        puertos.mensajes.mostrados.clear();
+        EXPECT_EQ(InicioSistema(sis, false, linea, "", adUseClient), ResultadoInicio::SinConexion);
+        EXPECT_FALSE(sis.db.gOpenFlag);
+        ASSERT_EQ(puertos.mensajes.mostrados.size(), 1u);
+        EXPECT_NE(puertos.mensajes.mostrados[0].texto.find("mal formada"), std::string::npos);
+        NadaMuestra("Secreto9");
+    }
+    // A password in use is hidden wherever a server quotes it, not only after "Pwd=".
+    EXPECT_EQ(OcultaClaves("Login failed for user 'U @Password Secreto9'."),
+              "Login failed for user 'U @Password ****'.");
+}
+
 TEST_F(Inicio, ProveedorDesconocidoTerminaElPrograma) {
     puertos.mensajes.respuestaDefecto = mb::kNo;
     EXPECT_EQ(InicioSistema(sis, false, "@server=s; @usuario= u; @Password= s3cr3t0;",
