@@ -81,8 +81,26 @@ Plataforma DB_Dll::plataforma() const {
 bool DB_Dll::EsOracle() const { return plataforma() == Plataforma::Oracle; }
 
 std::string DB_Dll::DialectoLocal(std::string_view sentencia) const {
-    if (plataforma() == Plataforma::SQLite) return ReescribeSqlite(sentencia);
-    return std::string(sentencia);
+    if (plataforma() != Plataforma::SQLite) return std::string(sentencia);
+    // Whether a value is stored into a date column is the catalogue's to say; it is asked only
+    // for a date-shaped text in an INSERT or UPDATE, and reading it changes nothing.
+    Conexion& cn = const_cast<Conexion&>(cnn_);
+    return ReescribeSqlite(
+        sentencia, [&cn](std::string_view tabla, std::string_view columna, std::size_t posicion) {
+            try {
+                std::unique_ptr<Cursor> c = cn.OpenSchema(adSchemaColumns, "", "", tabla);
+                std::vector<Variant> fila;
+                for (std::size_t n = 0; c->Siguiente(fila); ++n) {
+                    const bool esta =
+                        columna.empty() ? n == posicion : IgualSinCaso(fila[3].Texto(), columna);
+                    if (!esta) continue;
+                    const long tipo = static_cast<long>(fila[5].Entero());
+                    return tipo == 7 || tipo == 133 || tipo == 134 || tipo == 135;
+                }
+            } catch (const std::exception&) {
+            }
+            return false;
+        });
 }
 
 std::string DB_Dll::StripConnect(std::string_view rsTblName) {
