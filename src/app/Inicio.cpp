@@ -132,15 +132,6 @@ std::string ArmaLineaParametros(std::string_view servidor, std::string_view base
            "; @ParametroAdicional=; @Caja=1;orva@";
 }
 
-std::string ExtraeServidor(std::string_view texto) {
-    const std::size_t barra = texto.find('/');
-    if (barra == std::string_view::npos) return std::string(texto);
-    std::string_view resto = texto.substr(barra + 1);
-    const std::size_t puerto = resto.find(':');
-    if (puerto != std::string_view::npos) resto = resto.substr(0, puerto);
-    return std::string(resto);
-}
-
 std::string CadenaOracle(std::string_view base, std::string_view usuario, std::string_view clave) {
     return "Provider=OraOLEDB.Oracle.1;Data Source=" + std::string(base) +
            ";User Id=" + std::string(usuario) + ";Password=" + std::string(clave) + ";";

@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "app/Sistema.h"
+#include "data/Scripts.h"
 
 namespace tamaris {
 
@@ -61,9 +62,7 @@ std::string ValorParametro(std::string_view linea, std::string_view clave,
 std::string ArmaLineaParametros(std::string_view servidor, std::string_view base,
                                 std::string_view usuario, std::string_view clave);
 
-// A server text reduced to its host: what follows the first "/" and, of that, what precedes
-// the first ":" ("tcp/host:1433" gives "host"). A text without "/" comes back unchanged.
-std::string ExtraeServidor(std::string_view texto);
+// ExtraeServidor (a server text reduced to its host) is declared in data/Scripts.h.
 
 // The OraOLEDB connection string that start-up builds for a server marked with "#".
 std::string CadenaOracle(std::string_view base, std::string_view usuario, std::string_view clave);

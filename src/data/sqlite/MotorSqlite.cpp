@@ -115,7 +115,10 @@ std::string DescripcionSqlite(int codigo, const std::string& motivo, const std::
     if ((rc & 0xff) == SQLITE_INTERRUPT && s.agotado) {
         r.Number = err::kTiempoAgotado;
         r.SQLState = "HYT00";
-        r.Description = "Se agotó el tiempo de espera de la consulta.";
+        r.Description =
+            "Se agotó el tiempo de espera de la consulta: no terminó en " +
+            std::to_string(std::chrono::duration_cast<std::chrono::seconds>(s.limite).count()) +
+            " s.";
         Lanza(std::move(r));
     }
     const std::string motivo = db ? sqlite3_errmsg(db) : sqlite3_errstr(rc);
