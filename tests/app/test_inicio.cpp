@@ -3,6 +3,7 @@
 // access log), the INI file, and every way the start-up ends the program.
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 #include <fstream>
@@ -78,6 +79,21 @@ TEST_F(Inicio, ArchivoSqliteAbreYRecorreTodaLaCola) {
     EXPECT_EQ(Cuenta(base, "Control_Acceso"), 1);
     EXPECT_EQ(sis.Caja, "1");
     EXPECT_EQ(sis.FlatToolbars, 1);
+}
+
+TEST_F(Inicio, IniOMascarasQueNoSonArchivosComunesSeAvisanYNoSeLeen) {
+    std::filesystem::create_directories(hogar);
+    ASSERT_EQ(::mkfifo((hogar + "/QX000pr.INI").c_str(), 0600), 0);
+    std::filesystem::create_symlink("/dev/zero", Mascaras());
+    // A FIFO would hang the start and /dev/zero fill the memory: both are only reported.
+    EXPECT_EQ(InicioSistema(sis, true, "", CadenaArchivoLocal(base), adUseClient),
+              ResultadoInicio::Iniciado);
+    EXPECT_TRUE(sis.db.gOpenFlag);
+    EXPECT_EQ(sis.FlatToolbars, 1);
+    EXPECT_EQ(Cuenta(base, "Control_Acceso"), 1);
+    ASSERT_EQ(puertos.mensajes.mostrados.size(), 2u);
+    EXPECT_NE(puertos.mensajes.mostrados[0].texto.find("tubería"), std::string::npos);
+    EXPECT_NE(puertos.mensajes.mostrados[1].texto.find("dispositivo"), std::string::npos);
 }
 
 TEST_F(Inicio, CadenaJetTambienEsUnArchivoLocal) {
