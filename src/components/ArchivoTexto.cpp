@@ -104,11 +104,13 @@ ArchivoSeguro::ArchivoSeguro(std::string destino) : destino_(std::move(destino))
         Falla(EISDIR, err::kAccesoRuta, "No se puede crear el archivo", destino_);
     }
     std::string base = NombreBase(destino_);
-    // Leave room for the dot and the six random characters within the 255-byte name limit.
+    // Leave room for the mark and the six random characters within the 255-byte name limit.
     if (base.size() > 200) base.resize(200);
     std::string carpeta = Carpeta(destino_);
     if (carpeta.back() != '/') carpeta.push_back('/');
-    const std::string prefijo = "." + base + ".";
+    // The mark tells this program's temporaries from other files of similar name, which the
+    // clearing of abandoned temporaries must never take.
+    const std::string prefijo = "." + base + ".tamaris-";
     int fd = -1;
     for (int intento = 0; fd < 0; ++intento) {
         std::string plantilla = carpeta + prefijo + "XXXXXX";

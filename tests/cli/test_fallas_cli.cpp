@@ -126,8 +126,10 @@ TEST_F(CliFallas, UnaSenalDuranteLaExportacionNoDejaRastros) {
 }
 
 TEST_F(CliFallas, ElTemporalDeUnaCorridaMuertaSeBorraSalvoQueAlguienLoEscriba) {
-    const std::string muerto = tmp / ".perc.txt.AbC123", vivo = tmp / ".perc.txt.XyZ789";
+    const std::string muerto = tmp / ".perc.txt.tamaris-AbC123",
+                      vivo = tmp / ".perc.txt.tamaris-XyZ789", ajeno = tmp / ".perc.txt.backup";
     std::ofstream(muerto) << "a medio escribir";
+    std::ofstream(ajeno) << "del usuario";
     std::ofstream(vivo) << "escribiéndose";
     const int fd = ::open(vivo.c_str(), O_RDONLY);
     ASSERT_EQ(::flock(fd, LOCK_EX), 0);  // a live run holds its temporary so
@@ -136,6 +138,7 @@ TEST_F(CliFallas, ElTemporalDeUnaCorridaMuertaSeBorraSalvoQueAlguienLoEscriba) {
     EXPECT_EQ(r.codigo, 0) << r.err;
     EXPECT_FALSE(fs::exists(muerto));
     EXPECT_TRUE(fs::exists(vivo));
+    EXPECT_TRUE(fs::exists(ajeno));
 }
 
 TEST_F(CliFallas, BaseDanadaTerminaConAvisoClaro) {
