@@ -71,7 +71,8 @@ void AyudaGeneral(std::ostream& o, const std::vector<std::unique_ptr<Comando>>& 
          "Tamaris.\n\nUso:\n";
     for (const auto& c : comandos) o << "  percepciones-cli " << c->Uso() << "\n";
     o << "  percepciones-cli COMANDO --help\n\n"
-         "Códigos de salida: 0 correcto, 1 error, 2 uso incorrecto.\n";
+         "Códigos de salida: 0 correcto, 1 error, 2 uso incorrecto; 130, 143 o 129 si Ctrl-C,\n"
+         "SIGTERM o SIGHUP lo interrumpió (sin dejar el archivo temporal).\n";
 }
 
 }  // namespace
