@@ -21,12 +21,13 @@ Ui UiConsola::ui() {
 }
 
 int UiConsola::Mensajes::Mostrar(std::string_view original, int botones, std::string_view titulo) {
-    // Whatever its source, no password in use reaches the terminal.
-    const std::string oculto = OcultaClaves(original);
-    const std::string_view texto = oculto;
     const int icono = botones & 0x70;
     const int juego = mb::Botones(botones);
     const bool aviso = icono == mb::kCritico || icono == mb::kExclamacion || juego != mb::kOk;
+    // Whatever its source, no password in use reaches the terminal in a warning (an outcome
+    // message carries none, and its figures must stay as they are).
+    const std::string oculto = aviso ? OcultaClaves(original) : std::string(original);
+    const std::string_view texto = oculto;
     std::ostream& o = aviso ? errores_ : salida_;
     if (!titulo.empty()) o << Trim(titulo) << ": ";
     // Messages break lines with a bare CR, as the suite writes them; a terminal needs LF.
