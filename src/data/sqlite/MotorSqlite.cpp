@@ -703,8 +703,9 @@ std::unique_ptr<Motor> AbreMotorSqlite(const std::string& archivo, int tiempoEsp
         // Locked and damaged files say so; only a file that is no database at all is called one.
         if (primario == SQLITE_BUSY || primario == SQLITE_LOCKED || primario == SQLITE_CORRUPT)
             throw;
-        falla("El archivo '" + archivo + "' no es una base de datos válida: " + e.what(), "HY000",
-              r.NativeError);
+        falla("El archivo '" + archivo + "' no es una base de datos válida: " +
+                  sqlite3_errstr(static_cast<int>(r.NativeError)),
+              "HY000", r.NativeError);
     }
     motor->TiempoEspera(tiempoEsperaSeg);
     return motor;
