@@ -13,6 +13,36 @@ namespace tamaris {
 
 namespace {
 
+// Seconds the access-log row may wait for another program's lock.
+constexpr int kEsperaRegistroAcceso = 2;
+
+// Shortens the connection's command time-out while it lives.
+class EsperaCorta {
+  public:
+    EsperaCorta(Conexion& cn, int segundos) : cn_(cn), anterior_(cn.CommandTimeout()) {
+        cn_.SetCommandTimeout(segundos);
+    }
+    ~EsperaCorta() {
+        try {
+            cn_.SetCommandTimeout(anterior_);
+        } catch (const std::exception&) {
+        }
+    }
+    EsperaCorta(const EsperaCorta&) = delete;
+    EsperaCorta& operator=(const EsperaCorta&) = delete;
+
+  private:
+    Conexion& cn_;
+    int anterior_;
+};
+
+// Whether a batch's error lines say that the database was locked by someone else.
+bool EsBloqueo(std::string_view errores) {
+    return ContieneSinCaso(errores, "bloqueada") ||
+           ContieneSinCaso(errores, "database is locked") ||
+           ContieneSinCaso(errores, "Lock request time out");
+}
+
 std::string TablaConfiguracionDe(Sistema& sis) {
     if (Trim(sis.TablaConfiguracion).empty()) sis.TablaConfiguracion = "TA_CONFIGURACION";
     return sis.TablaConfiguracion;
@@ -259,8 +289,19 @@ void RegistraAcceso(Sistema& sis, std::string_view Formulario) {
              bool fallo = false;
              long numero = 0;
              std::string lote, texto;
-             GActualizarDatoScript(sis, sentencias, fallo, numero, false, false, lote, texto,
-                                   false);
+             {
+                 // A job that only reads must not wait on another program's lock for the sake
+                 // of this row: it gets a short wait, then the row is left out.
+                 EsperaCorta espera(db.gCnn(), kEsperaRegistroAcceso);
+                 GActualizarDatoScript(sis, sentencias, fallo, numero, false, false, lote, texto,
+                                       false);
+             }
+             if (fallo && EsBloqueo(texto))
+                 AnexaLinea(RutaLogErrores(),
+                            LineaLogErrores(" - RegistraAcceso",
+                                            "No se registró el acceso en Control_Acceso: " +
+                                                OcultaClaves(Trim(texto)),
+                                            0));
          }},
         IgnoraFallos);
 }

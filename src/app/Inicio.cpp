@@ -59,6 +59,11 @@ void DatosDeCadena(DB_Dll& db, std::string_view cadena) {
     if (db.gUserPassWord.empty()) db.gUserPassWord = c.Valor({"Pwd", "Password"});
 }
 
+// A settings file that will not be read, told to the operator.
+void AvisaArchivo(Sistema& sis, const std::string& problema) {
+    sis.ui.mensajes.Mostrar(problema, mb::kOk | mb::kExclamacion, "AVISO AL OPERADOR");
+}
+
 // Opens a local database file named by `cadena` on the shared connection object.
 void AbreArchivoLocal(DB_Dll& db, std::string_view cadena) {
     const CadenaConexion c(cadena);
@@ -103,20 +108,28 @@ ParametrosInicio LeeParametros(std::string_view linea, const ParametrosInicio& p
     return p;
 }
 
+std::string LineaParametrosMalFormada(const ParametrosInicio& p) {
+    const std::pair<std::string_view, const std::string*> valores[] = {
+        {"@Server", &p.Server},
+        {"@DbName", &p.DbName},
+        {"@Usuario", &p.Usuario},
+        {"@UsuarioLogeado", &p.UsuarioLogeado},
+        {"@Caja", &p.Caja}};
+    for (const auto& [clave, valor] : valores) {
+        if (!ContieneSinCaso(*valor, "@Password")) continue;
+        return "La línea de parámetros está mal formada: falta el \";\" que cierra el valor de " +
+               std::string(clave) +
+               ", que se lleva consigo el de @Password. Corrija la línea; no se intentó la "
+               "conexión.";
+    }
+    return {};
+}
+
 std::string ArmaLineaParametros(std::string_view servidor, std::string_view base,
                                 std::string_view usuario, std::string_view clave) {
     return "@server=" + std::string(servidor) + "; @dbname= " + std::string(base) +
            "; @usuario= " + std::string(usuario) + "; @Password= " + std::string(clave) +
            "; @ParametroAdicional=; @Caja=1;orva@";
-}
-
-std::string ExtraeServidor(std::string_view texto) {
-    const std::size_t barra = texto.find('/');
-    if (barra == std::string_view::npos) return std::string(texto);
-    std::string_view resto = texto.substr(barra + 1);
-    const std::size_t puerto = resto.find(':');
-    if (puerto != std::string_view::npos) resto = resto.substr(0, puerto);
-    return std::string(resto);
 }
 
 std::string CadenaOracle(std::string_view base, std::string_view usuario, std::string_view clave) {
@@ -194,6 +207,7 @@ ResultadoInicio InicioSistema(Sistema& sis, bool UsarIni, std::string_view Param
     std::string linea;
     std::string cadena(ConnString);
     ParametrosInicio p;
+    std::string problemaIni;  // why the INI file is not read; empty when it may be
 
     const auto conecta = [&] { return !yaConectado && !fin; };
     const auto cola = [&] { return !fin && !sinBase; };
@@ -206,14 +220,21 @@ ResultadoInicio InicioSistema(Sistema& sis, bool UsarIni, std::string_view Param
         },
         // 2. The parameter line.
         [&] { linea = !Parametros.empty() ? std::string(Parametros) : sis.LineaComandos; },
-        // 3. Or the workstation's INI file.
+        // 3. Or the workstation's INI file. One that is no regular file of sane size (a FIFO
+        // would hang the start, /dev/zero fill the memory) is reported and taken as absent.
         [&] {
-            if (Trim(linea).empty() && UsarIni)
+            problemaIni = ProblemaArchivoLeido(ArchivoIni(sis));
+            if (!problemaIni.empty()) AvisaArchivo(sis, problemaIni);
+            if (problemaIni.empty() && Trim(linea).empty() && UsarIni)
                 linea = LineaDesdeIni(ArchivoIni(sis), Estacion::NombreMaquina(),
                                       Estacion::Identidad());
         },
         // 4. The toolbar style, on every call.
         [&] {
+            if (!problemaIni.empty()) {
+                sis.FlatToolbars = 1;
+                return;
+            }
             const std::string seccion =
                 SeccionEstacion(Estacion::NombreMaquina(), Estacion::Identidad());
             sis.FlatToolbars = ValorNumerico(LeeIni(ArchivoIni(sis), seccion, "FlatToolbars", "1"));
@@ -224,6 +245,15 @@ ResultadoInicio InicioSistema(Sistema& sis, bool UsarIni, std::string_view Param
         [&] {
             if (!conecta()) return;
             p = LeeParametros(linea, sis.parametros);
+            RegistraClave(p.Password);
+            if (const std::string aviso = LineaParametrosMalFormada(p); !aviso.empty()) {
+                // Its values cannot be trusted, and one of them may carry the password.
+                sis.ui.mensajes.Mostrar(aviso, mb::kOk | mb::kCritico, "AVISO AL OPERADOR");
+                db.gOpenFlag = false;
+                fin = true;
+                resultado = ResultadoInicio::SinConexion;
+                return;
+            }
             sis.parametros = p;
             sis.UsuarioLogeado = p.UsuarioLogeado;
             sis.Caja = p.Caja;
@@ -306,8 +336,13 @@ ResultadoInicio InicioSistema(Sistema& sis, bool UsarIni, std::string_view Param
         },
         // 18.
         [&] {
-            if (cola() && !ExisteArchivo(sis.consultas.gRutaMascaraConsultas))
-                CreaMascarasConsultas(sis);
+            if (!cola()) return;
+            const std::string& ruta = sis.consultas.gRutaMascaraConsultas;
+            if (const std::string problema = ProblemaArchivoLeido(ruta); !problema.empty()) {
+                AvisaArchivo(sis, problema);
+                return;
+            }
+            if (!ExisteArchivo(ruta)) CreaMascarasConsultas(sis);
         },
         // 19.
         [&] {

@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "app/Sistema.h"
+#include "data/Scripts.h"
 
 namespace tamaris {
 
@@ -47,6 +48,11 @@ void ConectaEstadisticas(Sistema& sis);
 // "@Usuario" is a prefix of "@UsuarioLogeado", so it must stand first in the line.
 ParametrosInicio LeeParametros(std::string_view linea, const ParametrosInicio& previos = {});
 
+// Empty when the items read from a line are sound; otherwise the message that says, without
+// repeating any value, which item swallowed "@Password" because the ";" after it is missing
+// (as in "@usuario= U @Password= S;"). Such a line is never used to connect.
+std::string LineaParametrosMalFormada(const ParametrosInicio& p);
+
 // The value of one key by the rules above: `siAusente` when the key is absent, `anterior` when
 // no ";" follows it.
 std::string ValorParametro(std::string_view linea, std::string_view clave,
@@ -56,9 +62,7 @@ std::string ValorParametro(std::string_view linea, std::string_view clave,
 std::string ArmaLineaParametros(std::string_view servidor, std::string_view base,
                                 std::string_view usuario, std::string_view clave);
 
-// A server text reduced to its host: what follows the first "/" and, of that, what precedes
-// the first ":" ("tcp/host:1433" gives "host"). A text without "/" comes back unchanged.
-std::string ExtraeServidor(std::string_view texto);
+// ExtraeServidor (a server text reduced to its host) is declared in data/Scripts.h.
 
 // The OraOLEDB connection string that start-up builds for a server marked with "#".
 std::string CadenaOracle(std::string_view base, std::string_view usuario, std::string_view clave);

@@ -8,6 +8,7 @@
 #include "components/Estacion.h"
 #include "components/Ui.h"
 #include "data/DB_Dll.h"
+#include "data/ModuloDatos.h"
 #include "lookup/Lib_ClsCons3.h"
 
 namespace tamaris {
@@ -23,13 +24,12 @@ struct ParametrosInicio {
     bool operator==(const ParametrosInicio&) const = default;
 };
 
-struct Sistema {
-    explicit Sistema(Ui& puertos) : ui(puertos), db(puertos), estadisticas(puertos, &db) {}
+// The UI ports (ui) and the shared connection object (db) come from ModuloDatos.
+struct Sistema : ModuloDatos {
+    explicit Sistema(Ui& puertos) : ModuloDatos(puertos), estadisticas(puertos, &db) {}
     Sistema(const Sistema&) = delete;
     Sistema& operator=(const Sistema&) = delete;
 
-    Ui& ui;
-    DB_Dll db;               // the shared connection object
     DB_Dll estadisticas;     // the statistics connection
     Lib_ClsCons3 consultas;  // the lookup service
     Configuracion settings;  // receives the application folder

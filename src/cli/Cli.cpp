@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "components/Error.h"
+#include "data/DB_Dll.h"
 
 namespace tamaris::cli {
 
@@ -72,7 +73,9 @@ void AyudaGeneral(std::ostream& o, const std::vector<std::unique_ptr<Comando>>& 
     for (const auto& c : comandos) o << "  percepciones-cli " << c->Uso() << "\n";
     o << "  percepciones-cli COMANDO --help\n\n"
          "Códigos de salida: 0 correcto, 1 error, 2 uso incorrecto, 3 la revisión encontró\n"
-         "comprobantes o líneas que se informarían mal (--revisar, --estricto, verificar).\n";
+         "comprobantes o líneas que se informarían mal (--revisar, --estricto, verificar);\n"
+         "130, 143 o 129 si Ctrl-C, SIGTERM o SIGHUP lo interrumpió (sin dejar el archivo\n"
+         "temporal).\n";
 }
 
 }  // namespace
@@ -100,7 +103,7 @@ int EjecutaCli(const std::vector<std::string>& args, Salidas& s) {
             return c->Ejecutar(resto, s);
         } catch (const std::exception& e) {
             const ErrorInfo info = InfoDeExcepcion(e);
-            s.err << "Error " << info.Numero << ": " << info.Descripcion << "\n";
+            s.err << "Error " << info.Numero << ": " << OcultaClaves(info.Descripcion) << "\n";
             return kFalloCli;
         }
     }

@@ -1,6 +1,7 @@
 #include "cli/UiConsola.h"
 
 #include "components/Texto.h"
+#include "data/DB_Dll.h"
 
 namespace tamaris {
 
@@ -19,10 +20,14 @@ Ui UiConsola::ui() {
     return Ui{mensajes_, entrada_, progreso_, errores_, fechas_, archivo_, carpetas_};
 }
 
-int UiConsola::Mensajes::Mostrar(std::string_view texto, int botones, std::string_view titulo) {
+int UiConsola::Mensajes::Mostrar(std::string_view original, int botones, std::string_view titulo) {
     const int icono = botones & 0x70;
     const int juego = mb::Botones(botones);
     const bool aviso = icono == mb::kCritico || icono == mb::kExclamacion || juego != mb::kOk;
+    // Whatever its source, no password in use reaches the terminal in a warning (an outcome
+    // message carries none, and its figures must stay as they are).
+    const std::string oculto = aviso ? OcultaClaves(original) : std::string(original);
+    const std::string_view texto = oculto;
     std::ostream& o = aviso ? errores_ : salida_;
     if (!titulo.empty()) o << Trim(titulo) << ": ";
     // Messages break lines with a bare CR, as the suite writes them; a terminal needs LF.
@@ -47,7 +52,7 @@ int UiConsola::Mensajes::Mostrar(std::string_view texto, int botones, std::strin
 }
 
 int UiConsola::Errores::Reportar(const ErrorInfo& error, std::string_view rutina) {
-    errores_ << "Error " << error.Numero << ": " << error.Descripcion;
+    errores_ << "Error " << error.Numero << ": " << OcultaClaves(error.Descripcion);
     if (!rutina.empty()) errores_ << " (" << rutina << ")";
     errores_ << '\n';
     errores_.flush();

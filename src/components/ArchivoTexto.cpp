@@ -1,6 +1,8 @@
 #include "components/ArchivoTexto.h"
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -9,6 +11,7 @@
 
 #include "components/Cp1252.h"
 #include "components/Error.h"
+#include "components/Temporales.h"
 
 namespace tamaris {
 
@@ -63,6 +66,35 @@ mode_t ModoNuevo(const std::string& destino) {
     return 0666 & ~mascara;
 }
 
+// Whether `ruta` still names the file open on `fd`.
+bool MismoArchivo(int fd, const std::string& ruta) {
+    struct stat abierto, nombrado;
+    return ::fstat(fd, &abierto) == 0 && ::lstat(ruta.c_str(), &nombrado) == 0 &&
+           abierto.st_dev == nombrado.st_dev && abierto.st_ino == nombrado.st_ino;
+}
+
+// Removes the temporaries of `prefijo` (the same destination) that a run ended without
+// cleaning up (killed, power cut) left behind: those nobody holds locked. A live writer holds
+// the lock on its own from creation to removal, so its file is never taken.
+void BorraTemporalesHuerfanos(const std::string& carpeta, const std::string& prefijo,
+                              const std::string& propio) {
+    DIR* d = ::opendir(carpeta.c_str());
+    if (!d) return;
+    while (const dirent* e = ::readdir(d)) {
+        const std::string_view nombre = e->d_name;
+        if (nombre.size() != prefijo.size() + 6 || !nombre.starts_with(prefijo)) continue;
+        const std::string ruta = carpeta + std::string(nombre);
+        if (ruta == propio) continue;
+        const int fd = ::open(ruta.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+        if (fd < 0) continue;
+        struct stat st;
+        if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && ::flock(fd, LOCK_EX | LOCK_NB) == 0 &&
+            MismoArchivo(fd, ruta))
+            ::unlink(ruta.c_str());
+        ::close(fd);
+    }
+    ::closedir(d);
+}
 
 }  // namespace
 
@@ -72,14 +104,30 @@ ArchivoSeguro::ArchivoSeguro(std::string destino) : destino_(std::move(destino))
         Falla(EISDIR, err::kAccesoRuta, "No se puede crear el archivo", destino_);
     }
     std::string base = NombreBase(destino_);
-    // Leave room for the dot and the six random characters within the 255-byte name limit.
+    // Leave room for the mark and the six random characters within the 255-byte name limit.
     if (base.size() > 200) base.resize(200);
-    std::string plantilla = Carpeta(destino_);
-    if (plantilla.back() != '/') plantilla.push_back('/');
-    plantilla += "." + base + ".XXXXXX";
-    const int fd = ::mkstemp(plantilla.data());
-    if (fd < 0) Falla(errno, err::kAccesoRuta, "No se puede crear el archivo", destino_);
-    temporal_ = plantilla;
+    std::string carpeta = Carpeta(destino_);
+    if (carpeta.back() != '/') carpeta.push_back('/');
+    // The mark tells this program's temporaries from other files of similar name, which the
+    // clearing of abandoned temporaries must never take.
+    const std::string prefijo = "." + base + ".tamaris-";
+    int fd = -1;
+    for (int intento = 0; fd < 0; ++intento) {
+        std::string plantilla = carpeta + prefijo + "XXXXXX";
+        fd = ::mkostemp(plantilla.data(), O_CLOEXEC);
+        if (fd < 0) Falla(errno, err::kAccesoRuta, "No se puede crear el archivo", destino_);
+        // The lock tells other runs that this temporary is being written. A run that cleared
+        // it away before the lock was taken leaves the name pointing elsewhere: start again.
+        if (::flock(fd, LOCK_EX) == 0 && MismoArchivo(fd, plantilla)) {
+            temporal_ = plantilla;
+            break;
+        }
+        ::close(fd);
+        fd = -1;
+        if (intento == 8) Falla(EBUSY, err::kAccesoRuta, "No se puede crear el archivo", destino_);
+    }
+    ranura_ = RegistraTemporal(temporal_.c_str());
+    BorraTemporalesHuerfanos(carpeta, prefijo, temporal_);
     ::fchmod(fd, ModoNuevo(destino_));
     f_ = ::fdopen(fd, "wb");
     if (!f_) {
@@ -87,6 +135,8 @@ ArchivoSeguro::ArchivoSeguro(std::string destino) : destino_(std::move(destino))
         ::close(fd);
         ::unlink(temporal_.c_str());
         temporal_.clear();
+        OlvidaTemporal(ranura_);
+        ranura_ = -1;
         Falla(e, err::kAccesoRuta, "No se puede crear el archivo", destino_);
     }
     // The lines are gathered in buffer_, so stdio's own buffer would only copy them again.
@@ -140,6 +190,9 @@ void ArchivoSeguro::Confirmar() {
         if (::fsync(::fileno(f_)) != 0 && errno != EINVAL) {
             Falla(errno, err::kErrorEscritura, "No se puede escribir el archivo", destino_);
         }
+        // The lock outlives the stream until the rename: without it another run could take
+        // the complete file for abandoned.
+        cerrojo_ = ::fcntl(::fileno(f_), F_DUPFD_CLOEXEC, 0);
         std::FILE* f = f_;
         f_ = nullptr;
         if (std::fclose(f) != 0) {
@@ -156,6 +209,9 @@ void ArchivoSeguro::Confirmar() {
         Falla(errno, err::kAccesoRuta, "No se puede reemplazar el archivo", destino_);
     }
     temporal_.clear();
+    OlvidaTemporal(ranura_);
+    ranura_ = -1;
+    Suelta();
     // The rename itself lives in the folder; without this it may not survive a crash.
     const int dir = ::open(Carpeta(destino_).c_str(), O_RDONLY | O_DIRECTORY);
     if (dir >= 0) {
@@ -165,15 +221,24 @@ void ArchivoSeguro::Confirmar() {
 }
 
 void ArchivoSeguro::Descartar() {
-    if (f_) {
-        std::fclose(f_);
-        f_ = nullptr;
-    }
+    // Removed before the lock goes, so that no other run meets it unlocked.
     if (!temporal_.empty()) {
         ::unlink(temporal_.c_str());
         temporal_.clear();
     }
+    OlvidaTemporal(ranura_);
+    ranura_ = -1;
+    if (f_) {
+        std::fclose(f_);
+        f_ = nullptr;
+    }
+    Suelta();
     buffer_.clear();
+}
+
+void ArchivoSeguro::Suelta() {
+    if (cerrojo_ >= 0) ::close(cerrojo_);
+    cerrojo_ = -1;
 }
 
 void AnexaLinea(const std::string& ruta, std::string_view linea) {
@@ -200,6 +265,66 @@ bool ExisteArchivo(const std::string& ruta) {
     const bool archivo = ::fstat(fd, &st) == 0 && !S_ISDIR(st.st_mode);
     ::close(fd);
     return archivo;
+}
+
+}  // namespace tamaris
+
+namespace tamaris {
+
+namespace {
+
+// Why an open file is not read; empty when it may be.
+std::string Problema(int fd, const std::string& ruta, std::size_t limite) {
+    struct stat st;
+    if (::fstat(fd, &st) != 0)
+        return "No se puede leer el archivo " + ruta + ": " + std::strerror(errno);
+    if (S_ISDIR(st.st_mode)) return ruta + " es una carpeta, no un archivo: no se lee.";
+    if (S_ISFIFO(st.st_mode))
+        return ruta + " no es un archivo común sino una tubería (FIFO): no se lee.";
+    if (S_ISCHR(st.st_mode) || S_ISBLK(st.st_mode))
+        return ruta + " no es un archivo común sino un dispositivo: no se lee.";
+    if (!S_ISREG(st.st_mode)) return ruta + " no es un archivo común: no se lee.";
+    if (static_cast<unsigned long long>(st.st_size) > limite)
+        return ruta + " ocupa " + std::to_string(st.st_size) + " bytes, más de los " +
+               std::to_string(limite) + " que puede tener: no se lee.";
+    return {};
+}
+
+int AbreSinEsperar(const std::string& ruta) {
+    // O_NONBLOCK: opening a FIFO must not wait for a writer.
+    return ::open(ruta.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+}
+
+}  // namespace
+
+std::string ProblemaArchivoLeido(const std::string& ruta, std::size_t limite) {
+    const int fd = AbreSinEsperar(ruta);
+    if (fd < 0) return {};
+    std::string problema = Problema(fd, ruta, limite);
+    ::close(fd);
+    return problema;
+}
+
+std::optional<std::string> LeeArchivoAcotado(const std::string& ruta, std::size_t limite) {
+    const int fd = AbreSinEsperar(ruta);
+    if (fd < 0) return std::nullopt;
+    const std::string problema = Problema(fd, ruta, limite);
+    if (!problema.empty()) {
+        ::close(fd);
+        throw ErrorTamaris(err::kAccesoRuta, problema);
+    }
+    std::string bytes;
+    char buf[16384];
+    // A file that grows while it is read still stops at the limit.
+    while (bytes.size() <= limite) {
+        const ssize_t n = ::read(fd, buf, sizeof buf);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) break;
+        bytes.append(buf, static_cast<std::size_t>(n));
+    }
+    ::close(fd);
+    if (bytes.size() > limite) bytes.resize(limite);
+    return bytes;
 }
 
 }  // namespace tamaris

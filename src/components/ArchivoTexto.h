@@ -1,7 +1,9 @@
 #pragma once
 // Text files as the suite writes them: Windows-1252, lines ended by CR LF.
 
+#include <cstddef>
 #include <cstdio>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -10,7 +12,10 @@ namespace tamaris {
 // Writes a new file in full and puts it in place only when told the file is complete: the
 // lines go, buffered, to a temporary file beside the destination; Confirmar() flushes it to
 // disk and renames it over the destination. Destroyed (or Descartar()) without Confirmar(), it
-// removes the temporary file and leaves the destination exactly as it was.
+// removes the temporary file and leaves the destination exactly as it was. The temporary is
+// registered for removal on SIGINT, SIGTERM and SIGHUP (InstalaLimpiezaTemporales) and holds
+// an flock while it exists; creating a writer removes the temporaries of the same destination
+// that no live writer holds (left by a run that was killed).
 class ArchivoSeguro {
 public:
     explicit ArchivoSeguro(std::string destino);
@@ -36,6 +41,9 @@ private:
     std::FILE* f_ = nullptr;
     std::string buffer_;
     long lineas_ = 0;
+    int ranura_ = -1;   // in the table of temporaries removed on a signal
+    int cerrojo_ = -1;  // keeps the lock between closing the stream and the rename
+    void Suelta();
 };
 
 // Appends one line (UTF-8 converted to Windows-1252, CR LF) to a file, creating it when
@@ -44,5 +52,19 @@ void AnexaLinea(const std::string& ruta, std::string_view linea);
 
 // True when the file can be opened for reading. Never throws.
 bool ExisteArchivo(const std::string& ruta);
+
+// Largest settings file (INI, lookup masks, column widths) the program reads.
+constexpr std::size_t kLimiteArchivoLeido = 1024 * 1024;
+
+// Empty when `ruta` is missing or a regular file of at most `limite` bytes; otherwise the
+// message (Spanish) that says why it will not be read: a folder, a FIFO, a device such as
+// /dev/zero (also through a link), or a file too large. Never blocks, never throws.
+std::string ProblemaArchivoLeido(const std::string& ruta, std::size_t limite = kLimiteArchivoLeido);
+
+// The whole content of a settings file; nullopt when it cannot be opened (missing). A name that
+// is not a regular file of at most `limite` bytes is not read: ErrorTamaris (kAccesoRuta) with
+// the message of ProblemaArchivoLeido. A FIFO never makes it wait.
+std::optional<std::string> LeeArchivoAcotado(const std::string& ruta,
+                                             std::size_t limite = kLimiteArchivoLeido);
 
 }  // namespace tamaris

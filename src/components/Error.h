@@ -14,6 +14,10 @@ constexpr long kErrorComando = static_cast<long>(static_cast<int32_t>(0x80040E14
 constexpr long kTablaInexistente = static_cast<long>(static_cast<int32_t>(0x80040E37u));
 constexpr long kIntegridad = static_cast<long>(static_cast<int32_t>(0x80040E2Fu));
 constexpr long kTiempoAgotado = static_cast<long>(static_cast<int32_t>(0x80040E31u));
+// A database file whose pages do not hold what they should: reopening cannot mend it.
+constexpr long kBaseDanada = static_cast<long>(static_cast<int32_t>(0x8004044Du));
+// A table that this same connection is still using (another statement reads it).
+constexpr long kBaseBloqueada = static_cast<long>(static_cast<int32_t>(0x8004044Eu));
 constexpr long kConexionCerrada = 3704;    // operation not allowed when the object is closed
 constexpr long kConexionAbierta = 3705;    // operation not allowed when the object is open
 constexpr long kConexionInvalida = 3709;   // the connection cannot be used

@@ -51,16 +51,9 @@ struct Contenido {
 
 Contenido Lee(const std::string& archivo) {
     Contenido c;
-    std::FILE* f = std::fopen(archivo.c_str(), "rb");
-    if (!f) return c;
-    std::string bytes;
-    char buf[8192];
-    for (;;) {
-        const std::size_t n = std::fread(buf, 1, sizeof buf, f);
-        bytes.append(buf, n);
-        if (n < sizeof buf) break;
-    }
-    std::fclose(f);
+    const std::optional<std::string> leido = LeeArchivoAcotado(archivo);
+    if (!leido) return c;
+    const std::string& bytes = *leido;
     c.existe = true;
     std::string_view v = bytes;
     if (v.substr(0, 3) == "\xEF\xBB\xBF") {

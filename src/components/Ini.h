@@ -8,7 +8,8 @@
 namespace tamaris {
 
 // The value of `clave` in `seccion` of `archivo`, trimmed; `defecto` when the file, section or
-// key is missing.
+// key is missing. A name that is no regular file of at most 1 MiB (a FIFO, /dev/zero, a
+// folder) is not read: ErrorTamaris (kAccesoRuta) says why.
 std::string LeeIni(const std::string& archivo, std::string_view seccion, std::string_view clave,
                    std::string_view defecto);
 // Writes (or replaces) the key, creating file and section when missing. Throws ErrorTamaris.

@@ -1,8 +1,11 @@
 #include "data/DB_Dll.h"
 
+#include <algorithm>
 #include <array>
 #include <chrono>
 #include <ctime>
+#include <mutex>
+#include <vector>
 
 #include "components/ArchivoTexto.h"
 #include "components/Estacion.h"
@@ -27,8 +30,29 @@ std::string ProveedorDe(std::string_view cadena) {
 
 }  // namespace
 
+namespace {
+
+std::mutex gCandadoClaves;
+std::vector<std::string> gClaves;  // longest first, so that a longer one is hidden whole
+
+}  // namespace
+
+void RegistraClave(std::string_view clave) {
+    if (clave.size() < 3) return;
+    std::lock_guard<std::mutex> g(gCandadoClaves);
+    if (std::find(gClaves.begin(), gClaves.end(), clave) != gClaves.end()) return;
+    gClaves.emplace_back(clave);
+    std::stable_sort(
+        gClaves.begin(), gClaves.end(),
+        [](const std::string& a, const std::string& b) { return a.size() > b.size(); });
+}
+
 std::string OcultaClaves(std::string_view texto) {
     std::string salida(texto);
+    {
+        std::lock_guard<std::mutex> g(gCandadoClaves);
+        for (const std::string& clave : gClaves) salida = ReemplazaExacto(salida, clave, "****");
+    }
     for (std::string_view clave : {"PWD=", "PASSWORD=", "PWD =", "PASSWORD ="}) {
         std::size_t p = 0;
         while ((p = BuscaSinCaso(salida, clave, p)) != std::string::npos) {
@@ -57,8 +81,26 @@ Plataforma DB_Dll::plataforma() const {
 bool DB_Dll::EsOracle() const { return plataforma() == Plataforma::Oracle; }
 
 std::string DB_Dll::DialectoLocal(std::string_view sentencia) const {
-    if (plataforma() == Plataforma::SQLite) return ReescribeSqlite(sentencia);
-    return std::string(sentencia);
+    if (plataforma() != Plataforma::SQLite) return std::string(sentencia);
+    // Whether a value is stored into a date column is the catalogue's to say; it is asked only
+    // for a date-shaped text in an INSERT or UPDATE, and reading it changes nothing.
+    Conexion& cn = const_cast<Conexion&>(cnn_);
+    return ReescribeSqlite(
+        sentencia, [&cn](std::string_view tabla, std::string_view columna, std::size_t posicion) {
+            try {
+                std::unique_ptr<Cursor> c = cn.OpenSchema(adSchemaColumns, "", "", tabla);
+                std::vector<Variant> fila;
+                for (std::size_t n = 0; c->Siguiente(fila); ++n) {
+                    const bool esta =
+                        columna.empty() ? n == posicion : IgualSinCaso(fila[3].Texto(), columna);
+                    if (!esta) continue;
+                    const long tipo = static_cast<long>(fila[5].Entero());
+                    return tipo == 7 || tipo == 133 || tipo == 134 || tipo == 135;
+                }
+            } catch (const std::exception&) {
+            }
+            return false;
+        });
 }
 
 std::string DB_Dll::StripConnect(std::string_view rsTblName) {
@@ -149,6 +191,8 @@ void DB_Dll::OpenServerADODB(bool PideParametrosSQL, long lCursor, std::string_v
                 paso = 6;
             }
             if (paso == 6) {
+                RegistraClave(gUserPassWord);
+                RegistraClave(CadenaConexion(gConnString).Valor({"Pwd", "Password"}));
                 cnn_.Open(gConnString, "", "");
                 paso = 7;
             }

@@ -152,8 +152,12 @@ private:
 
 namespace tamaris {
 // The text with the values of password items ("Pwd=", "Password=", "PWD=") of any connection
-// string it carries replaced by "****".
+// string it carries replaced by "****", and so is every occurrence of a password registered
+// with RegistraClave (a server's refusal may quote it anywhere).
 std::string OcultaClaves(std::string_view texto);
+// Registers a password in use, for OcultaClaves. Values shorter than 3 characters are not kept:
+// hiding them would garble the rest of the text.
+void RegistraClave(std::string_view clave);
 // One line of the error log: date, time, routine, message and the answer's text.
 std::string LineaLogErrores(std::string_view rutina, std::string_view mensaje, int respuesta);
 

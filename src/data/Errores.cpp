@@ -8,13 +8,13 @@
 #include <utility>
 #include <vector>
 
-#include "app/Sistema.h"
 #include "components/ArchivoTexto.h"
 #include "components/Estacion.h"
 #include "components/Numero.h"
 #include "components/Pasos.h"
 #include "components/Texto.h"
 #include "data/DB_Dll.h"
+#include "data/ModuloDatos.h"
 #include "data/Recordset.h"
 
 namespace tamaris {
@@ -76,7 +76,7 @@ std::string RutaLogErrores() {
     return carpeta + "TMERR.LOG";
 }
 
-int TrataError(Sistema& sistema, const ErrorInfo& CodErr, std::optional<int> Botones,
+int TrataError(ModuloDatos& sistema, const ErrorInfo& CodErr, std::optional<int> Botones,
                std::optional<std::string> Rutina) {
     const std::string ruta = RutaLogErrores();
     AbreParaAnexar(ruta);
@@ -87,7 +87,7 @@ int TrataError(Sistema& sistema, const ErrorInfo& CodErr, std::optional<int> Bot
     return respuesta;
 }
 
-void RegistraErrorAux(Sistema& sistema, std::string_view sentencia, std::string& proceso,
+void RegistraErrorAux(ModuloDatos& sistema, std::string_view sentencia, std::string& proceso,
                       long numero, std::string_view descripcion) {
     if (proceso.empty()) proceso = NombrePrograma();
     DB_Dll& db = sistema.db;

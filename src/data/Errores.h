@@ -10,7 +10,7 @@
 
 namespace tamaris {
 
-struct Sistema;
+struct ModuloDatos;
 
 // Full path of the error log of the module's routines: "TMERR.LOG" in the folder named by TMP
 // when TEMP is set, else (or when that is blank) in the workstation's default folder.
@@ -22,7 +22,7 @@ std::string RutaLogErrores();
 // An error numbered 0 shows and logs nothing and answers 0. The log is opened before anything
 // is shown: a log that cannot be opened or written throws ErrorTamaris to the caller.
 // Connection-string passwords in the description never reach the dialog or the log.
-int TrataError(Sistema& sistema, const ErrorInfo& CodErr, std::optional<int> Botones = {},
+int TrataError(ModuloDatos& sistema, const ErrorInfo& CodErr, std::optional<int> Botones = {},
                std::optional<std::string> Rutina = {});
 
 // Records a process error as one row of AUX_ERR through the shared connection: process name,
@@ -31,7 +31,7 @@ int TrataError(Sistema& sistema, const ErrorInfo& CodErr, std::optional<int> Bot
 // executable's name (in the caller's variable too). Never fails and never shows anything: a
 // step that fails is skipped, and without an open connection or an AUX_ERR table nothing is
 // written.
-void RegistraErrorAux(Sistema& sistema, std::string_view sentencia, std::string& proceso,
+void RegistraErrorAux(ModuloDatos& sistema, std::string_view sentencia, std::string& proceso,
                       long numero, std::string_view descripcion);
 
 }  // namespace tamaris

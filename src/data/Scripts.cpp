@@ -3,14 +3,13 @@
 #include <array>
 #include <cstdlib>
 
-#include "app/Inicio.h"
-#include "app/Sistema.h"
 #include "components/ArchivoTexto.h"
 #include "components/Estacion.h"
 #include "components/Pasos.h"
 #include "components/Texto.h"
 #include "data/DB_Dll.h"
 #include "data/Errores.h"
+#include "data/ModuloDatos.h"
 
 namespace tamaris {
 
@@ -74,11 +73,15 @@ void EnviaLote(DB_Dll& db, std::string& lote) {
         EnviaSinReportar(db, lote);
         return;
     }
+    // The lines still belong to the transaction batch, whose failures its caller reports (on
+    // SQL Server the "TRANS" of the batch keeps EjecutaConsultaSQL silent): the comment carries
+    // that mark here.
+    constexpr std::string_view kMarca = "/* BEGIN TRANSACTION */ ";
     std::string inicio(kInicioLote);
-    std::string resto = lote.substr(kInicioLote.size());
+    std::string resto = std::string(kMarca) + lote.substr(kInicioLote.size());
     EnviaSinReportar(db, inicio);
     if (db.gCnn().Errors().empty()) EnviaSinReportar(db, resto);
-    lote = inicio + resto;
+    lote = inicio + resto.substr(kMarca.size());
 }
 
 std::string Literal(std::string_view valor) { return ReemplazaExacto(valor, "'", "''"); }
@@ -93,6 +96,15 @@ std::string CarpetaTemporal() {
 
 }  // namespace
 
+std::string ExtraeServidor(std::string_view texto) {
+    const std::size_t barra = texto.find('/');
+    if (barra == std::string_view::npos) return std::string(texto);
+    std::string_view resto = texto.substr(barra + 1);
+    const std::size_t puerto = resto.find(':');
+    if (puerto != std::string_view::npos) resto = resto.substr(0, puerto);
+    return std::string(resto);
+}
+
 std::string TextoErroresLote(std::span<const ErrorProveedor> errores) {
     // With several records the last one only says that the batch was stopped.
     const std::size_t cuantos = errores.size() == 1 ? 1 : errores.size() - 1;
@@ -103,7 +115,7 @@ std::string TextoErroresLote(std::span<const ErrorProveedor> errores) {
     return texto;
 }
 
-void GActualizarDatoScript(Sistema& sistema, std::span<const std::string> Lineas, bool& Fallo,
+void GActualizarDatoScript(ModuloDatos& sistema, std::span<const std::string> Lineas, bool& Fallo,
                            long& NumeroError, bool IgnoraDuplicado, bool IgnoraRestriccion,
                            std::string& TextoLote, std::string& TextoError, bool MuestraMensaje) {
     DB_Dll& db = sistema.db;
@@ -293,7 +305,7 @@ std::string ScriptUsuarioOracle(std::string_view Login, std::string_view Passwor
     return s;
 }
 
-void CreaUsuarioBase(Sistema& sistema, std::string_view BaseDatos, std::string_view Login,
+void CreaUsuarioBase(ModuloDatos& sistema, std::string_view BaseDatos, std::string_view Login,
                      std::string_view Password, DB_Dll* objeto) {
     DB_Dll& db = objeto ? *objeto : sistema.db;
     // A database file has no logins to create.
@@ -360,8 +372,8 @@ std::vector<std::string> LineasCreacionBase(std::string_view X) {
 
 std::string RutaScriptCreacion() { return CarpetaTemporal() + "CDB7.SQL"; }
 
-bool CreaBaseDatos(Sistema& sistema, std::string_view Servidor, std::string_view, std::string_view,
-                   std::string_view Nombre) {
+bool CreaBaseDatos(ModuloDatos& sistema, std::string_view Servidor, std::string_view,
+                   std::string_view, std::string_view Nombre) {
     DB_Dll& db = sistema.db;
     const std::string requerido = SeparadorDirectorio(CarpetaDatos()) + "completotme.sql";
     if (!ExisteArchivo(requerido)) {

@@ -12,7 +12,7 @@
 namespace tamaris {
 
 class DB_Dll;
-struct Sistema;
+struct ModuloDatos;
 
 // Runs the non-blank `Lineas` as one batch inside a transaction on the shared connection and
 // reads the outcome from the connection's error collection:
@@ -30,7 +30,7 @@ struct Sistema;
 // `Fallo` are left as they were. On a closed connection nothing is sent either: `Fallo` is
 // true and `NumeroError` 3709. Failures of the routine itself go to TrataError
 // ("GActualizarDatoScript").
-void GActualizarDatoScript(Sistema& sistema, std::span<const std::string> Lineas, bool& Fallo,
+void GActualizarDatoScript(ModuloDatos& sistema, std::span<const std::string> Lineas, bool& Fallo,
                            long& NumeroError, bool IgnoraDuplicado, bool IgnoraRestriccion,
                            std::string& TextoLote, std::string& TextoError, bool MuestraMensaje);
 
@@ -40,7 +40,7 @@ void GActualizarDatoScript(Sistema& sistema, std::span<const std::string> Lineas
 // database does not exist the creation script is written and the shared object reconnects
 // (CreaBaseDatos); when the login exists already nothing more is sent. On Oracle one script
 // creates the user with its grants. A local database file has no logins: nothing is done there.
-void CreaUsuarioBase(Sistema& sistema, std::string_view BaseDatos, std::string_view Login,
+void CreaUsuarioBase(ModuloDatos& sistema, std::string_view BaseDatos, std::string_view Login,
                      std::string_view Password, DB_Dll* objeto = nullptr);
 
 // Writes the creation script "CDB7.SQL" of database `Nombre` (trimmed; also its login and
@@ -49,8 +49,12 @@ void CreaUsuarioBase(Sistema& sistema, std::string_view BaseDatos, std::string_v
 // Requires "completotme.sql" in the program's data folder: without it a message asks for it and
 // nothing is written. Returns false when it stops early or the connection does not open again.
 // On a local database file the script is written and the connection is left as it is.
-bool CreaBaseDatos(Sistema& sistema, std::string_view Servidor, std::string_view, std::string_view,
-                   std::string_view Nombre);
+bool CreaBaseDatos(ModuloDatos& sistema, std::string_view Servidor, std::string_view,
+                   std::string_view, std::string_view Nombre);
+
+// A server text reduced to its host: what follows the first "/" and, of that, what precedes
+// the first ":" ("tcp/host:1433" gives "host"). A text without "/" comes back unchanged.
+std::string ExtraeServidor(std::string_view texto);
 
 // ---- the statements, as they are sent ----
 

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <filesystem>
 
+#include "components/ArchivoTexto.h"
 #include "components/Cp1252.h"
 #include "components/Error.h"
 #include "components/Texto.h"
@@ -43,17 +44,13 @@ std::string Campo(std::string_view linea, std::size_t& p) {
 
 std::vector<AnchosGuardados> LeeArchivoAnchos(const std::string& archivo) {
     std::vector<AnchosGuardados> registros;
-    std::FILE* f = std::fopen(archivo.c_str(), "rb");
-    if (!f) {
+    const std::optional<std::string> leido = LeeArchivoAcotado(archivo);
+    if (!leido) {
         if (errno == ENOENT) return registros;
         throw ErrorTamaris(err::kArchivoNoEncontrado,
                            "No se puede leer el archivo de anchos " + archivo);
     }
-    std::string bytes;
-    char buf[8192];
-    std::size_t n;
-    while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) bytes.append(buf, n);
-    std::fclose(f);
+    const std::string& bytes = *leido;
 
     const std::string texto = Cp1252AUtf8(bytes);
     std::size_t inicio = 0;

@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "components/ArchivoTexto.h"
 #include "components/Cp1252.h"
 #include "components/Error.h"
 #include "components/Texto.h"
@@ -50,16 +51,9 @@ int EscribeEn(int fd, const std::string& bytes, off_t desde) {
 }
 
 std::string LeeTodo(const std::string& archivo, bool& existe) {
-    existe = false;
-    std::FILE* f = std::fopen(archivo.c_str(), "rb");
-    if (!f) return {};
-    existe = true;
-    std::string bytes;
-    char buf[16384];
-    std::size_t n;
-    while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) bytes.append(buf, n);
-    std::fclose(f);
-    return bytes;
+    std::optional<std::string> bytes = LeeArchivoAcotado(archivo);
+    existe = bytes.has_value();
+    return bytes ? std::move(*bytes) : std::string();
 }
 
 }  // namespace
@@ -165,6 +159,8 @@ std::vector<MascaraConsulta> LeeMascaras(const std::string& archivo) {
 
 std::optional<MascaraConsulta> LeeMascara(const std::string& archivo, std::size_t numero) {
     if (numero == 0) return std::nullopt;
+    if (const std::string problema = ProblemaArchivoLeido(archivo); !problema.empty())
+        throw ErrorTamaris(err::kAccesoRuta, problema);
     std::FILE* f = std::fopen(archivo.c_str(), "rb");
     if (!f) return std::nullopt;
     std::string bytes(kLargoRegistroMascara, '\0');

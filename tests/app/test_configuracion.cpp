@@ -2,7 +2,10 @@
 // the statistics one), the loader and the access log, on real SQLite files.
 
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
+#include <chrono>
+#include <filesystem>
 #include <regex>
 
 #include "Ayudas.h"
@@ -238,6 +241,32 @@ TEST_F(Configuracion, TareaDelUsuario) {
     sis.db.gUsuario = "Supervisor Tamaris MC";
     EXPECT_EQ(TareaDeAcceso(sis, NombrePrograma()), NombrePrograma());
     NadaMostrado();
+}
+
+TEST_F(Configuracion, ConLaBaseBloqueadaElAccesoSeOmiteSinDetenerElInicio) {
+    prueba::VariableEntorno temp{"TEMP", hogar.c_str()}, tmpDir{"TMP", hogar.c_str()};
+    std::filesystem::create_directories(hogar);
+    sis.db.gUsuario = "ana";
+    sis.db.gCnn().SetCommandTimeout(300);
+    sqlite3* otro = nullptr;  // another program, in the middle of writing
+    sqlite3_open_v2(base.c_str(), &otro, SQLITE_OPEN_READWRITE, nullptr);
+    ASSERT_EQ(sqlite3_exec(otro, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr), SQLITE_OK);
+    const auto inicio = std::chrono::steady_clock::now();
+    RegistraAcceso(sis, "");
+    // Generous: the wait is a few seconds; this only catches the 300 s of the command time-out.
+    EXPECT_LT(std::chrono::steady_clock::now() - inicio, std::chrono::seconds(60));
+    sqlite3_exec(otro, "ROLLBACK", nullptr, nullptr, nullptr);
+    sqlite3_close(otro);
+
+    EXPECT_EQ(Cuenta(base, "Control_Acceso"), 0);
+    EXPECT_EQ(sis.db.gCnn().CommandTimeout(), 300);
+    const std::string log = prueba::LeeArchivo(hogar + "/TMERR.LOG");
+    EXPECT_NE(log.find("RegistraAcceso"), std::string::npos) << log;
+    EXPECT_NE(log.find("bloqueada por otro programa"), std::string::npos) << log;
+    NadaMostrado();
+    // Unlocked, the next start is logged again.
+    RegistraAcceso(sis, "");
+    EXPECT_EQ(Cuenta(base, "Control_Acceso"), 1);
 }
 
 TEST_F(Configuracion, SinTablasDeAccesoNoSeRegistraNada) {

@@ -3,6 +3,7 @@
 // access log), the INI file, and every way the start-up ends the program.
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 #include <fstream>
@@ -78,6 +79,21 @@ TEST_F(Inicio, ArchivoSqliteAbreYRecorreTodaLaCola) {
     EXPECT_EQ(Cuenta(base, "Control_Acceso"), 1);
     EXPECT_EQ(sis.Caja, "1");
     EXPECT_EQ(sis.FlatToolbars, 1);
+}
+
+TEST_F(Inicio, IniOMascarasQueNoSonArchivosComunesSeAvisanYNoSeLeen) {
+    std::filesystem::create_directories(hogar);
+    ASSERT_EQ(::mkfifo((hogar + "/QX000pr.INI").c_str(), 0600), 0);
+    std::filesystem::create_symlink("/dev/zero", Mascaras());
+    // A FIFO would hang the start and /dev/zero fill the memory: both are only reported.
+    EXPECT_EQ(InicioSistema(sis, true, "", CadenaArchivoLocal(base), adUseClient),
+              ResultadoInicio::Iniciado);
+    EXPECT_TRUE(sis.db.gOpenFlag);
+    EXPECT_EQ(sis.FlatToolbars, 1);
+    EXPECT_EQ(Cuenta(base, "Control_Acceso"), 1);
+    ASSERT_EQ(puertos.mensajes.mostrados.size(), 2u);
+    EXPECT_NE(puertos.mensajes.mostrados[0].texto.find("tubería"), std::string::npos);
+    EXPECT_NE(puertos.mensajes.mostrados[1].texto.find("dispositivo"), std::string::npos);
 }
 
 TEST_F(Inicio, CadenaJetTambienEsUnArchivoLocal) {
@@ -217,6 +233,26 @@ TEST_F(Inicio, FalloDeAperturaTerminaElPrograma) {
     NadaMuestra("s3cr3t0");
     EXPECT_EQ(sis.db.gServidor, "srv01");
     EXPECT_EQ(sis.Caja, "2");
+}
+
+TEST_F(Inicio, UnValorQueSeLlevaLaClaveEsUnaLineaMalFormada) {
+    // Were a connection tried, the missing driver would show its refusal.
+    prueba::VariableEntorno driver{"TAMARIS_ODBC_SQLSERVER", "SinDriverDePrueba"};
+    puertos.mensajes.respuestaDefecto = mb::kNo;
+    for (const char* linea :
+         {"@server=X; @dbname= B; @usuario= U @Password= Secreto9; @Caja=1;orva@",
+          "@server=X @Password= Secreto9; @usuario= U; @Caja=1;"}) {
+        SCOPED_TRACE(linea);
+        puertos.mensajes.mostrados.clear();
+        EXPECT_EQ(InicioSistema(sis, false, linea, "", adUseClient), ResultadoInicio::SinConexion);
+        EXPECT_FALSE(sis.db.gOpenFlag);
+        ASSERT_EQ(puertos.mensajes.mostrados.size(), 1u);
+        EXPECT_NE(puertos.mensajes.mostrados[0].texto.find("mal formada"), std::string::npos);
+        NadaMuestra("Secreto9");
+    }
+    // A password in use is hidden wherever a server quotes it, not only after "Pwd=".
+    EXPECT_EQ(OcultaClaves("Login failed for user 'U @Password Secreto9'."),
+              "Login failed for user 'U @Password ****'.");
 }
 
 TEST_F(Inicio, ProveedorDesconocidoTerminaElPrograma) {

@@ -91,6 +91,38 @@ TEST(DialectoSqlite, FechasLiterales) {
     });
 }
 
+TEST(DialectoSqlite, FechasSoloDondeSeEsperaUnaFecha) {
+    // Columns whose name starts with F hold dates; without a column list, the first one.
+    const EsColumnaFecha esFecha = [](std::string_view, std::string_view columna,
+                                      std::size_t posicion) {
+        return columna.empty() ? posicion == 0 : columna.starts_with('F');
+    };
+    const Caso casos[] = {
+        {"INSERT INTO T (F, NOTA) VALUES ('01/02/2024', '01/02/2024')",
+         "INSERT INTO T (F, NOTA) VALUES ('2024-02-01', '01/02/2024')"},
+        {"INSERT INTO [T] VALUES ('01/02/2024', '01/02/2024')",
+         "INSERT INTO [T] VALUES ('2024-02-01', '01/02/2024')"},
+        {"INSERT INTO T (NOTA, F) VALUES ('01/02/2024', '1/2/2024'), ('2/2/2024', '2/2/2024')",
+         "INSERT INTO T (NOTA, F) VALUES ('01/02/2024', '2024-02-01'), ('2/2/2024', "
+         "'2024-02-02')"},
+        {"UPDATE T SET NOTA = '01/02/2024', F = '01/02/2024' WHERE F > '01/01/2024'",
+         "UPDATE T SET NOTA = '01/02/2024', F = '2024-02-01' WHERE F > '2024-01-01'"},
+        {"SELECT '01/02/2024' AS X FROM T WHERE F IN ('01/02/2024', '2/2/2024') AND F <> "
+         "'3/2/2024' AND G BETWEEN '1/1/2013' AND '15/1/2013' AND NOTA LIKE '01/02/2024'",
+         "SELECT '01/02/2024' AS X FROM T WHERE F IN ('2024-02-01', '2024-02-02') AND F <> "
+         "'2024-02-03' AND G BETWEEN '2013-01-01' AND '2013-01-15' AND NOTA LIKE '01/02/2024'"},
+        {"SELECT CONVERT(DATETIME, '01/02/2024', 103), CONVERT(VARCHAR, '01/02/2024')",
+         "SELECT '2024-02-01', CAST('01/02/2024' AS TEXT)"},
+    };
+    for (const Caso& c : casos) {
+        SCOPED_TRACE(c.entrada);
+        EXPECT_EQ(ReescribeSqlite(c.entrada, esFecha), c.esperado);
+        // Without the catalogue no stored value is taken for a date.
+        EXPECT_EQ(ReescribeSqlite(c.entrada).find("'2024-02-01', '01/02/2024')"),
+                  std::string::npos);
+    }
+}
+
 TEST(DialectoSqlite, Funciones) {
     Verifica({
         {"SELECT LEN(A), ISNULL(B, 0), SUBSTRING(C, 1, 2) FROM T",

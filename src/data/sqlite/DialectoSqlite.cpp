@@ -31,6 +31,7 @@ enum class Clase {
 struct Token {
     Clase clase;
     std::string texto;
+    bool fecha = false;  // a 'D/M/YYYY' literal where a date is expected: written year first
 };
 
 using Tokens = std::vector<Token>;
@@ -383,7 +384,7 @@ std::optional<std::string> FechaDma(std::string_view dentro) {
 }
 
 std::string Literal(const Token& t) {
-    if (t.texto.size() < 2 || t.texto.back() != '\'') return t.texto;
+    if (!t.fecha || t.texto.size() < 2 || t.texto.back() != '\'') return t.texto;
     const std::string_view dentro = std::string_view(t.texto).substr(1, t.texto.size() - 2);
     return FechaDma(dentro).value_or(t.texto);
 }
@@ -531,14 +532,148 @@ std::string Emite(const Tokens& t, std::size_t desde, std::size_t hasta) {
     return s;
 }
 
+// ---- where a date is expected ----
+
+// The "(" that encloses token `i`; npos at the top level.
+std::size_t Apertura(const Tokens& t, std::size_t i) {
+    int nivel = 0;
+    for (std::size_t j = i; j-- > 0;) {
+        if (EsSimbolo(t[j], ')')) {
+            ++nivel;
+        } else if (EsSimbolo(t[j], '(')) {
+            if (nivel == 0) return j;
+            --nivel;
+        }
+    }
+    return npos;
+}
+
+// The nearest of `palabras` before token `i` at the same depth; npos when the enclosing "(",
+// a ";" or the start comes first.
+std::size_t PalabraAnterior(const Tokens& t, std::size_t i,
+                            std::initializer_list<std::string_view> palabras) {
+    int nivel = 0;
+    for (std::size_t j = i; j-- > 0;) {
+        if (EsSimbolo(t[j], ')')) {
+            ++nivel;
+        } else if (EsSimbolo(t[j], '(')) {
+            if (nivel-- == 0) return npos;
+        } else if (nivel == 0 && EsSimbolo(t[j], ';')) {
+            return npos;
+        } else if (nivel == 0 && t[j].clase == Clase::Palabra) {
+            for (std::string_view p : palabras)
+                if (IgualSinCaso(t[j].texto, p)) return j;
+        }
+    }
+    return npos;
+}
+
+// A table or column name without its brackets or quotes.
+std::string NombreSimple(const Token& tk) {
+    if (tk.clase == Clase::Nombre && tk.texto.size() >= 2)
+        return tk.texto.substr(1, tk.texto.size() - 2);
+    return tk.texto;
+}
+
+// The literal at `i` is assigned in "UPDATE tabla SET columna = …".
+bool AsignacionAFecha(const Tokens& t, std::size_t igual, const EsColumnaFecha& esFecha) {
+    const std::size_t set = PalabraAnterior(t, igual, {"SET", "WHERE", "ON", "HAVING", "SELECT"});
+    if (set == npos || !EsPalabra(t[set], "SET")) return false;
+    const std::size_t update = PalabraAnterior(t, set, {"UPDATE"});
+    const std::size_t tabla = update == npos ? npos : Siguiente(t, update);
+    const std::size_t columna = Anterior(t, igual);
+    if (tabla >= set || columna == npos || !esFecha) return false;
+    return esFecha(NombreSimple(t[tabla]), NombreSimple(t[columna]), npos);
+}
+
+// The literal at `i` is a value of "INSERT INTO tabla [(columnas)] VALUES (…)[, (…)]".
+bool ValorAFecha(const Tokens& t, std::size_t i, std::size_t abre, const EsColumnaFecha& esFecha) {
+    std::size_t antes = Anterior(t, abre);
+    // Further rows: "VALUES (…), (…)".
+    while (antes != npos && EsSimbolo(t[antes], ',')) {
+        const std::size_t cierra = Anterior(t, antes);
+        if (cierra == npos || !EsSimbolo(t[cierra], ')')) return false;
+        const std::size_t fila = Apertura(t, cierra);
+        if (fila == npos) return false;
+        antes = Anterior(t, fila);
+    }
+    if (antes == npos || !EsPalabra(t[antes], "VALUES") || !esFecha) return false;
+    const std::size_t cierra = Cierre(t, abre);
+    if (cierra == npos) return false;
+    const std::vector<Rango> valores = Argumentos(t, abre, cierra);
+    std::size_t k = 0;
+    while (k < valores.size() && !(i >= valores[k].first && i < valores[k].second)) ++k;
+    std::size_t tabla = Anterior(t, antes);
+    std::string columna;
+    if (tabla != npos && EsSimbolo(t[tabla], ')')) {
+        const std::size_t lista = Apertura(t, tabla);
+        if (lista == npos) return false;
+        const std::vector<Rango> columnas = Argumentos(t, lista, tabla);
+        if (k >= columnas.size()) return false;
+        const std::size_t c = Siguiente(t, columnas[k].first - 1);
+        if (c >= columnas[k].second) return false;
+        columna = NombreSimple(t[c]);
+        tabla = Anterior(t, lista);
+    }
+    if (tabla == npos) return false;
+    return esFecha(NombreSimple(t[tabla]), columna, k);
+}
+
+// Marks the 'D/M/YYYY' literals that stand where a date is expected: compared (=, <>, <, >,
+// BETWEEN … AND …, IN (…)), the date argument of CONVERT, or stored into a date column by
+// INSERT … VALUES or UPDATE … SET. Anywhere else (a text column, a select list) a literal is
+// text, kept as typed.
+void MarcaFechas(Tokens& t, const EsColumnaFecha& esFecha) {
+    for (std::size_t i = 0; i < t.size(); ++i) {
+        Token& tk = t[i];
+        if (tk.clase != Clase::Cadena || tk.texto.size() < 2) continue;
+        Fecha f;
+        if (!Fecha::DesdeDma(std::string_view(tk.texto).substr(1, tk.texto.size() - 2), f))
+            continue;
+        const std::size_t p = Anterior(t, i);
+        if (p == npos) continue;
+        const Token& previo = t[p];
+        if (EsSimbolo(previo, '=')) {
+            const std::size_t pp = Anterior(t, p);
+            const bool compuesto = pp != npos && (EsSimbolo(t[pp], '<') || EsSimbolo(t[pp], '>') ||
+                                                  EsSimbolo(t[pp], '!'));
+            const std::size_t set =
+                PalabraAnterior(t, p, {"SET", "WHERE", "ON", "HAVING", "SELECT", "WHEN"});
+            const bool asignacion = !compuesto && set != npos && EsPalabra(t[set], "SET");
+            tk.fecha = asignacion ? AsignacionAFecha(t, p, esFecha) : true;
+        } else if (EsSimbolo(previo, '<') || EsSimbolo(previo, '>') ||
+                   EsPalabra(previo, "BETWEEN")) {
+            tk.fecha = true;
+        } else if (EsPalabra(previo, "AND")) {
+            const std::size_t b = PalabraAnterior(t, p, {"BETWEEN", "AND", "OR", "WHERE", "ON"});
+            tk.fecha = b != npos && EsPalabra(t[b], "BETWEEN");
+        } else if (EsSimbolo(previo, '(') || EsSimbolo(previo, ',')) {
+            const std::size_t abre = Apertura(t, i);
+            const std::size_t funcion = abre == npos ? npos : Anterior(t, abre);
+            if (funcion == npos) continue;
+            if (EsPalabra(t[funcion], "IN")) {
+                tk.fecha = true;
+            } else if (EsPalabra(t[funcion], "CONVERT")) {
+                const std::size_t tipo = Siguiente(t, abre);
+                tk.fecha = tipo < t.size() &&
+                           (EsPalabra(t[tipo], "DATETIME") || EsPalabra(t[tipo], "SMALLDATETIME") ||
+                            EsPalabra(t[tipo], "DATE"));
+            } else {
+                tk.fecha = ValorAFecha(t, i, abre, esFecha);
+            }
+        }
+    }
+}
+
 }  // namespace
 
-std::string ReescribeSqlite(std::string_view sql) {
+std::string ReescribeSqlite(std::string_view sql, const EsColumnaFecha& esFecha) {
     Tokens t = Tokeniza(sql);
     QuitaNocount(t);
     QuitaSugerencias(t);
     QuitaPropietario(t);
     TopALimit(t);
+    MarcaFechas(t, esFecha);
     return Emite(t, 0, t.size());
 }
 

@@ -3,17 +3,28 @@
 // several) into SQLite's. What changes:
 //  - table hints "WITH (NOLOCK)" / "(NOLOCK)" are dropped;
 //  - "SELECT [DISTINCT] TOP n …" becomes "SELECT [DISTINCT] … LIMIT n" (also in subqueries);
-//  - date literals 'D/M/YYYY[ HH:MM[:SS]]' and #D/M/YYYY# become 'YYYY-MM-DD[ HH:MM:SS]';
+//  - date literals #D/M/YYYY# become 'YYYY-MM-DD', and so do 'D/M/YYYY[ HH:MM[:SS]]' texts
+//    where a date is expected: compared (=, <>, <, >, BETWEEN … AND …, IN (…)), the date
+//    argument of CONVERT, or stored by INSERT … VALUES or UPDATE … SET into a column that
+//    `esFecha` says holds dates. Elsewhere (a text column, a select list) such a text is a text
+//    and stays as typed;
 //  - LEN, ISNULL, SUBSTRING, GETDATE(), CHARINDEX and CONVERT become their SQLite forms;
 //  - the owner prefix "dbo." and the N of N'…' are dropped; SET NOCOUNT ON/OFF is dropped.
 // Text inside string literals (other than whole date literals), quoted names and comments is
 // never touched. SQL already written for SQLite comes back unchanged.
 
+#include <cstddef>
+#include <functional>
 #include <string>
 #include <string_view>
 
 namespace tamaris {
 
-std::string ReescribeSqlite(std::string_view sql);
+// Whether column `columna` of `tabla` holds dates; with no column name (an INSERT without a
+// column list) the column at 0-based `posicion`.
+using EsColumnaFecha =
+    std::function<bool(std::string_view tabla, std::string_view columna, std::size_t posicion)>;
+
+std::string ReescribeSqlite(std::string_view sql, const EsColumnaFecha& esFecha = {});
 
 }  // namespace tamaris

@@ -2,6 +2,7 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <atomic>
 #include <charconv>
 #include <chrono>
@@ -26,6 +27,10 @@ namespace {
 constexpr const char* kFuente = "SQLite";
 // Virtual-machine instructions between two looks at the clock while a statement runs.
 constexpr int kInstruccionesEntreControles = 1000;
+// Command time-out when none is configured, and the longest wait for another program's lock
+// while opening.
+constexpr int kTiempoPorDefecto = 30;
+constexpr int kEsperaApertura = 15;
 
 struct CierraBase {
     void operator()(sqlite3* db) const noexcept { sqlite3_close_v2(db); }
@@ -74,6 +79,25 @@ int Paso(Sesion& s, sqlite3_stmt* st) {
     return sqlite3_step(st);
 }
 
+// What the operator reads for a failure: damaged and locked files in words of their own,
+// everything else as SQLite words it.
+std::string DescripcionSqlite(int codigo, const std::string& motivo, const std::string& archivo) {
+    switch (codigo & 0xff) {
+        case SQLITE_CORRUPT:
+        case SQLITE_NOTADB:
+            return "La base de datos está dañada (" + archivo + ": " + motivo +
+                   "). Restáurela desde una copia de seguridad o repárela antes de seguir.";
+        case SQLITE_BUSY:
+            return "La base de datos está bloqueada por otro programa (" + archivo +
+                   "). Espere a que termine y vuelva a intentarlo.";
+        case SQLITE_LOCKED:
+            return "Una tabla de la base de datos está bloqueada por otra consulta en curso (" +
+                   motivo + ").";
+        default:
+            return motivo;
+    }
+}
+
 [[noreturn]] void Lanza(ErrorProveedor registro) {
     long numero = registro.Number;
     std::string descripcion = registro.Description;
@@ -91,13 +115,17 @@ int Paso(Sesion& s, sqlite3_stmt* st) {
     if ((rc & 0xff) == SQLITE_INTERRUPT && s.agotado) {
         r.Number = err::kTiempoAgotado;
         r.SQLState = "HYT00";
-        r.Description = "Se agotó el tiempo de espera de la consulta.";
+        r.Description =
+            "Se agotó el tiempo de espera de la consulta: no terminó en " +
+            std::to_string(std::chrono::duration_cast<std::chrono::seconds>(s.limite).count()) +
+            " s.";
         Lanza(std::move(r));
     }
-    r.Description = db ? sqlite3_errmsg(db) : sqlite3_errstr(rc);
-    ClaseErrorSqlite clase = ClasificaErrorSqlite(extendido, r.Description, alPreparar);
+    const std::string motivo = db ? sqlite3_errmsg(db) : sqlite3_errstr(rc);
+    ClaseErrorSqlite clase = ClasificaErrorSqlite(extendido, motivo, alPreparar);
     r.Number = clase.numero;
     r.SQLState = clase.estado;
+    r.Description = DescripcionSqlite(extendido, motivo, s.archivo);
     Lanza(std::move(r));
 }
 
@@ -439,6 +467,25 @@ class MotorSqlite final : public Motor {
 
     long Ejecutar(std::string_view sql) override {
         std::lock_guard<std::recursive_mutex> g(s_->candado);
+        const bool sinTransaccion = sqlite3_get_autocommit(s_->db.get()) != 0;
+        try {
+            return EjecutaScript(sql);
+        } catch (ErrorBD& e) {
+            // A script that began its own transaction and failed before its end must not leave
+            // it open: every later statement would join it and be lost when the connection
+            // closes. What the script did is undone, and the failure says so.
+            if (!sinTransaccion || sqlite3_get_autocommit(s_->db.get()) != 0) throw;
+            sqlite3_exec(s_->db.get(), "ROLLBACK", nullptr, nullptr, nullptr);
+            std::vector<ErrorProveedor> registros = e.Registros();
+            const std::string aviso =
+                " No se grabó ninguna sentencia del script: su transacción se deshizo.";
+            if (!registros.empty()) registros.front().Description += aviso;
+            throw ErrorBD(e.Numero(), std::string(e.what()) + aviso, std::move(registros),
+                          e.Origen());
+        }
+    }
+
+    long EjecutaScript(std::string_view sql) {
         std::string_view resto = sql;
         long total = 0;
         while (!TodoBlanco(resto)) {
@@ -465,15 +512,14 @@ class MotorSqlite final : public Motor {
     void TiempoEspera(int segundos) override {
         std::lock_guard<std::recursive_mutex> g(s_->candado);
         sqlite3* db = s_->db.get();
-        s_->limite = std::chrono::seconds(segundos > 0 ? segundos : 0);
-        // Waiting on another connection's lock counts against the same allowance; no limit
-        // means waiting as long as it takes.
-        sqlite3_busy_timeout(db,
-                             segundos > 0 && segundos < INT_MAX / 1000 ? segundos * 1000 : INT_MAX);
-        if (segundos > 0)
-            sqlite3_progress_handler(db, kInstruccionesEntreControles, &Progreso, s_.get());
-        else
-            sqlite3_progress_handler(db, 0, nullptr, nullptr);
+        // "No limit" would let a runaway statement or another program's lock hold the job for
+        // ever: it stands for the default instead.
+        if (segundos <= 0) segundos = kTiempoPorDefecto;
+        segundos = std::min(segundos, INT_MAX / 1000);
+        s_->limite = std::chrono::seconds(segundos);
+        // Waiting on another connection's lock counts against the same allowance.
+        sqlite3_busy_timeout(db, segundos * 1000);
+        sqlite3_progress_handler(db, kInstruccionesEntreControles, &Progreso, s_.get());
     }
 
     void BaseDeDatosDefecto(std::string_view) override {}
@@ -576,6 +622,12 @@ ClaseErrorSqlite ClasificaErrorSqlite(int codigo, std::string_view mensaje, bool
             return {err::kIntegridad, "23000"};
         case SQLITE_BUSY:  // the busy time-out ran out waiting for another connection's lock
             return {err::kTiempoAgotado, "HYT00"};
+        // Neither is a lost connection: reconnecting would only meet them again.
+        case SQLITE_CORRUPT:
+        case SQLITE_NOTADB:
+            return {err::kBaseDanada, "XX001"};
+        case SQLITE_LOCKED:
+            return {err::kBaseBloqueada, "40001"};
         case SQLITE_INTERRUPT:
             return {err::kFalloGenerico, "HY008"};
         case SQLITE_CANTOPEN:
@@ -585,6 +637,11 @@ ClaseErrorSqlite ClasificaErrorSqlite(int codigo, std::string_view mensaje, bool
         default:
             return {err::kFalloGenerico, "HY000"};
     }
+    // The ODBC driver may report these under the generic code, with SQLite's words.
+    if (ContieneSinCaso(mensaje, "disk image is malformed") ||
+        ContieneSinCaso(mensaje, "file is not a database"))
+        return {err::kBaseDanada, "XX001"};
+    if (ContieneSinCaso(mensaje, "database is locked")) return {err::kTiempoAgotado, "HYT00"};
     if (ContieneSinCaso(mensaje, "no such table") || ContieneSinCaso(mensaje, "no such view"))
         return {err::kTablaInexistente, "42S02"};
     if (ContieneSinCaso(mensaje, "no such column") ||
@@ -633,14 +690,24 @@ std::unique_ptr<Motor> AbreMotorSqlite(const std::string& archivo, int tiempoEsp
     sqlite3_extended_result_codes(db, 1);
 
     auto motor = std::make_unique<MotorSqlite>(s);
-    motor->TiempoEspera(tiempoEsperaSeg);
+    // Another program's lock is waited for no longer than an open may take.
+    const int espera =
+        tiempoEsperaSeg > 0 ? std::min(tiempoEsperaSeg, kEsperaApertura) : kEsperaApertura;
+    motor->TiempoEspera(espera);
     // SQLite opens any file; reading the catalogue tells whether it is really a database.
     try {
         motor->Consultar("SELECT count(*) FROM sqlite_master");
     } catch (const ErrorBD& e) {
-        falla("El archivo '" + archivo + "' no es una base de datos válida: " + e.what(), "HY000",
-              e.Registros().empty() ? 0 : e.Registros().front().NativeError);
+        const ErrorProveedor r = e.Registros().empty() ? ErrorProveedor{} : e.Registros().front();
+        const int primario = static_cast<int>(r.NativeError & 0xff);
+        // Locked and damaged files say so; only a file that is no database at all is called one.
+        if (primario == SQLITE_BUSY || primario == SQLITE_LOCKED || primario == SQLITE_CORRUPT)
+            throw;
+        falla("El archivo '" + archivo + "' no es una base de datos válida: " +
+                  sqlite3_errstr(static_cast<int>(r.NativeError)),
+              "HY000", r.NativeError);
     }
+    motor->TiempoEspera(tiempoEsperaSeg);
     return motor;
 }
 

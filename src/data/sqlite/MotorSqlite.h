@@ -11,8 +11,12 @@
 namespace tamaris {
 
 // Opens an existing SQLite file for reading and writing; a missing file is never created.
-// Throws ErrorBD (kFalloGenerico) when the file does not exist or is not a database.
-// `tiempoEsperaSeg` is the first command time-out in seconds (0 = none).
+// Throws ErrorBD (kFalloGenerico) when the file does not exist or is not a database; a file
+// that another program holds locked for longer than 15 s (or the time-out, when shorter) is
+// reported as locked (kTiempoAgotado, "HYT00"), and a damaged one as damaged (kBaseDanada,
+// "XX001"), never as "not a database". `tiempoEsperaSeg` is the first command time-out in
+// seconds; 0 stands for 30. Every statement is bounded by the command time-out, also while it
+// waits for another program's lock.
 std::unique_ptr<Motor> AbreMotorSqlite(const std::string& archivo, int tiempoEsperaSeg);
 
 // ADO type code that a declared SQLite column type stands for ("VARCHAR(30)" → 202,
