@@ -21,6 +21,17 @@ constexpr std::string_view kOracleProveedor = "OraOLEDB.Oracle.1";
 // Failure of a step: the error as the routine sees it.
 ErrorInfo ErrorDe(const std::exception& e) { return InfoDeExcepcion(e); }
 
+// The failure says the connection itself is gone: closed under us, a communication link
+// failure (SQL state class 08), or a server that ended the session (57P01-57P03: terminated
+// by an administrator, crash, restart).
+bool ConexionPerdida(const ErrorInfo& e, const std::vector<ErrorProveedor>& registros) {
+    if (e.Numero == err::kConexionInvalida) return true;
+    if (e.Numero != err::kFalloGenerico) return false;
+    for (const ErrorProveedor& r : registros)
+        if (r.SQLState.starts_with("08") || r.SQLState.starts_with("57P0")) return true;
+    return false;
+}
+
 std::string ProveedorDe(std::string_view cadena) {
     return CadenaConexion(cadena).Valor({"Provider"});
 }
@@ -48,6 +59,12 @@ DB_Dll::~DB_Dll() = default;
 Plataforma DB_Dll::plataforma() const {
     if (cnn_.Abierta()) return cnn_.plataforma();
     if (ContieneSinCaso(gConnString, "ORACLE")) return Plataforma::Oracle;
+    const CadenaConexion cadena(gConnString);
+    if (cadena.Tiene("DRIVER")) {
+        const std::string driver = cadena.Valor({"DRIVER"});
+        if (ContieneSinCaso(driver, "PostgreSQL") || ContieneSinCaso(driver, "psqlodbc"))
+            return Plataforma::PostgreSQL;
+    }
     const std::string proveedor = ProveedorDe(gConnString);
     if (EmpiezaSinCaso(proveedor, "Microsoft.Jet") || IgualSinCaso(proveedor, "SQLite"))
         return Plataforma::SQLite;
@@ -57,8 +74,14 @@ Plataforma DB_Dll::plataforma() const {
 bool DB_Dll::EsOracle() const { return plataforma() == Plataforma::Oracle; }
 
 std::string DB_Dll::DialectoLocal(std::string_view sentencia) const {
-    if (plataforma() == Plataforma::SQLite) return ReescribeSqlite(sentencia);
-    return std::string(sentencia);
+    switch (plataforma()) {
+        case Plataforma::SQLite:
+            return ReescribeSqlite(sentencia);
+        case Plataforma::PostgreSQL:
+            return ReescribePostgres(sentencia);
+        default:
+            return std::string(sentencia);
+    }
 }
 
 std::string DB_Dll::StripConnect(std::string_view rsTblName) {
@@ -413,6 +436,7 @@ void DB_Dll::AbrirRecordset(std::string& SentenciaSQL, Recordset& lrcs, Conexion
                             int CursorType, int LockType, int Options, bool ConvOracle) {
     Conexion& cn = Conexionactiva ? *Conexionactiva : cnn_;
     int paso = 1;
+    bool reconectado = false;
     for (;;) {
         try {
             if (paso == 1) {
@@ -433,10 +457,12 @@ void DB_Dll::AbrirRecordset(std::string& SentenciaSQL, Recordset& lrcs, Conexion
             return;
         } catch (const std::exception& ex) {
             const ErrorInfo e = ErrorDe(ex);
-            if ((e.Numero == err::kFalloGenerico || e.Numero == err::kConexionInvalida) &&
-                !cn.Errors().empty()) {
-                ReintentaConectar();
-                if (cnn_.Abierta()) continue;
+            // Reconnecting mends a lost connection and nothing else, and only once per call:
+            // a statement that fails again, or fails for any other reason (a damaged file, a
+            // value the server cannot read), goes to the operator below. Retrying those used to
+            // spin without a word, or open connection after connection.
+            if (!reconectado && ConexionPerdida(e, cn.Errors())) {
+                reconectado = true;
                 ReintentaConectar();
                 if (cnn_.Abierta()) continue;
             }

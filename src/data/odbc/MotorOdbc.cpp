@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "components/Texto.h"
+#include "data/Conexion.h"
 #include "data/sqlite/MotorSqlite.h"
 
 namespace tamaris {
@@ -92,6 +93,10 @@ std::vector<ErrorProveedor> Diagnosticos(const Contexto& ctx, SQLSMALLINT tipo, 
         // The SQLite driver reports every failure as HY000 with SQLite's own code.
         if (ctx.plataforma == Plataforma::SQLite && r.SQLState == "HY000")
             r.Number = ClasificaErrorSqlite(nativo, r.Description, false).numero;
+        // psqlODBC enforces the query time-out through the server's statement_timeout, whose
+        // message is the server's own (and in English).
+        if (r.SQLState == "57014" && ContieneSinCaso(r.Description, "timeout"))
+            r.Description = "Se agotó el tiempo de espera de la consulta. " + r.Description;
         if (!registros.empty()) {
             const auto& ant = registros.back();
             if (ant.SQLState == r.SQLState && ant.NativeError == r.NativeError &&
@@ -192,6 +197,9 @@ class Vigia {
         if (hilo_.joinable()) hilo_.join();
     }
 
+    // Armed around every fetch, so it must cost next to nothing: the thread is woken only when
+    // it sleeps with nothing to watch; one already waiting for an earlier limit finds the later
+    // one when it wakes.
     void Armar(const Contexto& ctx, SQLHSTMT st, int segundos) {
         std::lock_guard<std::mutex> l(m_);
         if (!hilo_.joinable()) hilo_ = std::thread([this] { Corre(); });
@@ -199,7 +207,7 @@ class Vigia {
         st_ = st;
         cancelado_ = false;
         limite_ = std::chrono::steady_clock::now() + std::chrono::seconds(segundos) + kGraciaVigia;
-        cv_.notify_all();
+        if (ocioso_) cv_.notify_all();
     }
 
     // True when the statement had to be cancelled. Once this returns, the statement handle is
@@ -215,7 +223,9 @@ class Vigia {
         std::unique_lock<std::mutex> l(m_);
         while (!fin_) {
             if (st_ == SQL_NULL_HSTMT) {
+                ocioso_ = true;
                 cv_.wait(l);
+                ocioso_ = false;
                 continue;
             }
             if (std::chrono::steady_clock::now() < limite_) {
@@ -237,6 +247,7 @@ class Vigia {
     std::chrono::steady_clock::time_point limite_;
     bool cancelado_ = false;
     bool fin_ = false;
+    bool ocioso_ = false;
 };
 
 class GuardiaVigia {
@@ -377,10 +388,10 @@ class CursorOdbc final : public Cursor {
         if (terminado_) return false;
         const Contexto& ctx = cn_->ctx;
         SQLHSTMT h = st_->get();
-        // Drivers that compute the result while fetching (the SQLite driver with StepAPI=1)
-        // do the statement's work in the first fetch: the time-out covers it too.
-        GuardiaVigia g(cn_->vigia, ctx, h, primera_ ? cn_->tiempo : 0);
-        primera_ = false;
+        // Every fetch may wait on the server: drivers that compute the result while fetching
+        // (the SQLite driver with StepAPI=1) do the statement's work there, and a streaming
+        // driver (psqlODBC with UseDeclareFetch=1) asks the server for each block of rows.
+        GuardiaVigia g(cn_->vigia, ctx, h, cn_->tiempo);
         SQLRETURN rc = TAMARIS_ODBC(ctx, AnteFalla::Devolver, SQL_HANDLE_STMT, h, SQLFetch, h);
         const bool agotado = g.Desarmar();
         if (rc == SQL_NO_DATA) {
@@ -550,7 +561,6 @@ class CursorOdbc final : public Cursor {
     std::vector<Lectura> lectura_;
     std::string buf_;
     bool terminado_ = false;
-    bool primera_ = true;
     bool activo_ = false;
 };
 
@@ -592,6 +602,8 @@ std::shared_ptr<ConexionOdbc> ConectaOdbc(const std::string& cadenaOdbc, int tie
         ctx.plataforma = Plataforma::Oracle;
     else if (ContieneSinCaso(dbms, "SQLite"))
         ctx.plataforma = Plataforma::SQLite;
+    else if (ContieneSinCaso(dbms, "PostgreSQL"))
+        ctx.plataforma = Plataforma::PostgreSQL;
     else
         ctx.plataforma = Plataforma::SqlServer;
     std::string driver = InfoTexto(ctx, d, SQL_DRIVER_NAME);
@@ -898,7 +910,8 @@ long NumeroDeEstadoOdbc(std::string_view e) {
     if (e == "42S02") return err::kTablaInexistente;
     if (e.starts_with("42") || e == "37000") return err::kErrorComando;
     if (e.starts_with("23")) return err::kIntegridad;
-    if (e == "HYT00" || e == "HYT01") return err::kTiempoAgotado;
+    // 57014: the server cancelled the statement (its own time-out, or our cancel on ours).
+    if (e == "HYT00" || e == "HYT01" || e == "57014") return err::kTiempoAgotado;
     return err::kFalloGenerico;
 }
 
@@ -954,11 +967,35 @@ int TipoAdoDeSql(int t) {
     }
 }
 
+std::string OpcionesDeLectura(std::string_view cadenaOdbc, std::string_view driver) {
+    const CadenaConexion c(cadenaOdbc);
+    // psqlODBC reads the whole result into memory unless it fetches through a server cursor,
+    // Fetch rows at a time; the SQLite driver does the same unless it steps the statement.
+    if (ContieneSinCaso(driver, "PostgreSQL") || ContieneSinCaso(driver, "psqlodbc"))
+        return c.Tiene("UseDeclareFetch") ? std::string() : "UseDeclareFetch=1;Fetch=2000;";
+    if (ContieneSinCaso(driver, "SQLite")) return c.Tiene("StepAPI") ? std::string() : "StepAPI=1;";
+    return {};
+}
+
 std::unique_ptr<Motor> AbreMotorOdbc(const std::string& cadenaOdbc, int tiempoConexionSeg) {
-    auto cn = ConectaOdbc(cadenaOdbc, tiempoConexionSeg);
+    const auto conOpciones = [](const std::string& cadena, const std::string& opciones) {
+        if (opciones.empty()) return cadena;
+        return cadena + (cadena.empty() || cadena.back() == ';' ? "" : ";") + opciones;
+    };
+    std::string cadena = conOpciones(
+        cadenaOdbc, OpcionesDeLectura(cadenaOdbc, CadenaConexion(cadenaOdbc).Valor({"DRIVER"})));
+    auto cn = ConectaOdbc(cadena, tiempoConexionSeg);
+    // A DSN names its driver only in odbc.ini: ask the driver itself, and connect once more
+    // with the options when they were missing.
+    const std::string faltan =
+        OpcionesDeLectura(cadena, InfoTexto(cn->ctx, cn->dbc.get(), SQL_DRIVER_NAME));
+    if (!faltan.empty()) {
+        cadena = conOpciones(cadena, faltan);
+        cn.reset();
+        cn = ConectaOdbc(cadena, tiempoConexionSeg);
+    }
     std::string dbms = InfoTexto(cn->ctx, cn->dbc.get(), SQL_DBMS_NAME);
-    return std::make_unique<MotorOdbc>(std::move(cn), std::move(dbms), cadenaOdbc,
-                                       tiempoConexionSeg);
+    return std::make_unique<MotorOdbc>(std::move(cn), std::move(dbms), cadena, tiempoConexionSeg);
 }
 
 }  // namespace tamaris
