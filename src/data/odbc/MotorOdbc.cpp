@@ -3,6 +3,8 @@
 #include <sql.h>
 #include <sqlext.h>
 #include <sqlite3.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <charconv>
@@ -11,6 +13,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <mutex>
 #include <system_error>
 #include <thread>
@@ -31,6 +34,8 @@ constexpr SQLSMALLINT kMaxRegistros = 32;
 // The watch over a running statement gives the driver's own query time-out this much
 // head start before cancelling the statement itself.
 constexpr std::chrono::milliseconds kGraciaVigia{250};
+// The head start of a network driver, whose own time-out has to travel back from the server.
+constexpr std::chrono::seconds kGraciaRed{2};
 // Helper connections a backend opens at most for statements its main connection cannot take.
 constexpr size_t kMaxAuxiliares = 8;
 
@@ -97,6 +102,11 @@ std::vector<ErrorProveedor> Diagnosticos(const Contexto& ctx, SQLSMALLINT tipo, 
         // message is the server's own (and in English).
         if (r.SQLState == "57014" && ContieneSinCaso(r.Description, "timeout"))
             r.Description = "Se agotó el tiempo de espera de la consulta. " + r.Description;
+        // A dropped connection comes with the driver's or the server's own words; the operator
+        // reads first what happened.
+        if (r.SQLState.starts_with("08") || r.SQLState.starts_with("57P0"))
+            r.Description =
+                "Se perdió la conexión con el servidor de base de datos. " + r.Description;
         if (!registros.empty()) {
             const auto& ant = registros.back();
             if (ant.SQLState == r.SQLState && ant.NativeError == r.NativeError &&
@@ -184,10 +194,18 @@ class Manija {
     SQLHANDLE h_ = SQL_NULL_HANDLE;
 };
 
-// Cancels a statement that runs past its time-out, for drivers that accept
-// SQL_ATTR_QUERY_TIMEOUT and then ignore it (the SQLite ODBC driver does).
+// Ends a statement that runs past its time-out. A driver without a network connection that
+// accepts SQL_ATTR_QUERY_TIMEOUT and then ignores it (the SQLite ODBC driver does) gets
+// SQLCancel. A network driver enforces the time-out itself (psqlODBC through the server's
+// statement_timeout, FreeTDS on the client): when it has not come back even then, the server no
+// longer answers (a stopped server process, a host gone), and a cancel would wait on that same
+// server (psqlODBC's did, for 30 s). Its sockets are shut down instead, so the waiting call
+// returns with an error at once; the connection is lost, which the error says.
 class Vigia {
   public:
+    // The sockets of the connection watched (kept by the connection, which outlives this).
+    void Sockets(const std::vector<int>* s) { sockets_ = s; }
+
     ~Vigia() {
         {
             std::lock_guard<std::mutex> l(m_);
@@ -198,16 +216,17 @@ class Vigia {
     }
 
     // Armed around every fetch, so it must cost next to nothing: the thread is woken only when
-    // it sleeps with nothing to watch; one already waiting for an earlier limit finds the later
-    // one when it wakes.
+    // it sleeps with nothing to watch or would wake too late (a shorter time-out); one waiting
+    // for an earlier limit finds the later one when it wakes.
     void Armar(const Contexto& ctx, SQLHSTMT st, int segundos) {
         std::lock_guard<std::mutex> l(m_);
         if (!hilo_.joinable()) hilo_ = std::thread([this] { Corre(); });
         ctx_ = &ctx;
         st_ = st;
         cancelado_ = false;
-        limite_ = std::chrono::steady_clock::now() + std::chrono::seconds(segundos) + kGraciaVigia;
-        if (ocioso_) cv_.notify_all();
+        limite_ = std::chrono::steady_clock::now() + std::chrono::seconds(segundos) +
+                  (EnRed() ? kGraciaRed : kGraciaVigia);
+        if (ocioso_ || limite_ < esperaHasta_) cv_.notify_all();
     }
 
     // True when the statement had to be cancelled. Once this returns, the statement handle is
@@ -229,22 +248,31 @@ class Vigia {
                 continue;
             }
             if (std::chrono::steady_clock::now() < limite_) {
-                cv_.wait_until(l, limite_);
+                esperaHasta_ = limite_;
+                cv_.wait_until(l, esperaHasta_);
                 continue;
             }
-            // SQLCancel is the one ODBC call meant to come from another thread.
-            TAMARIS_ODBC(*ctx_, AnteFalla::Ignorar, SQL_HANDLE_STMT, st_, SQLCancel, st_);
+            if (EnRed()) {
+                for (int fd : *sockets_) ::shutdown(fd, SHUT_RDWR);
+            } else {
+                // SQLCancel is the one ODBC call meant to come from another thread.
+                TAMARIS_ODBC(*ctx_, AnteFalla::Ignorar, SQL_HANDLE_STMT, st_, SQLCancel, st_);
+            }
             cancelado_ = true;
             st_ = SQL_NULL_HSTMT;
         }
     }
 
+    bool EnRed() const { return sockets_ && !sockets_->empty(); }
+
     std::mutex m_;
     std::condition_variable cv_;
     std::thread hilo_;
     const Contexto* ctx_ = nullptr;
+    const std::vector<int>* sockets_ = nullptr;
     SQLHSTMT st_ = SQL_NULL_HSTMT;
     std::chrono::steady_clock::time_point limite_;
+    std::chrono::steady_clock::time_point esperaHasta_;  // when the thread wakes by itself
     bool cancelado_ = false;
     bool fin_ = false;
     bool ocioso_ = false;
@@ -280,7 +308,8 @@ struct ConexionOdbc {
     // with rows still unread.
     int maxActivas = 0;
     int activos = 0;
-    Vigia vigia;  // declared last: its thread stops before the handles go
+    std::vector<int> sockets;  // the network sockets the driver opened for this connection
+    Vigia vigia;               // declared last: its thread stops before the handles go
 
     ~ConexionOdbc() {
         if (!conectada) return;
@@ -566,6 +595,26 @@ class CursorOdbc final : public Cursor {
 
 SQLCHAR* Sql(std::string& s) { return reinterpret_cast<SQLCHAR*>(s.data()); }
 
+// Descriptors of the process that are network sockets, in ascending order.
+std::vector<int> SocketsAbiertos() {
+    std::vector<int> r;
+    std::error_code ec;
+    for (const auto& e : std::filesystem::directory_iterator("/proc/self/fd", ec)) {
+        int fd = -1;
+        const std::string n = e.path().filename().string();
+        if (std::from_chars(n.data(), n.data() + n.size(), fd).ec != std::errc()) continue;
+        struct stat st {};
+        sockaddr_storage dir{};
+        socklen_t largo = sizeof dir;
+        if (::fstat(fd, &st) != 0 || !S_ISSOCK(st.st_mode) ||
+            ::getsockname(fd, reinterpret_cast<sockaddr*>(&dir), &largo) != 0)
+            continue;
+        if (dir.ss_family == AF_INET || dir.ss_family == AF_INET6) r.push_back(fd);
+    }
+    std::sort(r.begin(), r.end());
+    return r;
+}
+
 std::string InfoTexto(const Contexto& ctx, SQLHDBC d, SQLUSMALLINT info) {
     char buf[256] = {};
     SQLSMALLINT largo = 0;
@@ -592,10 +641,16 @@ std::shared_ptr<ConexionOdbc> ConectaOdbc(const std::string& cadenaOdbc, int tie
     std::string cadena = cadenaOdbc;
     SQLCHAR salida[1024];
     SQLSMALLINT largoSalida = 0;
+    const std::vector<int> antes = SocketsAbiertos();
     TAMARIS_ODBC(ctx, AnteFalla::Lanzar, SQL_HANDLE_DBC, d, SQLDriverConnect, d, nullptr,
                  Sql(cadena), static_cast<SQLSMALLINT>(cadena.size()), salida,
                  static_cast<SQLSMALLINT>(sizeof salida), &largoSalida, SQL_DRIVER_NOPROMPT);
     cn->conectada = true;
+    // Connections are opened from one thread at a time: the sockets that appeared belong to
+    // this one.
+    for (int fd : SocketsAbiertos())
+        if (!std::binary_search(antes.begin(), antes.end(), fd)) cn->sockets.push_back(fd);
+    cn->vigia.Sockets(&cn->sockets);
 
     std::string dbms = InfoTexto(ctx, d, SQL_DBMS_NAME);
     if (ContieneSinCaso(dbms, "Oracle"))
