@@ -38,6 +38,8 @@ constexpr std::chrono::milliseconds kGraciaVigia{250};
 constexpr std::chrono::seconds kGraciaRed{2};
 // Helper connections a backend opens at most for statements its main connection cannot take.
 constexpr size_t kMaxAuxiliares = 8;
+// Rows fetched at once into bound columns, at most.
+constexpr SQLULEN kFilasBloque = 500;
 
 // Everything about a connection that reading its diagnostics needs.
 struct Contexto {
@@ -309,7 +311,12 @@ struct ConexionOdbc {
     int maxActivas = 0;
     int activos = 0;
     std::vector<int> sockets;  // the network sockets the driver opened for this connection
-    Vigia vigia;               // declared last: its thread stops before the handles go
+    // What SQLGetData may read where columns are bound: any row of a block (after SQLSetPos),
+    // so rows can come in blocks; the current row only (rows then come one at a time, still
+    // into bound columns); nothing, so every column is read with SQLGetData. Either way a text
+    // longer than its buffer is read again whole.
+    enum class Enlazado { Ninguno, PorFila, PorBloque } enlazado = Enlazado::Ninguno;
+    Vigia vigia;  // declared last: its thread stops before the handles go
 
     ~ConexionOdbc() {
         if (!conectada) return;
@@ -366,8 +373,9 @@ bool DecimalDeTexto(std::string_view t, double& salida) {
 
 class CursorOdbc final : public Cursor {
   public:
-    // Takes a statement that has just produced a result set.
-    CursorOdbc(std::shared_ptr<ConexionOdbc> cn, std::unique_ptr<Manija> st)
+    // Takes a statement that has just produced a result set. `enBloques`: fetch rows in blocks
+    // into bound columns when the driver allows it.
+    CursorOdbc(std::shared_ptr<ConexionOdbc> cn, std::unique_ptr<Manija> st, bool enBloques = false)
         : cn_(std::move(cn)), st_(std::move(st)) {
         const Contexto& ctx = cn_->ctx;
         SQLHSTMT h = st_->get();
@@ -404,6 +412,9 @@ class CursorOdbc final : public Cursor {
         } else {
             activo_ = true;
             ++cn_->activos;
+            if (enBloques && cn_->enlazado != ConexionOdbc::Enlazado::Ninguno)
+                bloque_ = PreparaBloques(
+                    cn_->enlazado == ConexionOdbc::Enlazado::PorBloque ? kFilasBloque : 1);
         }
     }
 
@@ -420,9 +431,11 @@ class CursorOdbc final : public Cursor {
         // Every fetch may wait on the server: drivers that compute the result while fetching
         // (the SQLite driver with StepAPI=1) do the statement's work there, and a streaming
         // driver (psqlODBC with UseDeclareFetch=1) asks the server for each block of rows.
+        if (bloque_ && ++pos_ < leidas_) return DeBloque(fila);
         GuardiaVigia g(cn_->vigia, ctx, h, cn_->tiempo);
         SQLRETURN rc = TAMARIS_ODBC(ctx, AnteFalla::Devolver, SQL_HANDLE_STMT, h, SQLFetch, h);
         const bool agotado = g.Desarmar();
+        if (bloque_ && SQL_SUCCEEDED(rc) && leidas_ == 0) rc = SQL_NO_DATA;
         if (rc == SQL_NO_DATA) {
             Termina();
             return false;
@@ -437,6 +450,10 @@ class CursorOdbc final : public Cursor {
             Termina();
             LanzaRegistros(ctx, std::move(registros), "SQLFetch");
         }
+        if (bloque_) {
+            pos_ = 0;
+            return DeBloque(fila);
+        }
         const size_t n = columnas_.size();
         if (fila.size() != n) fila.resize(n);
         for (size_t i = 0; i < n; ++i) Lee(static_cast<SQLUSMALLINT>(i + 1), lectura_[i], fila[i]);
@@ -444,6 +461,159 @@ class CursorOdbc final : public Cursor {
     }
 
   private:
+    // Row arrays: each column bound to a buffer of kFilas values, read a block per SQLFetch.
+    // Saves one driver-manager call per column and row; text longer than its buffer is read
+    // again whole with SQLGetData after positioning on its row (drivers that allow it only).
+    struct Enlace {
+        SQLSMALLINT tipoC = SQL_C_CHAR;
+        SQLLEN ancho = 0;
+        std::vector<char> datos;
+        std::vector<SQLLEN> ind;
+    };
+
+    bool PreparaBloques(SQLULEN maximo) {
+        const Contexto& ctx = cn_->ctx;
+        SQLHSTMT h = st_->get();
+        std::vector<Enlace> enlaces(columnas_.size());
+        SQLLEN porFila = 0;
+        for (size_t i = 0; i < enlaces.size(); ++i) {
+            Enlace& e = enlaces[i];
+            switch (lectura_[i]) {
+                case Lectura::Entero:
+                    e.tipoC = SQL_C_SBIGINT, e.ancho = sizeof(SQLBIGINT);
+                    break;
+                case Lectura::Doble:
+                    e.tipoC = SQL_C_DOUBLE, e.ancho = sizeof(SQLDOUBLE);
+                    break;
+                case Lectura::FechaHora:
+                    e.tipoC = SQL_C_TYPE_TIMESTAMP, e.ancho = sizeof(SQL_TIMESTAMP_STRUCT);
+                    break;
+                case Lectura::Hora:
+                    e.tipoC = SQL_C_TYPE_TIME, e.ancho = sizeof(SQL_TIME_STRUCT);
+                    break;
+                case Lectura::Bit:
+                    e.tipoC = SQL_C_BIT, e.ancho = 1;
+                    break;
+                case Lectura::Decimal:
+                    e.ancho = 64;
+                    break;
+                case Lectura::Texto: {
+                    // UTF-8 takes up to 4 bytes a character; a longer value is read again.
+                    const long t = columnas_[i].tamano;
+                    e.ancho = t > 0 && t < 256 ? t * 4 + 1 : 1025;
+                    break;
+                }
+                case Lectura::Binario:
+                    return false;
+            }
+            porFila += e.ancho + static_cast<SQLLEN>(sizeof(SQLLEN));
+        }
+        // About 1 MB of buffers, whatever the row looks like.
+        const SQLULEN filas =
+            std::clamp<SQLULEN>(static_cast<SQLULEN>((1 << 20) / porFila), 1, maximo);
+        SQLRETURN rc = TAMARIS_ODBC(ctx, AnteFalla::Devolver, SQL_HANDLE_STMT, h, SQLSetStmtAttr, h,
+                                    SQL_ATTR_ROW_ARRAY_SIZE, reinterpret_cast<SQLPOINTER>(filas),
+                                    SQL_IS_UINTEGER);
+        SQLULEN aceptadas = 0;
+        if (rc == SQL_SUCCESS)
+            TAMARIS_ODBC(ctx, AnteFalla::Ignorar, SQL_HANDLE_STMT, h, SQLGetStmtAttr, h,
+                         SQL_ATTR_ROW_ARRAY_SIZE, &aceptadas, SQL_IS_UINTEGER, nullptr);
+        bool ok =
+            rc == SQL_SUCCESS && aceptadas == filas &&
+            SQL_SUCCEEDED(TAMARIS_ODBC(ctx, AnteFalla::Devolver, SQL_HANDLE_STMT, h, SQLSetStmtAttr,
+                                       h, SQL_ATTR_ROWS_FETCHED_PTR, &leidas_, 0));
+        for (size_t i = 0; ok && i < enlaces.size(); ++i) {
+            Enlace& e = enlaces[i];
+            e.datos.assign(static_cast<size_t>(e.ancho) * filas, 0);
+            e.ind.assign(filas, 0);
+            ok = SQL_SUCCEEDED(TAMARIS_ODBC(ctx, AnteFalla::Devolver, SQL_HANDLE_STMT, h,
+                                            SQLBindCol, h, static_cast<SQLUSMALLINT>(i + 1),
+                                            e.tipoC, e.datos.data(), e.ancho, e.ind.data()));
+        }
+        if (!ok) {
+            // Back to one row at a time, read with SQLGetData.
+            TAMARIS_ODBC(ctx, AnteFalla::Ignorar, SQL_HANDLE_STMT, h, SQLFreeStmt, h, SQL_UNBIND);
+            TAMARIS_ODBC(ctx, AnteFalla::Ignorar, SQL_HANDLE_STMT, h, SQLSetStmtAttr, h,
+                         SQL_ATTR_ROW_ARRAY_SIZE, reinterpret_cast<SQLPOINTER>(1), SQL_IS_UINTEGER);
+            TAMARIS_ODBC(ctx, AnteFalla::Ignorar, SQL_HANDLE_STMT, h, SQLSetStmtAttr, h,
+                         SQL_ATTR_ROWS_FETCHED_PTR, nullptr, 0);
+            return false;
+        }
+        enlaces_ = std::move(enlaces);
+        return true;
+    }
+
+    bool DeBloque(std::vector<Variant>& fila) {
+        const size_t n = columnas_.size();
+        if (fila.size() != n) fila.resize(n);
+        const size_t f = static_cast<size_t>(pos_);
+        for (size_t i = 0; i < n; ++i) {
+            const Enlace& e = enlaces_[i];
+            const SQLLEN ind = e.ind[f];
+            Variant& v = fila[i];
+            const char* p = e.datos.data() + f * static_cast<size_t>(e.ancho);
+            if (ind == SQL_NULL_DATA) {
+                v.AsignarNulo();
+                continue;
+            }
+            switch (lectura_[i]) {
+                case Lectura::Entero: {
+                    SQLBIGINT x;
+                    std::memcpy(&x, p, sizeof x);
+                    v.AsignarEntero(static_cast<int64_t>(x));
+                    break;
+                }
+                case Lectura::Doble: {
+                    SQLDOUBLE x;
+                    std::memcpy(&x, p, sizeof x);
+                    v.AsignarDoble(x);
+                    break;
+                }
+                case Lectura::FechaHora: {
+                    SQL_TIMESTAMP_STRUCT ts;
+                    std::memcpy(&ts, p, sizeof ts);
+                    v.AsignarFecha(Fecha{ts.year, ts.month, ts.day, ts.hour, ts.minute, ts.second});
+                    break;
+                }
+                case Lectura::Hora: {
+                    SQL_TIME_STRUCT t;
+                    std::memcpy(&t, p, sizeof t);
+                    v.AsignarFecha(Fecha{1899, 12, 30, t.hour, t.minute, t.second});
+                    break;
+                }
+                case Lectura::Bit:
+                    v = Variant(*p != 0);
+                    break;
+                case Lectura::Decimal:
+                case Lectura::Texto: {
+                    if (ind == SQL_NO_TOTAL || ind >= e.ancho) {
+                        // Longer than the buffer: the whole value, from its row.
+                        SQLHSTMT h = st_->get();
+                        if (e.ind.size() > 1)
+                            TAMARIS_ODBC(cn_->ctx, AnteFalla::Lanzar, SQL_HANDLE_STMT, h, SQLSetPos,
+                                         h, static_cast<SQLSETPOSIROW>(f + 1), SQL_POSITION,
+                                         SQL_LOCK_NO_CHANGE);
+                        if (!LeeTexto(static_cast<SQLUSMALLINT>(i + 1), SQL_C_CHAR)) {
+                            v.AsignarNulo();
+                            break;
+                        }
+                    } else {
+                        buf_.assign(p, static_cast<size_t>(ind));
+                    }
+                    double d;
+                    if (lectura_[i] == Lectura::Decimal && DecimalDeTexto(buf_, d))
+                        v.AsignarDoble(d);
+                    else
+                        v.AsignarTexto(buf_);
+                    break;
+                }
+                case Lectura::Binario:
+                    break;
+            }
+        }
+        return true;
+    }
+
     // The SQLite driver calls DECIMAL and MONEY columns text; the declared type it also hands
     // out says what they hold.
     void RefinaSqlite(SQLUSMALLINT col, Columna& c, Lectura& lectura) {
@@ -591,6 +761,10 @@ class CursorOdbc final : public Cursor {
     std::string buf_;
     bool terminado_ = false;
     bool activo_ = false;
+    bool bloque_ = false;
+    std::vector<Enlace> enlaces_;
+    SQLULEN leidas_ = 0;  // rows of the block fetched last
+    SQLULEN pos_ = 0;     // the row of it being read
 };
 
 SQLCHAR* Sql(std::string& s) { return reinterpret_cast<SQLCHAR*>(s.data()); }
@@ -669,6 +843,14 @@ std::shared_ptr<ConexionOdbc> ConectaOdbc(const std::string& cadenaOdbc, int tie
                                 SQL_MAX_CONCURRENT_ACTIVITIES, &activas,
                                 static_cast<SQLSMALLINT>(sizeof activas), nullptr);
     cn->maxActivas = SQL_SUCCEEDED(rc) ? activas : 0;
+    SQLUINTEGER extensiones = 0;
+    rc = TAMARIS_ODBC(ctx, AnteFalla::Ignorar, SQL_HANDLE_DBC, d, SQLGetInfo, d,
+                      SQL_GETDATA_EXTENSIONS, &extensiones,
+                      static_cast<SQLSMALLINT>(sizeof extensiones), nullptr);
+    const SQLUINTEGER necesarias = SQL_GD_BOUND | SQL_GD_ANY_COLUMN;
+    if (SQL_SUCCEEDED(rc) && (extensiones & necesarias) == necesarias)
+        cn->enlazado = extensiones & SQL_GD_BLOCK ? ConexionOdbc::Enlazado::PorBloque
+                                                  : ConexionOdbc::Enlazado::PorFila;
     // For drivers that claim more than they manage.
     if (const char* v = std::getenv("TAMARIS_ODBC_UNA_SENTENCIA"); v && std::strcmp(v, "1") == 0)
         cn->maxActivas = 1;
@@ -711,7 +893,7 @@ class MotorOdbc final : public Motor {
             if (!SQL_SUCCEEDED(rc))
                 LanzaDiagnosticos(cn->ctx, SQL_HANDLE_STMT, h, "SQLExecDirect", agotado);
         }
-        return std::make_unique<CursorOdbc>(std::move(cn), std::move(st));
+        return std::make_unique<CursorOdbc>(std::move(cn), std::move(st), true);
     }
 
     long Ejecutar(std::string_view sql) override {
