@@ -17,6 +17,7 @@
 #include <memory>
 #include <thread>
 
+#include "data/Conexion.h"
 #include "data/sqlite/DialectoSqlite.h"
 #include "export_citi/LibroIvaPrueba.h"
 #include "soporte/ClusterPostgres.h"
@@ -134,6 +135,34 @@ TEST_F(Postgres, ReescrituraDeSqlServer) {
                   c.respuesta)
             << sql;
     }
+}
+
+// Rows come in blocks into bound buffers: every row arrives once, and a text longer than its
+// buffer arrives whole, wherever it falls in a block.
+TEST_F(Postgres, FilasEnBloquesSinCortarTextos) {
+    tamaris::Conexion cn;
+    cn.Open(gCluster->Cadena("perc"));
+    auto cursor = cn.Consultar(
+        "SELECT g, CASE WHEN g % 7 = 0 THEN repeat('Ñ', 3000) ELSE 'x' END || g::text, "
+        "CAST(g AS NUMERIC) / 4, NULLIF(g % 2, 0) FROM generate_series(1, 5000) g");
+    std::vector<tamaris::Variant> fila;
+    long n = 0;
+    while (cursor->Siguiente(fila)) {
+        ++n;
+        ASSERT_EQ(fila[0].Entero(), n);
+        const std::string esperado =
+            (n % 7 == 0 ? [] {
+                std::string r;
+                for (int i = 0; i < 3000; ++i) r += "Ñ";
+                return r;
+            }()
+                        : std::string("x")) +
+            std::to_string(n);
+        ASSERT_EQ(fila[1].Texto(), esperado) << n;
+        ASSERT_DOUBLE_EQ(fila[2].Doble(), n / 4.0) << n;
+        ASSERT_EQ(fila[3].EsNulo(), n % 2 == 0) << n;
+    }
+    EXPECT_EQ(n, 5000);
 }
 
 TEST_F(Postgres, LosArchivosSonLosMismosQueEnSqlite) {
