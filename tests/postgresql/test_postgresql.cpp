@@ -15,6 +15,7 @@
 #include <cstring>
 #include <fstream>
 #include <memory>
+#include <optional>
 #include <thread>
 
 #include "data/Conexion.h"
@@ -33,7 +34,7 @@ std::unique_ptr<prueba::ClusterPostgres> gCluster;
 std::string gMotivo;
 
 // Rows of the large ledger the fault tests read.
-constexpr int kFilasGrande = 200000;
+constexpr int kFilasGrande = 400000;
 
 class EntornoPostgres : public ::testing::Environment {
   public:
@@ -238,16 +239,21 @@ class Bloqueo {
     std::string base_;
 };
 
-// Runs the export of `base` in the background and calls `accion` once for every backend of the
-// program found waiting on the lock, until the program ends.
+// Runs the export of `base` in the background and calls `accion` for every backend of the
+// program found in the state `estado` (a condition on pg_stat_activity), until the program ends.
 struct Corrida {
     prueba::Salida salida;
     int acciones = 0;
     std::chrono::steady_clock::duration duracion{};
 };
 
+constexpr const char* kEsperaBloqueo = "wait_event_type = 'Lock'";
+// Between two blocks of rows: psqlODBC reads the result through a cursor, FETCH by FETCH.
+constexpr const char* kLeyendoFilas = "query ILIKE 'fetch%'";
+
 template <class F>
-Corrida ExportaBloqueado(const std::string& base, const std::string& destino, F accion) {
+Corrida ExportaBloqueado(const std::string& base, const std::string& destino, F accion,
+                         const std::string& estado = kEsperaBloqueo) {
     Corrida c;
     std::atomic<bool> termino{false};
     const auto inicio = std::chrono::steady_clock::now();
@@ -259,14 +265,14 @@ Corrida ExportaBloqueado(const std::string& base, const std::string& destino, F 
         std::string pid;
         try {
             pid = gCluster->Psql(base, "SELECT pid FROM pg_stat_activity WHERE datname = '" + base +
-                                           "' AND wait_event_type = 'Lock' LIMIT 1;");
+                                           "' AND " + estado + " LIMIT 1;");
         } catch (const std::exception&) {
         }
         if (!pid.empty() && pid != "\n") {
             accion(pid.substr(0, pid.find('\n')));
             ++c.acciones;
         }
-        std::this_thread::sleep_for(50ms);
+        std::this_thread::sleep_for(20ms);
     }
     t.join();
     c.duracion = std::chrono::steady_clock::now() - inicio;
@@ -278,19 +284,29 @@ TEST_F(Postgres, CaidasDelServidorTerminanConMensajeYSinTocarElArchivo) {
     struct Caso {
         const char* nombre;
         bool reinicia;  // stop the whole server (started again afterwards), else kill the backend
+        const char* cuando;  // waiting for its query (held by a lock), or reading its rows
     };
-    for (const Caso caso : {Caso{"sesion terminada", false}, Caso{"servidor reiniciado", true}}) {
+    const Caso casos[] = {{"sesion terminada", false, kEsperaBloqueo},
+                          {"sesion terminada leyendo filas", false, kLeyendoFilas},
+                          {"servidor reiniciado", true, kEsperaBloqueo}};
+    for (const Caso& caso : casos) {
         std::ofstream(destino, std::ios::binary) << "anterior\r\n";
         Corrida c;
         {
-            Bloqueo b("grande");
-            ASSERT_TRUE(b.Tomado());
-            c = ExportaBloqueado("grande", destino, [&](const std::string& pid) {
-                if (caso.reinicia)
-                    gCluster->Detener();
-                else
-                    gCluster->Psql("grande", "SELECT pg_terminate_backend(" + pid + ");");
-            });
+            std::optional<Bloqueo> b;
+            if (caso.cuando == kEsperaBloqueo) {
+                b.emplace("grande");
+                ASSERT_TRUE(b->Tomado());
+            }
+            c = ExportaBloqueado(
+                "grande", destino,
+                [&](const std::string& pid) {
+                    if (caso.reinicia)
+                        gCluster->Detener();
+                    else
+                        gCluster->Psql("grande", "SELECT pg_terminate_backend(" + pid + ");");
+                },
+                caso.cuando);
             if (caso.reinicia) gCluster->Iniciar();
         }
         EXPECT_EQ(c.salida.codigo, 1) << caso.nombre << ": " << c.salida.err;
