@@ -428,10 +428,10 @@ class CursorOdbc final : public Cursor {
         if (terminado_) return false;
         const Contexto& ctx = cn_->ctx;
         SQLHSTMT h = st_->get();
+        if (bloque_ && ++pos_ < leidas_) return DeBloque(fila);
         // Every fetch may wait on the server: drivers that compute the result while fetching
         // (the SQLite driver with StepAPI=1) do the statement's work there, and a streaming
         // driver (psqlODBC with UseDeclareFetch=1) asks the server for each block of rows.
-        if (bloque_ && ++pos_ < leidas_) return DeBloque(fila);
         GuardiaVigia g(cn_->vigia, ctx, h, cn_->tiempo);
         SQLRETURN rc = TAMARIS_ODBC(ctx, AnteFalla::Devolver, SQL_HANDLE_STMT, h, SQLFetch, h);
         const bool agotado = g.Desarmar();
