@@ -24,10 +24,14 @@ ErrorInfo ErrorDe(const std::exception& e) { return InfoDeExcepcion(e); }
 // The failure says the connection itself is gone: closed under us, a communication link
 // failure (SQL state class 08), or a server that ended the session (57P01-57P03: terminated
 // by an administrator, crash, restart).
-bool ConexionPerdida(const ErrorInfo& e, const std::vector<ErrorProveedor>& registros) {
+// Only the records of this failure count: the connection's collection may still hold an
+// earlier one's.
+bool ConexionPerdida(const std::exception& ex) {
+    const ErrorInfo e = ErrorDe(ex);
     if (e.Numero == err::kConexionInvalida) return true;
-    if (e.Numero != err::kFalloGenerico) return false;
-    for (const ErrorProveedor& r : registros)
+    const auto* bd = dynamic_cast<const ErrorBD*>(&ex);
+    if (e.Numero != err::kFalloGenerico || !bd) return false;
+    for (const ErrorProveedor& r : bd->Registros())
         if (r.SQLState.starts_with("08") || r.SQLState.starts_with("57P0")) return true;
     return false;
 }
@@ -461,13 +465,17 @@ void DB_Dll::AbrirRecordset(std::string& SentenciaSQL, Recordset& lrcs, Conexion
             // a statement that fails again, or fails for any other reason (a damaged file, a
             // value the server cannot read), goes to the operator below. Retrying those used to
             // spin without a word, or open connection after connection.
-            if (!reconectado && ConexionPerdida(e, cn.Errors())) {
+            if (!reconectado && ConexionPerdida(ex)) {
                 reconectado = true;
                 ReintentaConectar();
                 if (cnn_.Abierta()) continue;
             }
             const int r = TratamientoErrores(e, std::nullopt, std::string("AbrirRecordset"));
-            if (r == kReintentar) continue;
+            if (r == kReintentar) {
+                // The operator asked: this attempt may mend a lost connection once again.
+                reconectado = false;
+                continue;
+            }
             // Going on after a failed open leaves nothing more to do: the recordset stays
             // closed and the caller sees it so.
             if (r == kIgnorar && paso < 3) {

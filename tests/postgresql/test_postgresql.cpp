@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cstring>
@@ -256,6 +257,7 @@ Corrida ExportaBloqueado(const std::string& base, const std::string& destino, F 
                          const std::string& estado = kEsperaBloqueo) {
     Corrida c;
     std::atomic<bool> termino{false};
+    std::vector<std::string> vistos;
     const auto inicio = std::chrono::steady_clock::now();
     std::thread t([&] {
         c.salida = Cli({"exportar", "--conexion", gCluster->Cadena(base), "--archivo", destino});
@@ -265,11 +267,15 @@ Corrida ExportaBloqueado(const std::string& base, const std::string& destino, F 
         std::string pid;
         try {
             pid = gCluster->Psql(base, "SELECT pid FROM pg_stat_activity WHERE datname = '" + base +
-                                           "' AND " + estado + " LIMIT 1;");
+                                           "' AND " + estado +
+                                           " ORDER BY backend_start DESC LIMIT 1;");
         } catch (const std::exception&) {
         }
-        if (!pid.empty() && pid != "\n") {
-            accion(pid.substr(0, pid.find('\n')));
+        pid = pid.substr(0, pid.find('\n'));
+        // A session just terminated may still show for a moment: each one is acted on once.
+        if (!pid.empty() && std::find(vistos.begin(), vistos.end(), pid) == vistos.end()) {
+            vistos.push_back(pid);
+            accion(pid);
             ++c.acciones;
         }
         std::this_thread::sleep_for(20ms);
@@ -285,10 +291,11 @@ TEST_F(Postgres, CaidasDelServidorTerminanConMensajeYSinTocarElArchivo) {
         const char* nombre;
         bool reinicia;  // stop the whole server (started again afterwards), else kill the backend
         const char* cuando;  // waiting for its query (held by a lock), or reading its rows
+        int sesiones;        // sessions lost: the query is sent again once after a reconnect
     };
-    const Caso casos[] = {{"sesion terminada", false, kEsperaBloqueo},
-                          {"sesion terminada leyendo filas", false, kLeyendoFilas},
-                          {"servidor reiniciado", true, kEsperaBloqueo}};
+    const Caso casos[] = {{"sesion terminada", false, kEsperaBloqueo, 2},
+                          {"sesion terminada leyendo filas", false, kLeyendoFilas, 1},
+                          {"servidor reiniciado", true, kEsperaBloqueo, 1}};
     for (const Caso& caso : casos) {
         std::ofstream(destino, std::ios::binary) << "anterior\r\n";
         Corrida c;
@@ -313,8 +320,7 @@ TEST_F(Postgres, CaidasDelServidorTerminanConMensajeYSinTocarElArchivo) {
         EXPECT_NE(c.salida.err.find("Se perdió la conexión"), std::string::npos) << caso.nombre;
         EXPECT_EQ(LeeArchivo(destino), "anterior\r\n") << caso.nombre;
         // The lost connection is mended once at most: the statement is not sent again and again.
-        EXPECT_GE(c.acciones, 1) << caso.nombre;
-        EXPECT_LE(c.acciones, 2) << caso.nombre;
+        EXPECT_EQ(c.acciones, caso.sesiones) << caso.nombre;
     }
 }
 
