@@ -4,7 +4,7 @@
 set -euo pipefail
 paquetes=(build-essential cmake ninja-build pkg-config sqlite3 libsqlite3-dev unixodbc
           unixodbc-dev odbcinst tdsodbc libsqliteodbc qt6-base-dev libgtest-dev libgmock-dev
-          googletest libbenchmark-dev xvfb xauth)
+          googletest libbenchmark-dev xvfb xauth postgresql odbc-postgresql)
 faltan=()
 for p in "${paquetes[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || faltan+=("$p")

@@ -368,8 +368,11 @@ ResultadoInicio InicioSistema(Sistema& sis, bool UsarIni, std::string_view Param
 void ConectaEstadisticas(Sistema& sis) {
     DB_Dll& db = sis.db;
     DB_Dll& est = sis.estadisticas;
-    // A local database file has no server, so no statistics database either.
-    const bool sinServidor = db.plataforma() == Plataforma::SQLite;
+    // A local database file has no server, so no statistics database either; nor has a
+    // PostgreSQL server, which the suite's statistics database never lived on. Their own
+    // configuration table may then set the time-out.
+    const bool sinServidor =
+        db.plataforma() == Plataforma::SQLite || db.plataforma() == Plataforma::PostgreSQL;
     bool hayTabla = false;
     EjecutaPasos(
         {[&] { sis.TimeOut = 360; },
@@ -415,7 +418,11 @@ void ConectaEstadisticas(Sistema& sis) {
                                     true);
          },
          [&] {
-             if (sis.TimeOut == 0) sis.TimeOut = 360;
+             if (sinServidor && db.gOpenFlag && db.ExisteTablaDB("TA_CONFIGURACION"))
+                 sis.TimeOut = EnteroCorto(ValorNumerico(LeerConfiguracion(sis, "TimeOut")));
+         },
+         [&] {
+             if (sis.TimeOut <= 0) sis.TimeOut = 360;
          }},
         IgnoraFallos);
 }

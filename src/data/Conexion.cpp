@@ -49,6 +49,8 @@ std::string Entorno(const char* variable, const char* porDefecto) {
 Plataforma PlataformaDeDriver(std::string_view driver) {
     if (ContieneSinCaso(driver, "Oracle")) return Plataforma::Oracle;
     if (ContieneSinCaso(driver, "SQLite")) return Plataforma::SQLite;
+    if (ContieneSinCaso(driver, "PostgreSQL") || ContieneSinCaso(driver, "psqlodbc"))
+        return Plataforma::PostgreSQL;
     return Plataforma::SqlServer;
 }
 

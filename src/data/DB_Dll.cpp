@@ -24,6 +24,21 @@ constexpr std::string_view kOracleProveedor = "OraOLEDB.Oracle.1";
 // Failure of a step: the error as the routine sees it.
 ErrorInfo ErrorDe(const std::exception& e) { return InfoDeExcepcion(e); }
 
+// The failure says the connection itself is gone: closed under us, a communication link
+// failure (SQL state class 08), or a server that ended the session (57P01-57P03: terminated
+// by an administrator, crash, restart).
+// Only the records of this failure count: the connection's collection may still hold an
+// earlier one's.
+bool ConexionPerdida(const std::exception& ex) {
+    const ErrorInfo e = ErrorDe(ex);
+    if (e.Numero == err::kConexionInvalida) return true;
+    const auto* bd = dynamic_cast<const ErrorBD*>(&ex);
+    if (e.Numero != err::kFalloGenerico || !bd) return false;
+    for (const ErrorProveedor& r : bd->Registros())
+        if (r.SQLState.starts_with("08") || r.SQLState.starts_with("57P0")) return true;
+    return false;
+}
+
 std::string ProveedorDe(std::string_view cadena) {
     return CadenaConexion(cadena).Valor({"Provider"});
 }
@@ -72,6 +87,12 @@ DB_Dll::~DB_Dll() = default;
 Plataforma DB_Dll::plataforma() const {
     if (cnn_.Abierta()) return cnn_.plataforma();
     if (ContieneSinCaso(gConnString, "ORACLE")) return Plataforma::Oracle;
+    const CadenaConexion cadena(gConnString);
+    if (cadena.Tiene("DRIVER")) {
+        const std::string driver = cadena.Valor({"DRIVER"});
+        if (ContieneSinCaso(driver, "PostgreSQL") || ContieneSinCaso(driver, "psqlodbc"))
+            return Plataforma::PostgreSQL;
+    }
     const std::string proveedor = ProveedorDe(gConnString);
     if (EmpiezaSinCaso(proveedor, "Microsoft.Jet") || IgualSinCaso(proveedor, "SQLite"))
         return Plataforma::SQLite;
@@ -81,26 +102,29 @@ Plataforma DB_Dll::plataforma() const {
 bool DB_Dll::EsOracle() const { return plataforma() == Plataforma::Oracle; }
 
 std::string DB_Dll::DialectoLocal(std::string_view sentencia) const {
-    if (plataforma() != Plataforma::SQLite) return std::string(sentencia);
+    const Plataforma p = plataforma();
+    if (p != Plataforma::SQLite && p != Plataforma::PostgreSQL) return std::string(sentencia);
     // Whether a value is stored into a date column is the catalogue's to say; it is asked only
     // for a date-shaped text in an INSERT or UPDATE, and reading it changes nothing.
     Conexion& cn = const_cast<Conexion&>(cnn_);
-    return ReescribeSqlite(
-        sentencia, [&cn](std::string_view tabla, std::string_view columna, std::size_t posicion) {
-            try {
-                std::unique_ptr<Cursor> c = cn.OpenSchema(adSchemaColumns, "", "", tabla);
-                std::vector<Variant> fila;
-                for (std::size_t n = 0; c->Siguiente(fila); ++n) {
-                    const bool esta =
-                        columna.empty() ? n == posicion : IgualSinCaso(fila[3].Texto(), columna);
-                    if (!esta) continue;
-                    const long tipo = static_cast<long>(fila[5].Entero());
-                    return tipo == 7 || tipo == 133 || tipo == 134 || tipo == 135;
-                }
-            } catch (const std::exception&) {
+    const auto esFecha = [&cn](std::string_view tabla, std::string_view columna,
+                               std::size_t posicion) {
+        try {
+            std::unique_ptr<Cursor> c = cn.OpenSchema(adSchemaColumns, "", "", tabla);
+            std::vector<Variant> fila;
+            for (std::size_t n = 0; c->Siguiente(fila); ++n) {
+                const bool esta =
+                    columna.empty() ? n == posicion : IgualSinCaso(fila[3].Texto(), columna);
+                if (!esta) continue;
+                const long tipo = static_cast<long>(fila[5].Entero());
+                return tipo == 7 || tipo == 133 || tipo == 134 || tipo == 135;
             }
-            return false;
-        });
+        } catch (const std::exception&) {
+        }
+        return false;
+    };
+    return p == Plataforma::SQLite ? ReescribeSqlite(sentencia, esFecha)
+                                   : ReescribePostgres(sentencia, esFecha);
 }
 
 std::string DB_Dll::StripConnect(std::string_view rsTblName) {
@@ -457,6 +481,7 @@ void DB_Dll::AbrirRecordset(std::string& SentenciaSQL, Recordset& lrcs, Conexion
                             int CursorType, int LockType, int Options, bool ConvOracle) {
     Conexion& cn = Conexionactiva ? *Conexionactiva : cnn_;
     int paso = 1;
+    bool reconectado = false;
     for (;;) {
         try {
             if (paso == 1) {
@@ -477,15 +502,21 @@ void DB_Dll::AbrirRecordset(std::string& SentenciaSQL, Recordset& lrcs, Conexion
             return;
         } catch (const std::exception& ex) {
             const ErrorInfo e = ErrorDe(ex);
-            if ((e.Numero == err::kFalloGenerico || e.Numero == err::kConexionInvalida) &&
-                !cn.Errors().empty()) {
-                ReintentaConectar();
-                if (cnn_.Abierta()) continue;
+            // Reconnecting mends a lost connection and nothing else, and only once per call:
+            // a statement that fails again, or fails for any other reason (a damaged file, a
+            // value the server cannot read), goes to the operator below. Retrying those used to
+            // spin without a word, or open connection after connection.
+            if (!reconectado && ConexionPerdida(ex)) {
+                reconectado = true;
                 ReintentaConectar();
                 if (cnn_.Abierta()) continue;
             }
             const int r = TratamientoErrores(e, std::nullopt, std::string("AbrirRecordset"));
-            if (r == kReintentar) continue;
+            if (r == kReintentar) {
+                // The operator asked: this attempt may mend a lost connection once again.
+                reconectado = false;
+                continue;
+            }
             // Going on after a failed open leaves nothing more to do: the recordset stays
             // closed and the caller sees it so.
             if (r == kIgnorar && paso < 3) {

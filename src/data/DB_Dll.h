@@ -86,8 +86,8 @@ public:
     static std::string StripBrackets(std::string_view rsObjName);
     static std::string StripOwner(std::string& rsTblName);
     static std::string StripFileName(std::string_view rsFileName);
-    // The statement in the live platform's own dialect when that is the local file platform
-    // (SQLite); unchanged on SQL Server and Oracle.
+    // The statement in the live platform's own dialect on SQLite and PostgreSQL; unchanged on
+    // SQL Server and Oracle.
     std::string DialectoLocal(std::string_view sentencia) const;
     // A date as a literal that the live platform reads the same way whatever its date
     // settings: 'YYYYMMDD' on SQL Server, 'YYYY-MM-DD' elsewhere (Oracle's conversion turns it

@@ -14,7 +14,7 @@
 
 namespace tamaris {
 
-enum class Plataforma { SqlServer, Oracle, SQLite };
+enum class Plataforma { SqlServer, Oracle, SQLite, PostgreSQL };
 
 // One diagnostic record of the provider.
 struct ErrorProveedor {
@@ -90,7 +90,8 @@ class Motor {
   public:
     virtual ~Motor() = default;
     virtual Plataforma plataforma() const = 0;
-    // Product name the server or driver reports ("SQLite", "Microsoft SQL Server", "Oracle").
+    // Product name the server or driver reports ("SQLite", "Microsoft SQL Server", "Oracle",
+    // "PostgreSQL").
     virtual std::string NombreDbms() const = 0;
 
     // Runs a query (or any statement returning rows); the cursor streams them.

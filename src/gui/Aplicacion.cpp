@@ -30,6 +30,12 @@ ArgumentosPrograma LeeArgumentos(const std::vector<std::string>& args) {
             a.db = args[++i];
         } else if (args[i].rfind("--db=", 0) == 0) {
             a.db = args[i].substr(5);
+        } else if (args[i] == "--conexion") {
+            if (i + 1 >= args.size()) {
+                a.error = "falta la cadena de --conexion";
+                return a;
+            }
+            a.conexion = args[++i];
         } else if (args[i] == "--citi") {
             a.citi = true;
         } else {
@@ -45,7 +51,9 @@ ResultadoInicio IniciaPrograma(Sistema& sis, const ArgumentosPrograma& args,
     for (const auto& r : args.resto) linea.push_back(r.c_str());
     sis.LineaComandos = LineaDeComandos(static_cast<int>(linea.size()), linea.data());
     sis.db.dialogoAcceso = &acceso;
-    const std::string cadena = args.db.empty() ? std::string() : CadenaArchivoLocal(args.db);
+    const std::string cadena = !args.conexion.empty() ? args.conexion
+                               : args.db.empty()      ? std::string()
+                                                      : CadenaArchivoLocal(args.db);
     return InicioSistema(sis, false, "", cadena, adUseClient);
 }
 

@@ -20,6 +20,7 @@ namespace tamaris::gui {
 
 struct ArgumentosPrograma {
     std::string db;                  // --db FILE
+    std::string conexion;            // --conexion STRING (an ODBC or provider string)
     bool citi = false;               // --citi
     std::vector<std::string> resto;  // the other arguments, in order
     std::string error;               // a usage error

@@ -1,7 +1,8 @@
 // The desktop program. The suite starts it with its parameter line on the command line;
-// "--db FILE" opens a SQLite database directly and "--citi" opens the CITI Ventas form.
+// "--db FILE" opens a SQLite database directly, "--conexion STRING" any database by its
+// connection string (an ODBC string for PostgreSQL), and "--citi" opens the CITI Ventas form.
 //
-//   percepciones [--citi] [--db ARCHIVO.db] [LINEA DE PARAMETROS]
+//   percepciones [--citi] [--db ARCHIVO.db | --conexion CADENA] [LINEA DE PARAMETROS]
 
 #include <QApplication>
 

@@ -3,6 +3,8 @@
 #include <sql.h>
 #include <sqlext.h>
 #include <sqlite3.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <charconv>
@@ -11,6 +13,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <mutex>
 #include <system_error>
 #include <thread>
@@ -18,6 +21,7 @@
 #include <vector>
 
 #include "components/Texto.h"
+#include "data/Conexion.h"
 #include "data/sqlite/MotorSqlite.h"
 
 namespace tamaris {
@@ -30,8 +34,12 @@ constexpr SQLSMALLINT kMaxRegistros = 32;
 // The watch over a running statement gives the driver's own query time-out this much
 // head start before cancelling the statement itself.
 constexpr std::chrono::milliseconds kGraciaVigia{250};
+// The head start of a network driver, whose own time-out has to travel back from the server.
+constexpr std::chrono::seconds kGraciaRed{2};
 // Helper connections a backend opens at most for statements its main connection cannot take.
 constexpr size_t kMaxAuxiliares = 8;
+// Rows fetched at once into bound columns, at most.
+constexpr SQLULEN kFilasBloque = 500;
 
 // Everything about a connection that reading its diagnostics needs.
 struct Contexto {
@@ -92,6 +100,15 @@ std::vector<ErrorProveedor> Diagnosticos(const Contexto& ctx, SQLSMALLINT tipo, 
         // The SQLite driver reports every failure as HY000 with SQLite's own code.
         if (ctx.plataforma == Plataforma::SQLite && r.SQLState == "HY000")
             r.Number = ClasificaErrorSqlite(nativo, r.Description, false).numero;
+        // psqlODBC enforces the query time-out through the server's statement_timeout, whose
+        // message is the server's own (and in English).
+        if (r.SQLState == "57014" && ContieneSinCaso(r.Description, "timeout"))
+            r.Description = "Se agotó el tiempo de espera de la consulta. " + r.Description;
+        // A dropped connection comes with the driver's or the server's own words; the operator
+        // reads first what happened.
+        if (r.SQLState.starts_with("08") || r.SQLState.starts_with("57P0"))
+            r.Description =
+                "Se perdió la conexión con el servidor de base de datos. " + r.Description;
         if (!registros.empty()) {
             const auto& ant = registros.back();
             if (ant.SQLState == r.SQLState && ant.NativeError == r.NativeError &&
@@ -179,10 +196,18 @@ class Manija {
     SQLHANDLE h_ = SQL_NULL_HANDLE;
 };
 
-// Cancels a statement that runs past its time-out, for drivers that accept
-// SQL_ATTR_QUERY_TIMEOUT and then ignore it (the SQLite ODBC driver does).
+// Ends a statement that runs past its time-out. A driver without a network connection that
+// accepts SQL_ATTR_QUERY_TIMEOUT and then ignores it (the SQLite ODBC driver does) gets
+// SQLCancel. A network driver enforces the time-out itself (psqlODBC through the server's
+// statement_timeout, FreeTDS on the client): when it has not come back even then, the server no
+// longer answers (a stopped server process, a host gone), and a cancel would wait on that same
+// server (psqlODBC's did, for 30 s). Its sockets are shut down instead, so the waiting call
+// returns with an error at once; the connection is lost, which the error says.
 class Vigia {
   public:
+    // The sockets of the connection watched (kept by the connection, which outlives this).
+    void Sockets(const std::vector<int>* s) { sockets_ = s; }
+
     ~Vigia() {
         {
             std::lock_guard<std::mutex> l(m_);
@@ -192,14 +217,18 @@ class Vigia {
         if (hilo_.joinable()) hilo_.join();
     }
 
+    // Armed around every fetch, so it must cost next to nothing: the thread is woken only when
+    // it sleeps with nothing to watch or would wake too late (a shorter time-out); one waiting
+    // for an earlier limit finds the later one when it wakes.
     void Armar(const Contexto& ctx, SQLHSTMT st, int segundos) {
         std::lock_guard<std::mutex> l(m_);
         if (!hilo_.joinable()) hilo_ = std::thread([this] { Corre(); });
         ctx_ = &ctx;
         st_ = st;
         cancelado_ = false;
-        limite_ = std::chrono::steady_clock::now() + std::chrono::seconds(segundos) + kGraciaVigia;
-        cv_.notify_all();
+        limite_ = std::chrono::steady_clock::now() + std::chrono::seconds(segundos) +
+                  (EnRed() ? kGraciaRed : kGraciaVigia);
+        if (ocioso_ || limite_ < esperaHasta_) cv_.notify_all();
     }
 
     // True when the statement had to be cancelled. Once this returns, the statement handle is
@@ -215,28 +244,40 @@ class Vigia {
         std::unique_lock<std::mutex> l(m_);
         while (!fin_) {
             if (st_ == SQL_NULL_HSTMT) {
+                ocioso_ = true;
                 cv_.wait(l);
+                ocioso_ = false;
                 continue;
             }
             if (std::chrono::steady_clock::now() < limite_) {
-                cv_.wait_until(l, limite_);
+                esperaHasta_ = limite_;
+                cv_.wait_until(l, esperaHasta_);
                 continue;
             }
-            // SQLCancel is the one ODBC call meant to come from another thread.
-            TAMARIS_ODBC(*ctx_, AnteFalla::Ignorar, SQL_HANDLE_STMT, st_, SQLCancel, st_);
+            if (EnRed()) {
+                for (int fd : *sockets_) ::shutdown(fd, SHUT_RDWR);
+            } else {
+                // SQLCancel is the one ODBC call meant to come from another thread.
+                TAMARIS_ODBC(*ctx_, AnteFalla::Ignorar, SQL_HANDLE_STMT, st_, SQLCancel, st_);
+            }
             cancelado_ = true;
             st_ = SQL_NULL_HSTMT;
         }
     }
 
+    bool EnRed() const { return sockets_ && !sockets_->empty(); }
+
     std::mutex m_;
     std::condition_variable cv_;
     std::thread hilo_;
     const Contexto* ctx_ = nullptr;
+    const std::vector<int>* sockets_ = nullptr;
     SQLHSTMT st_ = SQL_NULL_HSTMT;
     std::chrono::steady_clock::time_point limite_;
+    std::chrono::steady_clock::time_point esperaHasta_;  // when the thread wakes by itself
     bool cancelado_ = false;
     bool fin_ = false;
+    bool ocioso_ = false;
 };
 
 class GuardiaVigia {
@@ -269,6 +310,12 @@ struct ConexionOdbc {
     // with rows still unread.
     int maxActivas = 0;
     int activos = 0;
+    std::vector<int> sockets;  // the network sockets the driver opened for this connection
+    // What SQLGetData may read where columns are bound: any row of a block (after SQLSetPos),
+    // so rows can come in blocks; the current row only (rows then come one at a time, still
+    // into bound columns); nothing, so every column is read with SQLGetData. Either way a text
+    // longer than its buffer is read again whole.
+    enum class Enlazado { Ninguno, PorFila, PorBloque } enlazado = Enlazado::Ninguno;
     Vigia vigia;  // declared last: its thread stops before the handles go
 
     ~ConexionOdbc() {
@@ -326,8 +373,9 @@ bool DecimalDeTexto(std::string_view t, double& salida) {
 
 class CursorOdbc final : public Cursor {
   public:
-    // Takes a statement that has just produced a result set.
-    CursorOdbc(std::shared_ptr<ConexionOdbc> cn, std::unique_ptr<Manija> st)
+    // Takes a statement that has just produced a result set. `enBloques`: fetch rows in blocks
+    // into bound columns when the driver allows it.
+    CursorOdbc(std::shared_ptr<ConexionOdbc> cn, std::unique_ptr<Manija> st, bool enBloques = false)
         : cn_(std::move(cn)), st_(std::move(st)) {
         const Contexto& ctx = cn_->ctx;
         SQLHSTMT h = st_->get();
@@ -364,6 +412,9 @@ class CursorOdbc final : public Cursor {
         } else {
             activo_ = true;
             ++cn_->activos;
+            if (enBloques && cn_->enlazado != ConexionOdbc::Enlazado::Ninguno)
+                bloque_ = PreparaBloques(
+                    cn_->enlazado == ConexionOdbc::Enlazado::PorBloque ? kFilasBloque : 1);
         }
     }
 
@@ -377,12 +428,14 @@ class CursorOdbc final : public Cursor {
         if (terminado_) return false;
         const Contexto& ctx = cn_->ctx;
         SQLHSTMT h = st_->get();
-        // Drivers that compute the result while fetching (the SQLite driver with StepAPI=1)
-        // do the statement's work in the first fetch: the time-out covers it too.
-        GuardiaVigia g(cn_->vigia, ctx, h, primera_ ? cn_->tiempo : 0);
-        primera_ = false;
+        if (bloque_ && ++pos_ < leidas_) return DeBloque(fila);
+        // Every fetch may wait on the server: drivers that compute the result while fetching
+        // (the SQLite driver with StepAPI=1) do the statement's work there, and a streaming
+        // driver (psqlODBC with UseDeclareFetch=1) asks the server for each block of rows.
+        GuardiaVigia g(cn_->vigia, ctx, h, cn_->tiempo);
         SQLRETURN rc = TAMARIS_ODBC(ctx, AnteFalla::Devolver, SQL_HANDLE_STMT, h, SQLFetch, h);
         const bool agotado = g.Desarmar();
+        if (bloque_ && SQL_SUCCEEDED(rc) && leidas_ == 0) rc = SQL_NO_DATA;
         if (rc == SQL_NO_DATA) {
             Termina();
             return false;
@@ -397,6 +450,10 @@ class CursorOdbc final : public Cursor {
             Termina();
             LanzaRegistros(ctx, std::move(registros), "SQLFetch");
         }
+        if (bloque_) {
+            pos_ = 0;
+            return DeBloque(fila);
+        }
         const size_t n = columnas_.size();
         if (fila.size() != n) fila.resize(n);
         for (size_t i = 0; i < n; ++i) Lee(static_cast<SQLUSMALLINT>(i + 1), lectura_[i], fila[i]);
@@ -404,6 +461,159 @@ class CursorOdbc final : public Cursor {
     }
 
   private:
+    // Row arrays: each column bound to a buffer of kFilas values, read a block per SQLFetch.
+    // Saves one driver-manager call per column and row; text longer than its buffer is read
+    // again whole with SQLGetData after positioning on its row (drivers that allow it only).
+    struct Enlace {
+        SQLSMALLINT tipoC = SQL_C_CHAR;
+        SQLLEN ancho = 0;
+        std::vector<char> datos;
+        std::vector<SQLLEN> ind;
+    };
+
+    bool PreparaBloques(SQLULEN maximo) {
+        const Contexto& ctx = cn_->ctx;
+        SQLHSTMT h = st_->get();
+        std::vector<Enlace> enlaces(columnas_.size());
+        SQLLEN porFila = 0;
+        for (size_t i = 0; i < enlaces.size(); ++i) {
+            Enlace& e = enlaces[i];
+            switch (lectura_[i]) {
+                case Lectura::Entero:
+                    e.tipoC = SQL_C_SBIGINT, e.ancho = sizeof(SQLBIGINT);
+                    break;
+                case Lectura::Doble:
+                    e.tipoC = SQL_C_DOUBLE, e.ancho = sizeof(SQLDOUBLE);
+                    break;
+                case Lectura::FechaHora:
+                    e.tipoC = SQL_C_TYPE_TIMESTAMP, e.ancho = sizeof(SQL_TIMESTAMP_STRUCT);
+                    break;
+                case Lectura::Hora:
+                    e.tipoC = SQL_C_TYPE_TIME, e.ancho = sizeof(SQL_TIME_STRUCT);
+                    break;
+                case Lectura::Bit:
+                    e.tipoC = SQL_C_BIT, e.ancho = 1;
+                    break;
+                case Lectura::Decimal:
+                    e.ancho = 64;
+                    break;
+                case Lectura::Texto: {
+                    // UTF-8 takes up to 4 bytes a character; a longer value is read again.
+                    const long t = columnas_[i].tamano;
+                    e.ancho = t > 0 && t < 256 ? t * 4 + 1 : 1025;
+                    break;
+                }
+                case Lectura::Binario:
+                    return false;
+            }
+            porFila += e.ancho + static_cast<SQLLEN>(sizeof(SQLLEN));
+        }
+        // About 1 MB of buffers, whatever the row looks like.
+        const SQLULEN filas =
+            std::clamp<SQLULEN>(static_cast<SQLULEN>((1 << 20) / porFila), 1, maximo);
+        SQLRETURN rc = TAMARIS_ODBC(ctx, AnteFalla::Devolver, SQL_HANDLE_STMT, h, SQLSetStmtAttr, h,
+                                    SQL_ATTR_ROW_ARRAY_SIZE, reinterpret_cast<SQLPOINTER>(filas),
+                                    SQL_IS_UINTEGER);
+        SQLULEN aceptadas = 0;
+        if (rc == SQL_SUCCESS)
+            TAMARIS_ODBC(ctx, AnteFalla::Ignorar, SQL_HANDLE_STMT, h, SQLGetStmtAttr, h,
+                         SQL_ATTR_ROW_ARRAY_SIZE, &aceptadas, SQL_IS_UINTEGER, nullptr);
+        bool ok =
+            rc == SQL_SUCCESS && aceptadas == filas &&
+            SQL_SUCCEEDED(TAMARIS_ODBC(ctx, AnteFalla::Devolver, SQL_HANDLE_STMT, h, SQLSetStmtAttr,
+                                       h, SQL_ATTR_ROWS_FETCHED_PTR, &leidas_, 0));
+        for (size_t i = 0; ok && i < enlaces.size(); ++i) {
+            Enlace& e = enlaces[i];
+            e.datos.assign(static_cast<size_t>(e.ancho) * filas, 0);
+            e.ind.assign(filas, 0);
+            ok = SQL_SUCCEEDED(TAMARIS_ODBC(ctx, AnteFalla::Devolver, SQL_HANDLE_STMT, h,
+                                            SQLBindCol, h, static_cast<SQLUSMALLINT>(i + 1),
+                                            e.tipoC, e.datos.data(), e.ancho, e.ind.data()));
+        }
+        if (!ok) {
+            // Back to one row at a time, read with SQLGetData.
+            TAMARIS_ODBC(ctx, AnteFalla::Ignorar, SQL_HANDLE_STMT, h, SQLFreeStmt, h, SQL_UNBIND);
+            TAMARIS_ODBC(ctx, AnteFalla::Ignorar, SQL_HANDLE_STMT, h, SQLSetStmtAttr, h,
+                         SQL_ATTR_ROW_ARRAY_SIZE, reinterpret_cast<SQLPOINTER>(1), SQL_IS_UINTEGER);
+            TAMARIS_ODBC(ctx, AnteFalla::Ignorar, SQL_HANDLE_STMT, h, SQLSetStmtAttr, h,
+                         SQL_ATTR_ROWS_FETCHED_PTR, nullptr, 0);
+            return false;
+        }
+        enlaces_ = std::move(enlaces);
+        return true;
+    }
+
+    bool DeBloque(std::vector<Variant>& fila) {
+        const size_t n = columnas_.size();
+        if (fila.size() != n) fila.resize(n);
+        const size_t f = static_cast<size_t>(pos_);
+        for (size_t i = 0; i < n; ++i) {
+            const Enlace& e = enlaces_[i];
+            const SQLLEN ind = e.ind[f];
+            Variant& v = fila[i];
+            const char* p = e.datos.data() + f * static_cast<size_t>(e.ancho);
+            if (ind == SQL_NULL_DATA) {
+                v.AsignarNulo();
+                continue;
+            }
+            switch (lectura_[i]) {
+                case Lectura::Entero: {
+                    SQLBIGINT x;
+                    std::memcpy(&x, p, sizeof x);
+                    v.AsignarEntero(static_cast<int64_t>(x));
+                    break;
+                }
+                case Lectura::Doble: {
+                    SQLDOUBLE x;
+                    std::memcpy(&x, p, sizeof x);
+                    v.AsignarDoble(x);
+                    break;
+                }
+                case Lectura::FechaHora: {
+                    SQL_TIMESTAMP_STRUCT ts;
+                    std::memcpy(&ts, p, sizeof ts);
+                    v.AsignarFecha(Fecha{ts.year, ts.month, ts.day, ts.hour, ts.minute, ts.second});
+                    break;
+                }
+                case Lectura::Hora: {
+                    SQL_TIME_STRUCT t;
+                    std::memcpy(&t, p, sizeof t);
+                    v.AsignarFecha(Fecha{1899, 12, 30, t.hour, t.minute, t.second});
+                    break;
+                }
+                case Lectura::Bit:
+                    v = Variant(*p != 0);
+                    break;
+                case Lectura::Decimal:
+                case Lectura::Texto: {
+                    if (ind == SQL_NO_TOTAL || ind >= e.ancho) {
+                        // Longer than the buffer: the whole value, from its row.
+                        SQLHSTMT h = st_->get();
+                        if (e.ind.size() > 1)
+                            TAMARIS_ODBC(cn_->ctx, AnteFalla::Lanzar, SQL_HANDLE_STMT, h, SQLSetPos,
+                                         h, static_cast<SQLSETPOSIROW>(f + 1), SQL_POSITION,
+                                         SQL_LOCK_NO_CHANGE);
+                        if (!LeeTexto(static_cast<SQLUSMALLINT>(i + 1), SQL_C_CHAR)) {
+                            v.AsignarNulo();
+                            break;
+                        }
+                    } else {
+                        buf_.assign(p, static_cast<size_t>(ind));
+                    }
+                    double d;
+                    if (lectura_[i] == Lectura::Decimal && DecimalDeTexto(buf_, d))
+                        v.AsignarDoble(d);
+                    else
+                        v.AsignarTexto(buf_);
+                    break;
+                }
+                case Lectura::Binario:
+                    break;
+            }
+        }
+        return true;
+    }
+
     // The SQLite driver calls DECIMAL and MONEY columns text; the declared type it also hands
     // out says what they hold.
     void RefinaSqlite(SQLUSMALLINT col, Columna& c, Lectura& lectura) {
@@ -550,11 +760,34 @@ class CursorOdbc final : public Cursor {
     std::vector<Lectura> lectura_;
     std::string buf_;
     bool terminado_ = false;
-    bool primera_ = true;
     bool activo_ = false;
+    bool bloque_ = false;
+    std::vector<Enlace> enlaces_;
+    SQLULEN leidas_ = 0;  // rows of the block fetched last
+    SQLULEN pos_ = 0;     // the row of it being read
 };
 
 SQLCHAR* Sql(std::string& s) { return reinterpret_cast<SQLCHAR*>(s.data()); }
+
+// Descriptors of the process that are network sockets, in ascending order.
+std::vector<int> SocketsAbiertos() {
+    std::vector<int> r;
+    std::error_code ec;
+    for (const auto& e : std::filesystem::directory_iterator("/proc/self/fd", ec)) {
+        int fd = -1;
+        const std::string n = e.path().filename().string();
+        if (std::from_chars(n.data(), n.data() + n.size(), fd).ec != std::errc()) continue;
+        struct stat st {};
+        sockaddr_storage dir{};
+        socklen_t largo = sizeof dir;
+        if (::fstat(fd, &st) != 0 || !S_ISSOCK(st.st_mode) ||
+            ::getsockname(fd, reinterpret_cast<sockaddr*>(&dir), &largo) != 0)
+            continue;
+        if (dir.ss_family == AF_INET || dir.ss_family == AF_INET6) r.push_back(fd);
+    }
+    std::sort(r.begin(), r.end());
+    return r;
+}
 
 std::string InfoTexto(const Contexto& ctx, SQLHDBC d, SQLUSMALLINT info) {
     char buf[256] = {};
@@ -582,16 +815,24 @@ std::shared_ptr<ConexionOdbc> ConectaOdbc(const std::string& cadenaOdbc, int tie
     std::string cadena = cadenaOdbc;
     SQLCHAR salida[1024];
     SQLSMALLINT largoSalida = 0;
+    const std::vector<int> antes = SocketsAbiertos();
     TAMARIS_ODBC(ctx, AnteFalla::Lanzar, SQL_HANDLE_DBC, d, SQLDriverConnect, d, nullptr,
                  Sql(cadena), static_cast<SQLSMALLINT>(cadena.size()), salida,
                  static_cast<SQLSMALLINT>(sizeof salida), &largoSalida, SQL_DRIVER_NOPROMPT);
     cn->conectada = true;
+    // Connections are opened from one thread at a time: the sockets that appeared belong to
+    // this one.
+    for (int fd : SocketsAbiertos())
+        if (!std::binary_search(antes.begin(), antes.end(), fd)) cn->sockets.push_back(fd);
+    cn->vigia.Sockets(&cn->sockets);
 
     std::string dbms = InfoTexto(ctx, d, SQL_DBMS_NAME);
     if (ContieneSinCaso(dbms, "Oracle"))
         ctx.plataforma = Plataforma::Oracle;
     else if (ContieneSinCaso(dbms, "SQLite"))
         ctx.plataforma = Plataforma::SQLite;
+    else if (ContieneSinCaso(dbms, "PostgreSQL"))
+        ctx.plataforma = Plataforma::PostgreSQL;
     else
         ctx.plataforma = Plataforma::SqlServer;
     std::string driver = InfoTexto(ctx, d, SQL_DRIVER_NAME);
@@ -602,6 +843,14 @@ std::shared_ptr<ConexionOdbc> ConectaOdbc(const std::string& cadenaOdbc, int tie
                                 SQL_MAX_CONCURRENT_ACTIVITIES, &activas,
                                 static_cast<SQLSMALLINT>(sizeof activas), nullptr);
     cn->maxActivas = SQL_SUCCEEDED(rc) ? activas : 0;
+    SQLUINTEGER extensiones = 0;
+    rc = TAMARIS_ODBC(ctx, AnteFalla::Ignorar, SQL_HANDLE_DBC, d, SQLGetInfo, d,
+                      SQL_GETDATA_EXTENSIONS, &extensiones,
+                      static_cast<SQLSMALLINT>(sizeof extensiones), nullptr);
+    const SQLUINTEGER necesarias = SQL_GD_BOUND | SQL_GD_ANY_COLUMN;
+    if (SQL_SUCCEEDED(rc) && (extensiones & necesarias) == necesarias)
+        cn->enlazado = extensiones & SQL_GD_BLOCK ? ConexionOdbc::Enlazado::PorBloque
+                                                  : ConexionOdbc::Enlazado::PorFila;
     // For drivers that claim more than they manage.
     if (const char* v = std::getenv("TAMARIS_ODBC_UNA_SENTENCIA"); v && std::strcmp(v, "1") == 0)
         cn->maxActivas = 1;
@@ -644,7 +893,7 @@ class MotorOdbc final : public Motor {
             if (!SQL_SUCCEEDED(rc))
                 LanzaDiagnosticos(cn->ctx, SQL_HANDLE_STMT, h, "SQLExecDirect", agotado);
         }
-        return std::make_unique<CursorOdbc>(std::move(cn), std::move(st));
+        return std::make_unique<CursorOdbc>(std::move(cn), std::move(st), true);
     }
 
     long Ejecutar(std::string_view sql) override {
@@ -898,7 +1147,8 @@ long NumeroDeEstadoOdbc(std::string_view e) {
     if (e == "42S02") return err::kTablaInexistente;
     if (e.starts_with("42") || e == "37000") return err::kErrorComando;
     if (e.starts_with("23")) return err::kIntegridad;
-    if (e == "HYT00" || e == "HYT01") return err::kTiempoAgotado;
+    // 57014: the server cancelled the statement (its own time-out, or our cancel on ours).
+    if (e == "HYT00" || e == "HYT01" || e == "57014") return err::kTiempoAgotado;
     return err::kFalloGenerico;
 }
 
@@ -954,11 +1204,35 @@ int TipoAdoDeSql(int t) {
     }
 }
 
+std::string OpcionesDeLectura(std::string_view cadenaOdbc, std::string_view driver) {
+    const CadenaConexion c(cadenaOdbc);
+    // psqlODBC reads the whole result into memory unless it fetches through a server cursor,
+    // Fetch rows at a time; the SQLite driver does the same unless it steps the statement.
+    if (ContieneSinCaso(driver, "PostgreSQL") || ContieneSinCaso(driver, "psqlodbc"))
+        return c.Tiene("UseDeclareFetch") ? std::string() : "UseDeclareFetch=1;Fetch=2000;";
+    if (ContieneSinCaso(driver, "SQLite")) return c.Tiene("StepAPI") ? std::string() : "StepAPI=1;";
+    return {};
+}
+
 std::unique_ptr<Motor> AbreMotorOdbc(const std::string& cadenaOdbc, int tiempoConexionSeg) {
-    auto cn = ConectaOdbc(cadenaOdbc, tiempoConexionSeg);
+    const auto conOpciones = [](const std::string& cadena, const std::string& opciones) {
+        if (opciones.empty()) return cadena;
+        return cadena + (cadena.empty() || cadena.back() == ';' ? "" : ";") + opciones;
+    };
+    std::string cadena = conOpciones(
+        cadenaOdbc, OpcionesDeLectura(cadenaOdbc, CadenaConexion(cadenaOdbc).Valor({"DRIVER"})));
+    auto cn = ConectaOdbc(cadena, tiempoConexionSeg);
+    // A DSN names its driver only in odbc.ini: ask the driver itself, and connect once more
+    // with the options when they were missing.
+    const std::string faltan =
+        OpcionesDeLectura(cadena, InfoTexto(cn->ctx, cn->dbc.get(), SQL_DRIVER_NAME));
+    if (!faltan.empty()) {
+        cadena = conOpciones(cadena, faltan);
+        cn.reset();
+        cn = ConectaOdbc(cadena, tiempoConexionSeg);
+    }
     std::string dbms = InfoTexto(cn->ctx, cn->dbc.get(), SQL_DBMS_NAME);
-    return std::make_unique<MotorOdbc>(std::move(cn), std::move(dbms), cadenaOdbc,
-                                       tiempoConexionSeg);
+    return std::make_unique<MotorOdbc>(std::move(cn), std::move(dbms), cadena, tiempoConexionSeg);
 }
 
 }  // namespace tamaris

@@ -399,7 +399,7 @@ std::string FechaDeAccess(const Token& t) {
 
 struct Renombre {
     std::string_view sqlServer;
-    std::string_view sqlite;
+    std::string_view destino;
 };
 
 constexpr std::array<Renombre, 3> kRenombres{{
@@ -408,9 +408,27 @@ constexpr std::array<Renombre, 3> kRenombres{{
     {"SUBSTRING", "SUBSTR"},
 }};
 
-std::optional<std::string_view> Renombrada(std::string_view nombre) {
-    for (const Renombre& r : kRenombres)
-        if (IgualSinCaso(nombre, r.sqlServer)) return r.sqlite;
+constexpr std::array<Renombre, 3> kRenombresPostgres{{
+    {"LEN", "LENGTH"},
+    {"ISNULL", "COALESCE"},
+    {"SUBSTRING", "SUBSTR"},
+}};
+
+struct Reglas;
+using Llamada = std::optional<std::string> (*)(const Tokens&, std::string_view funcion,
+                                               const std::vector<Rango>&, const Reglas&);
+
+// What differs between the target dialects; the rest of the rewriting is shared.
+struct Reglas {
+    const Renombre* renombres;
+    std::size_t cuantos;
+    Llamada llamada;           // calls whose arguments change
+    bool nombresSinCorchetes;  // [name] is not understood: it becomes name or "name"
+};
+
+std::optional<std::string_view> Renombrada(std::string_view nombre, const Reglas& r) {
+    for (std::size_t i = 0; i < r.cuantos; ++i)
+        if (IgualSinCaso(nombre, r.renombres[i].sqlServer)) return r.renombres[i].destino;
     return std::nullopt;
 }
 
@@ -443,11 +461,14 @@ constexpr std::array<Estilo, 6> kEstilos{{
     {"23", "%Y-%m-%d"},
 }};
 
-std::string Emite(const Tokens& t, std::size_t desde, std::size_t hasta);
+std::string Emite(const Tokens& t, std::size_t desde, std::size_t hasta, const Reglas& reglas);
 
-std::string Argumento(const Tokens& t, const Rango& r) { return Trim(Emite(t, r.first, r.second)); }
+std::string Argumento(const Tokens& t, const Rango& r, const Reglas& reglas) {
+    return Trim(Emite(t, r.first, r.second, reglas));
+}
 
-std::optional<std::string> Convert(const Tokens& t, const std::vector<Rango>& args) {
+std::optional<std::string> Convert(const Tokens& t, const std::vector<Rango>& args,
+                                   const Reglas& reglas) {
     if (args.size() != 2 && args.size() != 3) return std::nullopt;
     const std::size_t k = Siguiente(t, args[0].first - 1);
     if (k >= args[0].second || t[k].clase != Clase::Palabra) return std::nullopt;
@@ -456,10 +477,10 @@ std::optional<std::string> Convert(const Tokens& t, const std::vector<Rango>& ar
         if (IgualSinCaso(t[k].texto, a.tipo)) destino = &a;
     if (!destino) return std::nullopt;
 
-    const std::string valor = Argumento(t, args[1]);
+    const std::string valor = Argumento(t, args[1], reglas);
     if (destino->afinidad.empty()) return valor;  // dates are kept as ISO text
     if (destino->afinidad == "TEXT" && args.size() == 3) {
-        const std::string estilo = Argumento(t, args[2]);
+        const std::string estilo = Argumento(t, args[2], reglas);
         for (const Estilo& e : kEstilos)
             if (estilo == e.codigo)
                 return "strftime('" + std::string(e.formato) + "', " + valor + ")";
@@ -467,18 +488,92 @@ std::optional<std::string> Convert(const Tokens& t, const std::vector<Rango>& ar
     return "CAST(" + valor + " AS " + std::string(destino->afinidad) + ")";
 }
 
-// Calls whose arguments change; nullopt when the call stays as written.
-std::optional<std::string> ReescribeLlamada(const Tokens& t, std::size_t nombre, std::size_t abre,
-                                            std::size_t cierra) {
-    const std::vector<Rango> args = Argumentos(t, abre, cierra);
-    const std::string_view funcion = t[nombre].texto;
+// SQLite calls whose arguments change; nullopt when the call stays as written.
+std::optional<std::string> LlamadaSqlite(const Tokens& t, std::string_view funcion,
+                                         const std::vector<Rango>& args, const Reglas& reglas) {
     if (IgualSinCaso(funcion, "GETDATE") && args.size() == 1 &&
         SoloRelleno(t, args[0].first, args[0].second))
         return "datetime('now','localtime')";
     if (IgualSinCaso(funcion, "CHARINDEX") && args.size() == 2)
-        return "INSTR(" + Argumento(t, args[1]) + ", " + Argumento(t, args[0]) + ")";
-    if (IgualSinCaso(funcion, "CONVERT")) return Convert(t, args);
+        return "INSTR(" + Argumento(t, args[1], reglas) + ", " + Argumento(t, args[0], reglas) +
+               ")";
+    if (IgualSinCaso(funcion, "CONVERT")) return Convert(t, args, reglas);
     return std::nullopt;
+}
+
+// PostgreSQL types of the CONVERT target types.
+constexpr std::array<Afinidad, 20> kTiposPostgres{{
+    {"INT", "INTEGER"},
+    {"INTEGER", "INTEGER"},
+    {"BIGINT", "BIGINT"},
+    {"SMALLINT", "INTEGER"},
+    {"TINYINT", "INTEGER"},
+    {"BIT", "INTEGER"},
+    {"VARCHAR", "TEXT"},
+    {"NVARCHAR", "TEXT"},
+    {"CHAR", "TEXT"},
+    {"NCHAR", "TEXT"},
+    {"TEXT", "TEXT"},
+    {"NTEXT", "TEXT"},
+    {"FLOAT", "DOUBLE PRECISION"},
+    {"REAL", "DOUBLE PRECISION"},
+    {"DECIMAL", "NUMERIC"},
+    {"NUMERIC", "NUMERIC"},
+    {"MONEY", "NUMERIC"},
+    {"DATETIME", "TIMESTAMP"},
+    {"SMALLDATETIME", "TIMESTAMP"},
+    {"DATE", "DATE"},
+}};
+
+// Date styles of CONVERT to text, as to_char patterns.
+constexpr std::array<Estilo, 6> kEstilosPostgres{{
+    {"103", "DD/MM/YYYY"},
+    {"101", "MM/DD/YYYY"},
+    {"112", "YYYYMMDD"},
+    {"120", "YYYY-MM-DD HH24:MI:SS"},
+    {"108", "HH24:MI:SS"},
+    {"23", "YYYY-MM-DD"},
+}};
+
+std::optional<std::string> LlamadaPostgres(const Tokens& t, std::string_view funcion,
+                                           const std::vector<Rango>& args, const Reglas& reglas) {
+    if (IgualSinCaso(funcion, "GETDATE") && args.size() == 1 &&
+        SoloRelleno(t, args[0].first, args[0].second))
+        return "LOCALTIMESTAMP";
+    if (IgualSinCaso(funcion, "CHARINDEX") && args.size() == 2)
+        return "STRPOS(" + Argumento(t, args[1], reglas) + ", " + Argumento(t, args[0], reglas) +
+               ")";
+    if (!IgualSinCaso(funcion, "CONVERT") || (args.size() != 2 && args.size() != 3))
+        return std::nullopt;
+    const std::size_t k = Siguiente(t, args[0].first - 1);
+    if (k >= args[0].second || t[k].clase != Clase::Palabra) return std::nullopt;
+    const Afinidad* destino = nullptr;
+    for (const Afinidad& a : kTiposPostgres)
+        if (IgualSinCaso(t[k].texto, a.tipo)) destino = &a;
+    if (!destino) return std::nullopt;
+    const std::string valor = Argumento(t, args[1], reglas);
+    if (destino->afinidad == "TEXT" && args.size() == 3) {
+        const std::string estilo = Argumento(t, args[2], reglas);
+        for (const Estilo& e : kEstilosPostgres)
+            if (estilo == e.codigo)
+                return "to_char(" + valor + ", '" + std::string(e.formato) + "')";
+    }
+    return "CAST(" + valor + " AS " + std::string(destino->afinidad) + ")";
+}
+
+constexpr Reglas kReglasSqlite{kRenombres.data(), kRenombres.size(), LlamadaSqlite, false};
+constexpr Reglas kReglasPostgres{kRenombresPostgres.data(), kRenombresPostgres.size(),
+                                 LlamadaPostgres, true};
+
+// A bracketed name for a server that does not know brackets: bare when it is a plain word, so
+// that it folds to lower case like the unquoted names of the schema; quoted otherwise.
+std::string SinCorchetes(const std::string& nombre) {
+    if (nombre.size() < 2 || nombre.front() != '[') return nombre;
+    const std::string dentro = nombre.substr(1, nombre.size() - 2);
+    bool simple = !dentro.empty() && !std::isdigit(static_cast<unsigned char>(dentro[0]));
+    for (char c : dentro)
+        simple = simple && (std::isalnum(static_cast<unsigned char>(c)) || c == '_');
+    return simple ? dentro : "\"" + ReemplazaExacto(dentro, "\"", "\"\"") + "\"";
 }
 
 // A word that names a function: followed by "(" and not the member of a qualified name.
@@ -495,7 +590,7 @@ bool EsPrefijoUnicode(const Tokens& t, std::size_t i, std::size_t hasta) {
            t[i + 1].clase == Clase::Cadena;
 }
 
-std::string Emite(const Tokens& t, std::size_t desde, std::size_t hasta) {
+std::string Emite(const Tokens& t, std::size_t desde, std::size_t hasta, const Reglas& reglas) {
     std::string s;
     for (std::size_t i = desde; i < hasta; ++i) {
         const Token& tk = t[i];
@@ -511,13 +606,14 @@ std::string Emite(const Tokens& t, std::size_t desde, std::size_t hasta) {
                 if (EsLlamada(t, i, hasta, abre)) {
                     const std::size_t cierra = Cierre(t, abre);
                     if (cierra != npos && cierra < hasta) {
-                        if (auto llamada = ReescribeLlamada(t, i, abre, cierra)) {
+                        if (auto llamada =
+                                reglas.llamada(t, tk.texto, Argumentos(t, abre, cierra), reglas)) {
                             s += *llamada;
                             i = cierra;
                             break;
                         }
                     }
-                    if (auto nuevo = Renombrada(tk.texto)) {
+                    if (auto nuevo = Renombrada(tk.texto, reglas)) {
                         s += *nuevo;
                         break;
                     }
@@ -525,6 +621,9 @@ std::string Emite(const Tokens& t, std::size_t desde, std::size_t hasta) {
                 if (!EsPrefijoUnicode(t, i, hasta)) s += tk.texto;
                 break;
             }
+            case Clase::Nombre:
+                s += reglas.nombresSinCorchetes ? SinCorchetes(tk.texto) : tk.texto;
+                break;
             default:
                 s += tk.texto;
         }
@@ -665,16 +764,24 @@ void MarcaFechas(Tokens& t, const EsColumnaFecha& esFecha) {
     }
 }
 
-}  // namespace
-
-std::string ReescribeSqlite(std::string_view sql, const EsColumnaFecha& esFecha) {
+std::string Reescribe(std::string_view sql, const Reglas& reglas, const EsColumnaFecha& esFecha) {
     Tokens t = Tokeniza(sql);
     QuitaNocount(t);
     QuitaSugerencias(t);
     QuitaPropietario(t);
     TopALimit(t);
     MarcaFechas(t, esFecha);
-    return Emite(t, 0, t.size());
+    return Emite(t, 0, t.size(), reglas);
+}
+
+}  // namespace
+
+std::string ReescribeSqlite(std::string_view sql, const EsColumnaFecha& esFecha) {
+    return Reescribe(sql, kReglasSqlite, esFecha);
+}
+
+std::string ReescribePostgres(std::string_view sql, const EsColumnaFecha& esFecha) {
+    return Reescribe(sql, kReglasPostgres, esFecha);
 }
 
 }  // namespace tamaris

@@ -27,4 +27,11 @@ using EsColumnaFecha =
 
 std::string ReescribeSqlite(std::string_view sql, const EsColumnaFecha& esFecha = {});
 
+// The same rewriting for PostgreSQL, which shares SQLite's forms for TOP, hints, owners and
+// date literals (ISO text reads the same under any DateStyle). What differs: ISNULL becomes
+// COALESCE, CHARINDEX(a, b) STRPOS(b, a), GETDATE() LOCALTIMESTAMP, CONVERT a CAST to the
+// PostgreSQL type or, with a date style, to_char; a bracketed name [x] is written bare (so that
+// it folds to lower case as the schema's names do), or quoted when it is not a plain word.
+std::string ReescribePostgres(std::string_view sql, const EsColumnaFecha& esFecha = {});
+
 }  // namespace tamaris

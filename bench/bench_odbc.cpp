@@ -1,0 +1,228 @@
+// Export speed and memory through ODBC drivers.
+//
+//  1. SQLite ODBC driver: `percepciones-cli exportar --conexion "DRIVER={SQLite3};…"` (the string
+//     without StepAPI: the program adds it) against a minimal ODBC program over the same driver
+//     and string (with StepAPI=1) that binds every column as text, fetches the rows in blocks and
+//     writes them to a file with one buffer.
+//  2. PostgreSQL (psqlODBC): `percepciones-cli exportar --conexion "DRIVER={PostgreSQL Unicode};…"`
+//     against `psql -c "\copy (QUERY) to FILE"` of the same query, on a throwaway cluster
+//     started here (skipped with a note when PostgreSQL is not installed).
+// Reports the best wall time of each, the ratios and the peak resident memory of the exporter.
+//
+//   bench_odbc [--filas N] [--repeticiones R] [--carpeta DIR]
+//
+// Targets: SQLite ODBC ratio <= 1.3; exporter peak memory < 64 MB on every driver.
+
+#include <fcntl.h>
+#include <sql.h>
+#include <sqlext.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <iostream>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "data/sqlite/DialectoSqlite.h"
+#include "export_perceptions/Form1.h"
+#include "soporte/ClusterPostgres.h"
+
+namespace {
+
+struct Medida {
+    double segundos = 1e300;
+    long memoriaKb = 0;
+    int codigo = 0;
+};
+
+// Runs a program with its standard output sent to `salida`; wall time and peak memory.
+Medida Corre(const std::vector<std::string>& args, const std::string& salida) {
+    std::vector<char*> argv;
+    for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    const auto inicio = std::chrono::steady_clock::now();
+    const pid_t pid = fork();
+    if (pid == 0) {
+        const int fd = open(salida.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        if (fd < 0) _exit(127);
+        dup2(fd, 1);
+        close(fd);
+        execvp(argv[0], argv.data());
+        _exit(127);
+    }
+    int estado = 0;
+    rusage uso{};
+    wait4(pid, &estado, 0, &uso);
+    Medida m;
+    m.segundos = std::chrono::duration<double>(std::chrono::steady_clock::now() - inicio).count();
+    m.memoriaKb = uso.ru_maxrss;
+    m.codigo = WIFEXITED(estado) ? WEXITSTATUS(estado) : -1;
+    return m;
+}
+
+void Mejor(Medida& acumulada, const Medida& m, const char* que) {
+    if (m.codigo != 0) {
+        std::cerr << "Falló " << que << " (código " << m.codigo << ")\n";
+        std::exit(1);
+    }
+    acumulada.segundos = std::min(acumulada.segundos, m.segundos);
+    acumulada.memoriaKb = std::max(acumulada.memoriaKb, m.memoriaKb);
+}
+
+long Lineas(const std::string& archivo) {
+    std::FILE* f = std::fopen(archivo.c_str(), "rb");
+    if (!f) return -1;
+    long n = 0;
+    char buf[1 << 16];
+    std::size_t leidos;
+    while ((leidos = std::fread(buf, 1, sizeof buf, f)) > 0)
+        n += std::count(buf, buf + leidos, '\n');
+    std::fclose(f);
+    return n;
+}
+
+// The minimal ODBC export: every column bound as text, 1000 rows per fetch, ";"-separated
+// lines through one stdio buffer. Runs in its own process (`bench_odbc --minimo CADENA SQL`).
+int Minimo(const std::string& cadena, const std::string& sql) {
+    SQLHENV env;
+    SQLHDBC dbc;
+    SQLHSTMT st;
+    SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &env);
+    SQLSetEnvAttr(env, SQL_ATTR_ODBC_VERSION, reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0);
+    SQLAllocHandle(SQL_HANDLE_DBC, env, &dbc);
+    if (!SQL_SUCCEEDED(SQLDriverConnect(dbc, nullptr, (SQLCHAR*)cadena.c_str(), SQL_NTS, nullptr, 0,
+                                        nullptr, SQL_DRIVER_NOPROMPT)))
+        return 3;
+    SQLAllocHandle(SQL_HANDLE_STMT, dbc, &st);
+    constexpr SQLULEN kFilas = 1000;
+    constexpr SQLLEN kAncho = 64;
+    SQLSetStmtAttr(st, SQL_ATTR_ROW_ARRAY_SIZE, reinterpret_cast<SQLPOINTER>(kFilas), 0);
+    SQLULEN leidas = 0;
+    SQLSetStmtAttr(st, SQL_ATTR_ROWS_FETCHED_PTR, &leidas, 0);
+    if (!SQL_SUCCEEDED(SQLExecDirect(st, (SQLCHAR*)sql.c_str(), SQL_NTS))) return 4;
+    SQLSMALLINT n = 0;
+    SQLNumResultCols(st, &n);
+    std::vector<std::vector<char>> datos(n, std::vector<char>(kFilas * kAncho));
+    std::vector<std::vector<SQLLEN>> ind(n, std::vector<SQLLEN>(kFilas));
+    for (SQLSMALLINT c = 0; c < n; ++c)
+        SQLBindCol(st, c + 1, SQL_C_CHAR, datos[c].data(), kAncho, ind[c].data());
+    static char buf[1 << 16];
+    std::setvbuf(stdout, buf, _IOFBF, sizeof buf);
+    SQLRETURN rc;
+    while (SQL_SUCCEEDED(rc = SQLFetch(st))) {
+        for (SQLULEN f = 0; f < leidas; ++f) {
+            for (SQLSMALLINT c = 0; c < n; ++c) {
+                if (c) std::fputc(';', stdout);
+                if (ind[c][f] != SQL_NULL_DATA) std::fputs(&datos[c][f * kAncho], stdout);
+            }
+            std::fputs("\r\n", stdout);
+        }
+    }
+    SQLFreeHandle(SQL_HANDLE_STMT, st);
+    SQLDisconnect(dbc);
+    SQLFreeHandle(SQL_HANDLE_DBC, dbc);
+    SQLFreeHandle(SQL_HANDLE_ENV, env);
+    return rc == SQL_NO_DATA ? 0 : 5;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc == 4 && std::strcmp(argv[1], "--minimo") == 0) return Minimo(argv[2], argv[3]);
+    long filas = 1000000;
+    int repeticiones = 3;
+    std::string carpeta = std::filesystem::temp_directory_path().string() + "/tamaris_bench";
+    for (int i = 1; i + 1 < argc; i += 2) {
+        const std::string o = argv[i];
+        if (o == "--filas")
+            filas = std::stol(argv[i + 1]);
+        else if (o == "--repeticiones")
+            repeticiones = std::stoi(argv[i + 1]);
+        else if (o == "--carpeta")
+            carpeta = argv[i + 1];
+    }
+    std::filesystem::create_directories(carpeta);
+    const std::string db = carpeta + "/bench_" + std::to_string(filas) + ".db";
+    if (!std::filesystem::exists(db)) {
+        std::cerr << "Generando " << filas << " asientos en " << db << "...\n";
+        Mejor(*std::make_unique<Medida>(),
+              Corre({TAMARIS_CLI_EXE, "demo", "--db", db, "--filas", std::to_string(filas)},
+                    "/dev/null"),
+              "demo");
+    }
+    const std::string sentencia = tamaris::Form1::ArmaSentencia("", "", "");
+    const std::string archivo = carpeta + "/odbc_bench.txt";
+    const std::string volcado = carpeta + "/minimo_bench.txt";
+
+    // 1. SQLite ODBC driver.
+    const std::string odbc = "DRIVER={SQLite3};Database=" + db + ";NoCreat=1;";
+    Medida exp, min;
+    for (int i = 0; i < repeticiones; ++i) {
+        Mejor(exp,
+              Corre({TAMARIS_CLI_EXE, "exportar", "--conexion", odbc, "--archivo", archivo},
+                    "/dev/null"),
+              "exportar por ODBC");
+        Mejor(min,
+              Corre({argv[0], "--minimo", odbc + "StepAPI=1;", tamaris::ReescribeSqlite(sentencia)},
+                    volcado),
+              "el programa ODBC mínimo");
+    }
+    std::printf(
+        "SQLite ODBC, %ld asientos: exportar %.3f s (%.1f MB), mínimo %.3f s (%.1f MB), "
+        "razón %.3f (objetivo <= 1.3); líneas %ld / %ld\n",
+        filas, exp.segundos, exp.memoriaKb / 1024.0, min.segundos, min.memoriaKb / 1024.0,
+        exp.segundos / min.segundos, Lineas(archivo), Lineas(volcado));
+    bool ok = exp.segundos / min.segundos <= 1.3 && exp.memoriaKb < 64 * 1024;
+
+    // 2. PostgreSQL.
+    try {
+        prueba::ClusterPostgres pg;
+        pg.CreaBase("bench");
+        const std::string csv = carpeta + "/asientos.csv";
+        const std::string columnas =
+            "ID, NROASIENTO, FECHA, CUENTA, TC, LETRA, SUCURSAL, NUMERO, cabcuit, CABNOMBRE, "
+            "DETALLE, liva_impnetograv, LIVA_ImpIva, LIVA_Ret_IBtos, LIVA_Total, DEBE, HABER, "
+            "CONFIDENCIAL";
+        Mejor(*std::make_unique<Medida>(),
+              Corre({"sqlite3", "-csv", db, "SELECT " + columnas + " FROM MV_ASIENTOS"}, csv),
+              "sqlite3 -csv");
+        Mejor(*std::make_unique<Medida>(),
+              Corre({"sh", "-c",
+                     pg.PsqlCmd("bench") + " -c \"\\copy MV_ASIENTOS (" + columnas + ") from '" +
+                         csv + "' csv\" -c 'ANALYZE'"},
+                    "/dev/null"),
+              "psql \\copy from");
+        const std::string consulta = tamaris::ReescribePostgres(sentencia);
+        Medida expPg, copia;
+        for (int i = 0; i < repeticiones; ++i) {
+            Mejor(expPg,
+                  Corre({TAMARIS_CLI_EXE, "exportar", "--conexion", pg.Cadena("bench"), "--archivo",
+                         archivo},
+                        "/dev/null"),
+                  "exportar por PostgreSQL");
+            Mejor(copia,
+                  Corre({"sh", "-c",
+                         pg.PsqlCmd("bench") + " -c \"\\copy (" + consulta + ") to '" + volcado +
+                             "'\""},
+                        "/dev/null"),
+                  "psql \\copy to");
+        }
+        std::printf(
+            "PostgreSQL, %ld asientos: exportar %.3f s (%.1f MB), psql \\copy %.3f s, "
+            "razón %.3f; líneas %ld / %ld\n",
+            filas, expPg.segundos, expPg.memoriaKb / 1024.0, copia.segundos,
+            expPg.segundos / copia.segundos, Lineas(archivo), Lineas(volcado));
+        ok = ok && expPg.memoriaKb < 64 * 1024;
+    } catch (const std::exception& e) {
+        std::printf("PostgreSQL no medido: %s\n", e.what());
+    }
+    std::printf("%s\n", ok ? "OBJETIVOS CUMPLIDOS" : "OBJETIVOS NO CUMPLIDOS");
+    return ok ? 0 : 1;
+}
