@@ -157,7 +157,7 @@ int main(int argc, char** argv) {
                     "/dev/null"),
               "demo");
     }
-    const std::string sentencia = tamaris::Form1::ArmaSentencia("", "", "");
+    const std::string sentencia = tamaris::SentenciaPercepciones("", "", "");
     const std::string archivo = carpeta + "/odbc_bench.txt";
     const std::string volcado = carpeta + "/minimo_bench.txt";
 
