@@ -2,133 +2,193 @@
 
 #include <cerrno>
 #include <cstring>
-#include <cstdio>
 
 namespace tamaris {
 
 namespace {
 
+constexpr std::size_t kBloque = 1 << 20;
+
 // Bytes Windows-1252 leaves without a character.
-bool ByteIndefinido(unsigned char c) {
+constexpr bool ByteIndefinido(unsigned char c) {
     return c == 0x81 || c == 0x8D || c == 0x8F || c == 0x90 || c == 0x9D;
 }
 
-std::string Visible(std::string_view s) {
-    std::string r;
-    for (unsigned char c : s) {
-        if (c == '\r') {
-            r += "CR";
-        } else if (c == '\n') {
-            r += "LF";
-        } else {
-            r += "byte " + std::to_string(c);
+// Bytes a filed line may hold: printable ASCII and what Windows-1252 defines above it.
+struct TablaValidos {
+    bool v[256];
+    constexpr TablaValidos() : v() {
+        for (int c = 0; c < 256; ++c) {
+            v[c] = c >= 0x20 && c != 0x7F && !ByteIndefinido(static_cast<unsigned char>(c));
         }
-        r += ' ';
     }
-    if (!r.empty()) r.pop_back();
-    return r;
+    bool operator[](unsigned char c) const { return v[c]; }
+};
+constexpr TablaValidos kValido;
+
+std::string Visible(unsigned char c) {
+    if (c == '\r') return "CR";
+    if (c == '\n') return "LF";
+    return "byte " + std::to_string(c);
 }
 
 }  // namespace
 
-ArchivoFiscal::ArchivoFiscal(const std::string& ruta, std::size_t ancho) : ancho_(ancho) {
-    std::FILE* f = std::fopen(ruta.c_str(), "rb");
-    if (!f) {
+LectorLineas::LectorLineas(const std::string& ruta) : ruta_(ruta) {
+    f_ = std::fopen(ruta.c_str(), "rb");
+    if (!f_) {
         throw ErrorTamaris(err::kArchivoNoEncontrado,
                            "No se puede leer el archivo " + ruta + ": " + std::strerror(errno));
     }
-    char bloque[1 << 16];
-    for (std::size_t n; (n = std::fread(bloque, 1, sizeof bloque, f)) > 0;) datos_.append(bloque, n);
-    const bool fallo = std::ferror(f);
-    std::fclose(f);
-    if (fallo) throw ErrorTamaris(err::kErrorEscritura, "No se puede leer el archivo " + ruta);
-    // Lines end at LF; a record's own end is CR LF. Whatever else ends a line is kept to report.
-    lineas_.reserve(datos_.size() / (ancho + 2) + 1);
-    finales_.reserve(lineas_.capacity());
-    std::string_view resto(datos_);
-    while (!resto.empty()) {
-        const std::size_t lf = resto.find('\n');
-        std::string_view linea = lf == std::string_view::npos ? resto : resto.substr(0, lf);
-        unsigned char fin = kCrLf;
-        if (lf == std::string_view::npos) {
-            fin = kSinFin;
-        } else if (!linea.empty() && linea.back() == '\r') {
-            linea.remove_suffix(1);
-        } else {
-            fin = kSoloLf;
+    buf_.resize(kBloque);
+}
+
+LectorLineas::~LectorLineas() {
+    if (f_) std::fclose(f_);
+}
+
+int LectorLineas::Busca(int cuantas, std::size_t* lf) {
+    for (;;) {
+        int hay = 0;
+        std::size_t desde = inicio_;
+        while (hay < cuantas) {
+            const void* p = std::memchr(buf_.data() + desde, '\n', fin_ - desde);
+            if (!p) break;
+            lf[hay] = static_cast<std::size_t>(static_cast<const char*>(p) - buf_.data());
+            desde = lf[hay++] + 1;
         }
-        lineas_.push_back(linea);
-        finales_.push_back(fin);
-        resto.remove_prefix(lf == std::string_view::npos ? resto.size() : lf + 1);
+        if (hay == cuantas) return hay;
+        if (agotado_) {
+            // A last line without its end.
+            if (desde < fin_) lf[hay++] = fin_;
+            return hay;
+        }
+        // Move what is left to the front; lines longer than the buffer make it grow.
+        if (inicio_ > 0) {
+            std::memmove(buf_.data(), buf_.data() + inicio_, fin_ - inicio_);
+            fin_ -= inicio_;
+            inicio_ = 0;
+        }
+        if (fin_ == buf_.size()) buf_.resize(buf_.size() * 2);
+        const std::size_t n = std::fread(buf_.data() + fin_, 1, buf_.size() - fin_, f_);
+        if (n == 0) {
+            if (std::ferror(f_)) {
+                throw ErrorTamaris(err::kErrorEscritura, "No se puede leer el archivo " + ruta_);
+            }
+            agotado_ = true;
+        }
+        fin_ += n;
     }
 }
 
-void ArchivoFiscal::Revisa(
-    Hallazgos& h,
+std::string_view LectorLineas::Linea(std::size_t desde, std::size_t lf) const {
+    std::string_view l(buf_.data() + desde, lf - desde);
+    if (lf < fin_ && !l.empty() && l.back() == '\r') l.remove_suffix(1);
+    return l;
+}
+
+bool LectorLineas::Espia(std::string_view& linea, int cual) {
+    std::size_t lf[2];
+    if (Busca(cual + 1, lf) <= cual) return false;
+    linea = Linea(cual == 0 ? inicio_ : lf[0] + 1, lf[cual]);
+    return true;
+}
+
+bool LectorLineas::Siguiente(std::string_view& linea, Final& fin) {
+    std::size_t lf[1];
+    if (Busca(1, lf) == 0) return false;
+    linea = Linea(inicio_, lf[0]);
+    if (lf[0] == fin_) {
+        fin = kSinFin;
+        inicio_ = fin_;
+    } else {
+        fin = linea.size() < lf[0] - inicio_ ? kCrLf : kSoloLf;
+        inicio_ = lf[0] + 1;
+    }
+    ++numero_;
+    return true;
+}
+
+long RevisaArchivoFiscal(
+    const std::string& ruta, std::size_t ancho, Hallazgos& h,
     const std::function<void(std::string_view, std::vector<std::string>&)>& revisaCampos,
-    const std::function<std::string(std::string_view)>& comprobante) const {
+    const std::function<std::string(std::string_view)>& comprobante,
+    const std::function<void(std::string_view)>& cadaLinea) {
+    LectorLineas lector(ruta);
     std::vector<std::string> problemas;
-    for (std::size_t i = 0; i < lineas_.size(); ++i) {
-        const std::string_view l = lineas_[i];
+    std::string_view l;
+    LectorLineas::Final fin;
+    while (lector.Siguiente(l, fin)) {
         problemas.clear();
-        if (finales_[i] == kSoloLf) problemas.push_back("la línea termina en LF sin CR");
-        if (finales_[i] == kSinFin) problemas.push_back("la línea no tiene fin de línea");
-        if (l.size() != ancho_) {
-            problemas.push_back("la línea tiene " + std::to_string(l.size()) + " caracteres y debe tener " +
-                                std::to_string(ancho_));
+        if (fin == LectorLineas::kSoloLf) problemas.push_back("la línea termina en LF sin CR");
+        if (fin == LectorLineas::kSinFin) problemas.push_back("la línea no tiene fin de línea");
+        if (l.size() != ancho) {
+            problemas.push_back("la línea tiene " + std::to_string(l.size()) +
+                                " caracteres y debe tener " + std::to_string(ancho));
         }
         for (std::size_t k = 0; k < l.size(); ++k) {
             const auto c = static_cast<unsigned char>(l[k]);
-            if (c < 0x20 || c == 0x7F || ByteIndefinido(c)) {
-                problemas.push_back("carácter no válido (" + Visible(l.substr(k, 1)) +
-                                    ") en la posición " + std::to_string(k + 1));
+            if (kValido[c]) continue;
+            {
+                problemas.push_back("carácter no válido (" + Visible(c) + ") en la posición " +
+                                    std::to_string(k + 1));
                 break;
             }
         }
-        if (l.size() == ancho_) revisaCampos(l, problemas);
+        if (l.size() == ancho) {
+            revisaCampos(l, problemas);
+            cadaLinea(l);
+        }
         if (problemas.empty()) continue;
-        const std::string quien = l.size() == ancho_ ? comprobante(l) : std::string();
-        for (std::string& p : problemas) h.Agrega({quien, std::move(p), static_cast<long>(i + 1)});
+        const std::string quien = l.size() == ancho ? comprobante(l) : std::string();
+        for (std::string& p : problemas) h.Agrega({quien, std::move(p), lector.Numero()});
     }
+    return lector.Numero();
 }
 
 void Conciliacion::Libro(std::string_view registro) {
-    if (i_ < archivo_.size() && archivo_[i_] == registro) {
-        ++i_;
+    std::string_view l;
+    LectorLineas::Final fin;
+    if (archivo_.Espia(l) && l == registro) {
+        archivo_.Siguiente(l, fin);
         return;
     }
     // One line of the file that is no record of the ledger: step over it.
-    if (i_ + 1 < archivo_.size() && archivo_[i_ + 1] == registro) {
-        sobran_.push_back(static_cast<long>(i_));
-        i_ += 2;
+    if (archivo_.Espia(l, 1) && l == registro) {
+        archivo_.Siguiente(l, fin);
+        sobran_.emplace_back(archivo_.Numero(), std::string(l));
+        archivo_.Siguiente(l, fin);
         return;
     }
+    // Otherwise the record is missing here; the file's line waits for the next record.
     faltan_.emplace_back(registro);
 }
 
 void Conciliacion::Termina(Hallazgos& h,
                            const std::function<std::string(std::string_view)>& comprobante) {
-    for (; i_ < archivo_.size(); ++i_) sobran_.push_back(static_cast<long>(i_));
+    std::string_view l;
+    LectorLineas::Final fin;
+    while (archivo_.Siguiente(l, fin)) sobran_.emplace_back(archivo_.Numero(), std::string(l));
     // What did not agree in order may still be there in another order.
-    std::unordered_multimap<std::string_view, long> porTexto;
+    std::unordered_multimap<std::string_view, std::size_t> porTexto;
     porTexto.reserve(sobran_.size());
-    for (long i : sobran_) porTexto.emplace(archivo_[static_cast<std::size_t>(i)], i);
-    std::vector<bool> usada(archivo_.size(), false);
+    for (std::size_t i = 0; i < sobran_.size(); ++i) porTexto.emplace(sobran_[i].second, i);
+    std::vector<bool> usada(sobran_.size(), false);
     for (const std::string& r : faltan_) {
         const auto it = porTexto.find(r);
         if (it != porTexto.end()) {
-            usada[static_cast<std::size_t>(it->second)] = true;
+            usada[it->second] = true;
             porTexto.erase(it);
             continue;
         }
         ++faltantes_;
         h.Agrega({comprobante(r), "falta en el archivo (está en el libro del período)", 0});
     }
-    for (long i : sobran_) {
-        if (usada[static_cast<std::size_t>(i)]) continue;
+    for (std::size_t i = 0; i < sobran_.size(); ++i) {
+        if (usada[i]) continue;
         ++sobrantes_;
-        const std::string_view l = archivo_[static_cast<std::size_t>(i)];
-        h.Agrega({comprobante(l), "no corresponde a ningún comprobante del libro del período", i + 1});
+        h.Agrega({comprobante(sobran_[i].second),
+                  "no corresponde a ningún comprobante del libro del período", sobran_[i].first});
     }
 }
 

@@ -284,16 +284,13 @@ VerificacionCiti VerificaCiti(const std::string& archivo, Sistema* sistema,
                               const FiltrosCiti& filtros) {
     VerificacionCiti v;
     constexpr std::size_t kAncho = kAnchoRegistroCiti - 2;
-    const ArchivoFiscal f(archivo, kAncho);
-    v.registros = static_cast<long>(f.Lineas().size());
-    f.Revisa(v.hallazgos, RevisaRegistroCiti, ComprobanteDeRegistro);
-    for (std::string_view l : f.Lineas()) {
-        if (l.size() == kAncho) v.totales.Suma(l);
-    }
+    v.registros = RevisaArchivoFiscal(archivo, kAncho, v.hallazgos, RevisaRegistroCiti,
+                                      ComprobanteDeRegistro,
+                                      [&](std::string_view l) { v.totales.Suma(l); });
     if (!sistema) return v;
     Hallazgos conciliados;
 
-    Conciliacion conciliacion(f.Lineas());
+    Conciliacion conciliacion(archivo);
     OpcionesExportacion opciones;
     opciones.modo = ModoRevision::Revisar;
     opciones.revisar = false;

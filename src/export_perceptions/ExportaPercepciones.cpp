@@ -157,20 +157,26 @@ ResultadoExportacion ExportaPercepciones(DB_Dll& db, Ui& ui, const FiltrosPercep
 VerificacionPercepciones VerificaPercepciones(const std::string& archivo, DB_Dll* db, Ui* ui,
                                               const FiltrosPercepcion& filtros) {
     VerificacionPercepciones v;
-    const ArchivoFiscal f(archivo, kAnchoLineaPercepcion);
-    v.lineas = static_cast<long>(f.Lineas().size());
     const auto revisaArchivo = [&] {
-        f.Revisa(v.hallazgos, RevisaLineaPercepcion, ComprobanteDeLinea);
-        for (std::string_view l : f.Lineas()) {
-            if (l.size() == static_cast<std::size_t>(kAnchoLineaPercepcion)) v.totales.Suma(l);
-        }
+        v.lineas = RevisaArchivoFiscal(archivo, kAnchoLineaPercepcion, v.hallazgos,
+                                       RevisaLineaPercepcion, ComprobanteDeLinea,
+                                       [&](std::string_view l) { v.totales.Suma(l); });
     };
     if (!db || !ui) {
         revisaArchivo();
         return v;
     }
+    // The file is opened here first, so that a missing one is told before the ledger is read.
+    Conciliacion conciliacion(archivo);
     // The file's own check runs beside the ledger's query; the findings keep that order.
-    std::thread revision(revisaArchivo);
+    std::exception_ptr fallo;
+    std::thread revision([&] {
+        try {
+            revisaArchivo();
+        } catch (...) {
+            fallo = std::current_exception();
+        }
+    });
     struct Une {
         std::thread& t;
         ~Une() {
@@ -178,8 +184,6 @@ VerificacionPercepciones VerificaPercepciones(const std::string& archivo, DB_Dll
         }
     } une{revision};
     Hallazgos conciliados;
-
-    Conciliacion conciliacion(f.Lineas());
     std::string enArchivo;
     OpcionesExportacion opciones;
     opciones.modo = ModoRevision::Revisar;
@@ -197,6 +201,7 @@ VerificacionPercepciones VerificaPercepciones(const std::string& archivo, DB_Dll
     }
     conciliacion.Termina(conciliados, ComprobanteDeLinea);
     revision.join();
+    if (fallo) std::rethrow_exception(fallo);
     for (Hallazgo& h : conciliados.lista) v.hallazgos.Agrega(std::move(h));
     v.hallazgos.total += conciliados.total - static_cast<long>(conciliados.lista.size());
     v.conciliado = true;

@@ -290,14 +290,25 @@ bool SonDigitos(std::string_view s) {
     return true;
 }
 
+// The field without the blanks that pad it on the right.
+std::string_view SinRelleno(std::string_view campo) {
+    std::size_t n = campo.size();
+    while (n > 0 && campo[n - 1] == ' ') --n;
+    return campo.substr(0, n);
+}
+
 // An amount field: digits, optionally a comma and more digits, then blanks.
 bool EsImporteDeArchivo(std::string_view campo) {
-    const std::string_view t = TrimVista(campo);
-    if (t.empty() || t.size() != campo.find_last_not_of(' ') + 1 || campo.front() == ' ')
-        return false;
-    const std::size_t coma = t.find(',');
-    if (coma == std::string_view::npos) return SonDigitos(t);
-    return SonDigitos(t.substr(0, coma)) && SonDigitos(t.substr(coma + 1));
+    const std::string_view t = SinRelleno(campo);
+    if (t.empty()) return false;
+    std::size_t i = 0;
+    while (i < t.size() && t[i] >= '0' && t[i] <= '9') ++i;
+    if (i == 0) return false;
+    if (i == t.size()) return true;
+    if (t[i] != ',' || i + 1 == t.size()) return false;
+    for (++i; i < t.size(); ++i)
+        if (t[i] < '0' || t[i] > '9') return false;
+    return true;
 }
 
 }  // namespace
@@ -319,7 +330,7 @@ void RevisaLineaPercepcion(std::string_view l, std::vector<std::string>& problem
     if (tipo != " 1" && tipo != " 5" && tipo != " 6") mal("el tipo no es 1, 5 ni 6", tipo);
     if (l[14] == ' ') problemas.push_back("el comprobante no tiene letra");
     const std::string_view numero = l.substr(15, 12);
-    if (!SonDigitos(TrimVista(numero)) || numero.front() == ' ') {
+    if (!SonDigitos(SinRelleno(numero))) {
         mal("el número de comprobante no son dígitos", numero);
     }
     if (!CuitValido(l.substr(27, 11))) mal("el CUIT no es válido", l.substr(27, 11));
