@@ -12,6 +12,22 @@ std::string TextoTotal(Importe v) {
     return (negativo ? "-" : "") + std::to_string(a / 10000) + "," + dec;
 }
 
+bool LeeFechaTipeada(Ui& ui, const std::string& valor, std::string_view campo, int icono,
+                     Fecha& fecha) {
+    if (valor.empty() || (Fecha::DesdeDma(valor, fecha) && !fecha.TieneHora())) return true;
+    ui.mensajes.Mostrar("La fecha \"" + valor + "\" del campo " + std::string(campo) +
+                            " no es una fecha válida.\rEscríbala como DD/MM/AAAA (por ejemplo "
+                            "31/01/2013).",
+                        mb::kOk | icono, "AVISO AL OPERADOR");
+    return false;
+}
+
+Fecha DiaSiguiente(const Fecha& f) {
+    Fecha siguiente;
+    Fecha::DesdeSerial(Fecha{f.anio, f.mes, f.dia}.Serial() + 1, siguiente);
+    return siguiente;
+}
+
 std::string TextoHallazgo(const Hallazgo& h) {
     std::string s;
     if (h.linea > 0) s = "línea " + std::to_string(h.linea) + ": ";

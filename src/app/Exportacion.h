@@ -33,7 +33,19 @@ struct Hallazgos {
         if (lista.size() < kMaximo) lista.push_back(std::move(h));
     }
     bool Vacio() const { return total == 0; }
+    // Adds the findings of `otros` after these.
+    void Une(Hallazgos&& otros) {
+        for (Hallazgo& h : otros.lista) Agrega(std::move(h));
+        total += otros.total - static_cast<long>(otros.lista.size());
+    }
 };
+
+// A date typed as DD/MM/YYYY (an empty text is no date and passes). When it is not one, tells the
+// operator through `ui` naming the field, and returns false.
+bool LeeFechaTipeada(Ui& ui, const std::string& valor, std::string_view campo, int icono,
+                     Fecha& fecha);
+// The day after `fecha` (its time of day dropped).
+Fecha DiaSiguiente(const Fecha& fecha);
 
 // An amount of a summary: two decimals at least, decimal comma, no thousands separator.
 std::string TextoTotal(Importe v);

@@ -86,6 +86,20 @@ void ImprimeHallazgos(std::ostream& os, const Hallazgos& h, std::string_view pre
     if (resto > 0) os << prefijo << "… y " << resto << " hallazgos más\n";
 }
 
+int InformaRevisado(Salidas& s, const Hallazgos& h, long revisados) {
+    ImprimeHallazgos(s.out, h);
+    s.out << "Comprobantes revisados: " << revisados << "; hallazgos: " << h.total << "\n";
+    return h.Vacio() ? kExitoCli : kHallazgosCli;
+}
+
+int InformaDescartado(Salidas& s, const Hallazgos& h, std::string_view archivo) {
+    ImprimeHallazgos(s.err, h);
+    s.err << "La revisión encontró " << h.total << " problemas: no se generó el archivo";
+    if (!archivo.empty()) s.err << " " << archivo;
+    s.err << "; si existía uno anterior, quedó como estaba.\n";
+    return kHallazgosCli;
+}
+
 int EjecutaCli(const std::vector<std::string>& args, Salidas& s) {
     const auto comandos = Comandos();
     if (args.empty() || args[0] == "--help" || args[0] == "-h" || args[0] == "ayuda") {

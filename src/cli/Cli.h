@@ -53,6 +53,11 @@ std::unique_ptr<Comando> ComandoVerificar();
 // Prints one line per finding (prefixed with `prefijo`), then how many were not listed.
 void ImprimeHallazgos(std::ostream& os, const Hallazgos& h, std::string_view prefijo = {});
 
+// What a check-only run (--revisar) prints: the findings and a count; returns the exit code.
+int InformaRevisado(Salidas& s, const Hallazgos& h, long revisados);
+// What a run the check stopped (--estricto) prints; returns the exit code.
+int InformaDescartado(Salidas& s, const Hallazgos& h, std::string_view archivo);
+
 // Runs the program with its arguments (without the program name); returns the exit code.
 int EjecutaCli(const std::vector<std::string>& args, Salidas& s);
 

@@ -103,16 +103,9 @@ class Citi : public Comando {
         using Estado = ResultadoCiti::Estado;
         switch (r.estado) {
             case Estado::Revisado:
-                ImprimeHallazgos(s.out, r.hallazgos);
-                s.out << "Comprobantes revisados: " << r.comprobantes + r.omitidos
-                      << "; hallazgos: " << r.hallazgos.total << "\n";
-                return r.hallazgos.Vacio() ? kExitoCli : kHallazgosCli;
+                return InformaRevisado(s, r.hallazgos, r.comprobantes + r.omitidos);
             case Estado::Descartado:
-                ImprimeHallazgos(s.err, r.hallazgos);
-                s.err << "La revisión encontró " << r.hallazgos.total
-                      << " problemas: no se generó el archivo; si existía uno anterior, quedó "
-                         "como estaba.\n";
-                return kHallazgosCli;
+                return InformaDescartado(s, r.hallazgos, "");
             case Estado::Completo:
                 ImprimeHallazgos(s.err, r.hallazgos, "Aviso: ");
                 s.out << "Archivo generado: " << std::filesystem::absolute(r.archivo).string()

@@ -103,16 +103,9 @@ class Exportar : public Comando {
         using Estado = ResultadoExportacion::Estado;
         switch (r.estado) {
             case Estado::Revisado:
-                ImprimeHallazgos(s.out, r.hallazgos);
-                s.out << "Comprobantes revisados: " << r.comprobantes + r.omitidos
-                      << "; hallazgos: " << r.hallazgos.total << "\n";
-                return r.hallazgos.Vacio() ? kExitoCli : kHallazgosCli;
+                return InformaRevisado(s, r.hallazgos, r.comprobantes + r.omitidos);
             case Estado::Descartado:
-                ImprimeHallazgos(s.err, r.hallazgos);
-                s.err << "La revisión encontró " << r.hallazgos.total
-                      << " problemas: no se generó el archivo " << ruta
-                      << "; si existía uno anterior, quedó como estaba.\n";
-                return kHallazgosCli;
+                return InformaDescartado(s, r.hallazgos, ruta);
             case Estado::Completo:
                 ImprimeHallazgos(s.err, r.hallazgos, "Aviso: ");
                 s.out << "Archivo generado: " << ruta << "\n" << r.totales.Resumen();

@@ -24,18 +24,11 @@ namespace tamaris {
 
 namespace {
 
-constexpr std::string_view kAvisoOperador = "AVISO AL OPERADOR";
 constexpr std::string_view kAvisoResultado = "Aviso al operador!!!";
 constexpr std::string_view kSinDatos = "NO HAY DATOS PARA LISTAR!!!";
 
 
 bool Bisiesto(int a) { return (a % 4 == 0 && a % 100 != 0) || a % 400 == 0; }
-
-Fecha DiaSiguiente(const Fecha& f) {
-    Fecha siguiente;
-    Fecha::DesdeSerial(Fecha{f.anio, f.mes, f.dia}.Serial() + 1, siguiente);
-    return siguiente;
-}
 
 [[noreturn]] void FallaArchivo(int e, long numero, const std::string& que) {
     throw ErrorTamaris(numero, que + ": " + std::strerror(e));
@@ -228,15 +221,9 @@ ResultadoCiti ExportaCiti(Sistema& sistema, const FiltrosCiti& filtros,
     };
 
     Fecha desde, hasta;
-    for (const auto& [valor, fecha, nombre] : {std::tuple{filtros.desde, &desde, "Fecha Desde"},
-                                               {filtros.hasta, &hasta, "Fecha Hasta"}}) {
-        if (!valor.empty() && (!Fecha::DesdeDma(valor, *fecha) || fecha->TieneHora())) {
-            ui.mensajes.Mostrar("La fecha \"" + valor + "\" del campo " + nombre +
-                                    " no es una fecha válida.\rEscríbala como "
-                                    "DD/MM/AAAA (por ejemplo 31/01/2013).",
-                                mb::kOk | mb::kCritico, kAvisoOperador);
-            return termina(Estado::DatosInvalidos);
-        }
+    if (!LeeFechaTipeada(ui, filtros.desde, "Fecha Desde", mb::kCritico, desde) ||
+        !LeeFechaTipeada(ui, filtros.hasta, "Fecha Hasta", mb::kCritico, hasta)) {
+        return termina(Estado::DatosInvalidos);
     }
 
     // The last day counts whole: a voucher of 31/01 11:24 belongs to January.
@@ -308,8 +295,7 @@ VerificacionCiti VerificaCiti(const std::string& archivo, Sistema* sistema,
                            "No se pudo leer el libro de IVA ventas para conciliar el archivo.");
     }
     conciliacion.Termina(conciliados, ComprobanteDeRegistro);
-    for (Hallazgo& h : conciliados.lista) v.hallazgos.Agrega(std::move(h));
-    v.hallazgos.total += conciliados.total - static_cast<long>(conciliados.lista.size());
+    v.hallazgos.Une(std::move(conciliados));
     v.conciliado = true;
     v.faltantes = conciliacion.Faltantes();
     v.sobrantes = conciliacion.Sobrantes();

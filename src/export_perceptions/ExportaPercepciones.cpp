@@ -15,19 +15,6 @@ namespace tamaris {
 
 namespace {
 
-constexpr std::string_view kAvisoOperador = "AVISO AL OPERADOR";
-
-// A typed date must be a real day/month/year date before it reaches a statement.
-bool LeeFecha(std::string_view texto, Fecha& f) {
-    return Fecha::DesdeDma(texto, f) && !f.TieneHora();
-}
-
-Fecha DiaSiguiente(const Fecha& f) {
-    Fecha siguiente;
-    Fecha::DesdeSerial(Fecha{f.anio, f.mes, f.dia}.Serial() + 1, siguiente);
-    return siguiente;
-}
-
 void BorraArchivo(const std::string& ruta) {
     if (!ExisteArchivo(ruta)) return;
     if (std::remove(ruta.c_str()) != 0) {
@@ -112,12 +99,8 @@ ResultadoExportacion ExportaPercepciones(DB_Dll& db, Ui& ui, const FiltrosPercep
     Fecha fDesde, fHasta;
     for (const auto& [valor, fecha, nombre] :
          {std::tuple{desde, &fDesde, "Fecha Desde"}, {hasta, &fHasta, "Hasta"}}) {
-        if (!valor.empty() && !LeeFecha(valor, *fecha)) {
+        if (!LeeFechaTipeada(ui, valor, nombre, mb::kExclamacion, *fecha)) {
             job.CierraProgreso();
-            ui.mensajes.Mostrar("La fecha \"" + valor + "\" del campo " + nombre +
-                                    " no es una fecha válida.\rEscríbala como DD/MM/AAAA "
-                                    "(por ejemplo 31/01/2013).",
-                                mb::kOk | mb::kExclamacion, kAvisoOperador);
             return termina(Estado::DatosInvalidos);
         }
     }
@@ -202,8 +185,7 @@ VerificacionPercepciones VerificaPercepciones(const std::string& archivo, DB_Dll
     conciliacion.Termina(conciliados, ComprobanteDeLinea);
     revision.join();
     if (fallo) std::rethrow_exception(fallo);
-    for (Hallazgo& h : conciliados.lista) v.hallazgos.Agrega(std::move(h));
-    v.hallazgos.total += conciliados.total - static_cast<long>(conciliados.lista.size());
+    v.hallazgos.Une(std::move(conciliados));
     v.conciliado = true;
     v.faltantes = conciliacion.Faltantes();
     v.sobrantes = conciliacion.Sobrantes();
