@@ -115,12 +115,20 @@ TEST_F(CliVerificar, ArchivoDePercepciones) {
         {"uno de más", bueno + linea3, 3, {"no corresponde a ningún comprobante del libro"}},
         {"otro orden", bueno.substr(75) + bueno.substr(0, 75), 0, {"sin observaciones"}},
     };
-    for (const Caso& c : casos) {
-        Escribe(archivo, c.bytes);
-        const auto r = Cli({"verificar", "percepciones", "--archivo", archivo, "--db", base_});
-        EXPECT_EQ(r.codigo, c.codigo) << c.nombre << "\n" << r.out << r.err;
-        for (const std::string& h : c.hallazgos) {
-            EXPECT_NE(r.out.find(h), std::string::npos) << c.nombre << ": " << h << "\n" << r.out;
+    // The ledger is read natively and through the SQLite ODBC driver alike.
+    const std::vector<std::vector<std::string>> bases = {
+        {"--db", base_}, {"--conexion", "DRIVER={SQLite3};Database=" + base_ + ";NoCreat=1;"}};
+    for (const auto& conexion : bases) {
+        for (const Caso& c : casos) {
+            Escribe(archivo, c.bytes);
+            std::vector<std::string> args = {"verificar", "percepciones", "--archivo", archivo};
+            args.insert(args.end(), conexion.begin(), conexion.end());
+            const auto r = Cli(args);
+            EXPECT_EQ(r.codigo, c.codigo) << c.nombre << " " << conexion[0] << "\n" << r.out << r.err;
+            for (const std::string& h : c.hallazgos) {
+                EXPECT_NE(r.out.find(h), std::string::npos)
+                    << c.nombre << " " << conexion[0] << ": " << h << "\n" << r.out;
+            }
         }
     }
     // Without a database only the file is read; the totals are the export's.
@@ -158,6 +166,19 @@ TEST_F(CliVerificar, ArchivoCiti) {
         for (const std::string& h : c.hallazgos) {
             EXPECT_NE(r.out.find(h), std::string::npos) << c.nombre << ": " << h << "\n" << r.out;
         }
+    }
+    // The export's own check finds the same bad identifiers before anything is written, also
+    // through the ODBC driver.
+    for (const std::vector<std::string>& conexion :
+         {std::vector<std::string>{"--db", base_},
+          {"--conexion", "DRIVER={SQLite3};Database=" + base_ + ";NoCreat=1;"}}) {
+        std::vector<std::string> citi = {"citi", "--anio", "2013", "--mes", "1", "--revisar"};
+        citi.insert(citi.end(), conexion.begin(), conexion.end());
+        const auto revisar = Cli(citi);
+        EXPECT_EQ(revisar.codigo, 3) << revisar.out << revisar.err;
+        EXPECT_NE(revisar.out.find("de CABNOMBRE no cabe en 30 caracteres y se corta"),
+                  std::string::npos)
+            << revisar.out;
     }
     // The file as filed reconciles; what it reports besides are the ledger's own bad CUITs.
     Escribe(archivo, bueno);
