@@ -95,10 +95,10 @@ class Exportar : public Comando {
                         : op.Tiene("--estricto") ? ModoRevision::Estricto
                                                  : ModoRevision::Normal;
         const ResultadoExportacion r = ExportaPercepciones(sis.db, ui, filtros, opciones);
-        return InformaResultado(r, s);
+        return InformaResultado(r, opciones.modo == ModoRevision::Revisar, s);
     }
 
-    static int InformaResultado(const ResultadoExportacion& r, Salidas& s) {
+    static int InformaResultado(const ResultadoExportacion& r, bool soloRevision, Salidas& s) {
         const std::string ruta = std::filesystem::absolute(r.archivo).string();
         using Estado = ResultadoExportacion::Estado;
         switch (r.estado) {
@@ -113,7 +113,7 @@ class Exportar : public Comando {
                 return kExitoCli;
             case Estado::SinComprobantes:
                 s.out << "No hay comprobantes con percepción para los filtros indicados";
-                if (r.hallazgos.Vacio() && !ruta.empty()) s.out << "; no se generó el archivo " << ruta;
+                if (!soloRevision) s.out << "; no se generó el archivo " << ruta;
                 s.out << "\n";
                 return kExitoCli;
             case Estado::DatosInvalidos:
