@@ -13,7 +13,7 @@
 #include "components/Pasos.h"
 #include "components/Texto.h"
 #include "data/AccesoDialogo.h"
-#include "data/sqlite/DialectoSqlite.h"
+#include "data/dialectos/Dialecto.h"
 
 namespace tamaris {
 
@@ -99,11 +99,17 @@ Plataforma DB_Dll::plataforma() const {
     return Plataforma::SqlServer;
 }
 
-bool DB_Dll::EsOracle() const { return plataforma() == Plataforma::Oracle; }
+bool DB_Dll::EsOracle() const { return dialecto().plataforma() == Plataforma::Oracle; }
+
+const Dialecto& DB_Dll::dialecto() const {
+    if (cnn_.Abierta()) return cnn_.dialecto();
+    // Closed: the platform the connection data point to, for statements built beforehand.
+    const Plataforma p = plataforma();
+    if (!supuesto_ || supuesto_->plataforma() != p) supuesto_ = CreaDialecto(p);
+    return *supuesto_;
+}
 
 std::string DB_Dll::DialectoLocal(std::string_view sentencia) const {
-    const Plataforma p = plataforma();
-    if (p != Plataforma::SQLite && p != Plataforma::PostgreSQL) return std::string(sentencia);
     // Whether a value is stored into a date column is the catalogue's to say; it is asked only
     // for a date-shaped text in an INSERT or UPDATE, and reading it changes nothing.
     Conexion& cn = const_cast<Conexion&>(cnn_);
@@ -123,8 +129,7 @@ std::string DB_Dll::DialectoLocal(std::string_view sentencia) const {
         }
         return false;
     };
-    return p == Plataforma::SQLite ? ReescribeSqlite(sentencia, esFecha)
-                                   : ReescribePostgres(sentencia, esFecha);
+    return dialecto().Reescribe(sentencia, esFecha);
 }
 
 std::string DB_Dll::StripConnect(std::string_view rsTblName) {
@@ -143,8 +148,8 @@ void DB_Dll::ArmarConexion() {
                       ";User Id=" + gUsuario + ";Password=" + gUserPassWord + ";";
     } else {
         gConnString = "PROVIDER=" + compartido().pSQLOLEDB() + ";" + "Server=" + gServidor + ";" +
-                      "Database =" + gDBName + ";" + "UId=" + gUsuario + ";" + "Pwd=" +
-                      gUserPassWord + ";" + gExtended;
+                      "Database =" + gDBName + ";" + "UId=" + gUsuario + ";" +
+                      "Pwd=" + gUserPassWord + ";" + gExtended;
     }
 }
 
@@ -246,11 +251,11 @@ void DB_Dll::OpenServerADODB(bool PideParametrosSQL, long lCursor, std::string_v
             }
             if (!sinErrores) {
                 const ErrorProveedor& p = cnn_.Errors().front();
-                const std::string texto =
-                    " Estado de Sql: " + p.SQLState + "\r" + "Numero de Error: " +
-                    std::to_string(p.Number) + "\r" + "Descripcion: " + OcultaClaves(p.Description) +
-                    "\r" + "Codigo Nativo: " + std::to_string(p.NativeError) + "\r" +
-                    " - Desea Intentarlo Nuevamente??? ";
+                const std::string texto = " Estado de Sql: " + p.SQLState + "\r" +
+                                          "Numero de Error: " + std::to_string(p.Number) + "\r" +
+                                          "Descripcion: " + OcultaClaves(p.Description) + "\r" +
+                                          "Codigo Nativo: " + std::to_string(p.NativeError) + "\r" +
+                                          " - Desea Intentarlo Nuevamente??? ";
                 const int r = ui_.mensajes.Mostrar(texto, mb::kSiNo | mb::kCritico,
                                                    " Error de Conexion a Base de Datos");
                 if (r == mb::kSi) {
@@ -283,14 +288,13 @@ void DB_Dll::ReintentaConectar() {
         if (r != kReintentar && r != kIgnorar) salir = true;
         return r;
     };
-    const bool completo = EjecutaPasos(
-        {[&] { cnn_.SetCommandTimeout(5); },
-         [&] { cnn_.Close(); },
-         [&] {
-             const std::string cadena = cnn_.ConnectionString();
-             cnn_.Open(cadena, compartido().gUsuario, compartido().gUserPassWord);
-         }},
-        trata);
+    const bool completo =
+        EjecutaPasos({[&] { cnn_.SetCommandTimeout(5); }, [&] { cnn_.Close(); },
+                      [&] {
+                          const std::string cadena = cnn_.ConnectionString();
+                          cnn_.Open(cadena, compartido().gUsuario, compartido().gUserPassWord);
+                      }},
+                     trata);
     gOpenFlag = completo && !salir;
 }
 
@@ -326,10 +330,10 @@ void DB_Dll::OpenLocalADODB(std::string_view ConnString, std::string_view Cadena
             const Destino destino = ResuelveCadena(cadena);
             if (destino.tipo == Destino::Tipo::SQLite && !ExisteArchivo(destino.sqliteArchivo)) {
                 cnn_.Errors().clear();
-                cnn_.Errors().push_back({err::kFalloGenerico,
-                                         "No se encuentra el archivo de base de datos '" +
-                                             destino.sqliteArchivo + "'.",
-                                         "3024", 3024, "Proveedor de datos"});
+                cnn_.Errors().push_back(
+                    {err::kFalloGenerico,
+                     "No se encuentra el archivo de base de datos '" + destino.sqliteArchivo + "'.",
+                     "3024", 3024, "Proveedor de datos"});
                 throw ErrorBD(err::kFalloGenerico, cnn_.Errors().front().Description,
                               cnn_.Errors());
             }
@@ -377,8 +381,7 @@ std::string DB_Dll::LimpiaSentencia(std::string& sentencia) {
     return sentencia;
 }
 
-bool DB_Dll::EjecutaConsultaSQL(std::string& SentenciaSQL, long& RecordsAffected,
-                                Recordset* lrcs) {
+bool DB_Dll::EjecutaConsultaSQL(std::string& SentenciaSQL, long& RecordsAffected, Recordset* lrcs) {
     try {
         if (ContieneSinCaso(SentenciaSQL, "DROP") && ContieneSinCaso(SentenciaSQL, "CREATE") &&
             !ContieneSinCaso(SentenciaSQL, "DELETE") && !ContieneSinCaso(SentenciaSQL, "@ADMIN_")) {
@@ -410,8 +413,7 @@ bool DB_Dll::EjecutaConsultaSQL(std::string& SentenciaSQL, long& RecordsAffected
             return false;
         }
         const bool conocido = e.Numero == err::kFalloGenerico || e.Numero == err::kIntegridad ||
-                              e.Numero == err::kTablaInexistente ||
-                              e.Numero == err::kErrorComando;
+                              e.Numero == err::kTablaInexistente || e.Numero == err::kErrorComando;
         if (!conocido && !transaccion)
             ui_.mensajes.Mostrar(OcultaClaves(e.Descripcion), mb::kOk | mb::kCritico,
                                  "Aviso al operador!!!");
@@ -421,8 +423,8 @@ bool DB_Dll::EjecutaConsultaSQL(std::string& SentenciaSQL, long& RecordsAffected
 
 void DB_Dll::EjecutaScriptOracle(std::string& script, long& RecordsAffected) {
     static constexpr std::array<std::string_view, 12> kClaves = {
-        "INSERT ",     "DELETE ", "UPDATE ",   "CREATE ",       "DROP ",     "ALTER ",
-        "SET TRANSACTION", "COMMIT", "ROLLBACK", "IF NOT EXIST", "IF EXIST", "GRANT "};
+        "INSERT ",         "DELETE ", "UPDATE ",  "CREATE ",      "DROP ",    "ALTER ",
+        "SET TRANSACTION", "COMMIT",  "ROLLBACK", "IF NOT EXIST", "IF EXIST", "GRANT "};
     constexpr std::size_t kNinguna = 1999999;
 
     static constexpr std::array<std::pair<std::string_view, std::string_view>, 14> kNormaliza = {{
@@ -557,13 +559,20 @@ namespace {
 
 std::string TextoRespuesta(int respuesta) {
     switch (respuesta) {
-        case mb::kReintentar: return "Reintentar";
-        case mb::kIgnorar: return "Ignorar";
-        case mb::kAbortar: return "Abortar";
-        case mb::kCancelar: return "Cancelar";
-        case mb::kSi: return "Sí";
-        case mb::kNo: return "No";
-        default: return "";
+        case mb::kReintentar:
+            return "Reintentar";
+        case mb::kIgnorar:
+            return "Ignorar";
+        case mb::kAbortar:
+            return "Abortar";
+        case mb::kCancelar:
+            return "Cancelar";
+        case mb::kSi:
+            return "Sí";
+        case mb::kNo:
+            return "No";
+        default:
+            return "";
     }
 }
 

@@ -1,8 +1,9 @@
 #pragma once
-// The data-access object: one connection and every database service the forms and modules
-// use (queries and recordsets, SQL dialect and value formatting, table lookups, error
-// treatment).
+// The data-access object: one connection (the session) and every database service the forms
+// and modules use through it: queries and recordsets, value formatting, table lookups, error
+// treatment, and the platform's SQL dialect (Dialecto, chosen when the connection opens).
 
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -17,9 +18,10 @@
 namespace tamaris {
 
 class AccesoDialogo;  // database access dialog (connection data prompt)
+class Dialecto;       // SQL dialect of a platform
 
 class DB_Dll {
-public:
+  public:
     // `compartido` is the program's shared connection object; nullptr when this one is it.
     explicit DB_Dll(Ui& ui, DB_Dll* compartido = nullptr);
     ~DB_Dll();
@@ -86,6 +88,9 @@ public:
     static std::string StripBrackets(std::string_view rsObjName);
     static std::string StripOwner(std::string& rsTblName);
     static std::string StripFileName(std::string_view rsFileName);
+    // The dialect of the connection's platform: the open connection's own, or while closed
+    // the one the connection data point to.
+    const Dialecto& dialecto() const;
     // The statement in the live platform's own dialect on SQLite and PostgreSQL; unchanged on
     // SQL Server and Oracle.
     std::string DialectoLocal(std::string_view sentencia) const;
@@ -93,7 +98,7 @@ public:
     // settings: 'YYYYMMDD' on SQL Server, 'YYYY-MM-DD' elsewhere (Oracle's conversion turns it
     // into TO_DATE).
     std::string LiteralFecha(const Fecha& fecha) const;
-    bool EsOracle() const;      // the connection's platform is Oracle
+    bool EsOracle() const;  // the connection's platform is Oracle
     Plataforma plataforma() const;
 
     // ---- table lookups and schema helpers ----
@@ -135,7 +140,7 @@ public:
     DB_Dll& compartido() { return compartido_ ? *compartido_ : *this; }
     const DB_Dll& compartido() const { return compartido_ ? *compartido_ : *this; }
 
-private:
+  private:
     void ArmarConexion();
     bool PedirParametros();
     bool BuscarBase();
@@ -146,6 +151,7 @@ private:
     Ui& ui_;
     DB_Dll* compartido_;
     Conexion cnn_;
+    mutable std::unique_ptr<Dialecto> supuesto_;  // while closed; see dialecto()
 };
 
 }  // namespace tamaris
