@@ -1,7 +1,8 @@
 #pragma once
 // The data-access object: one connection (the session) and every database service the forms
-// and modules use through it: queries and recordsets, value formatting, table lookups, error
-// treatment, and the platform's SQL dialect (Dialecto, chosen when the connection opens).
+// and modules use through it: queries and recordsets, value formatting, error treatment, and,
+// as members kept for their callers, the platform's SQL dialect (Dialecto, chosen when the
+// connection opens) and the table lookups (Tablas).
 
 #include <memory>
 #include <optional>
