@@ -81,7 +81,8 @@ std::string OcultaClaves(std::string_view texto) {
     return salida;
 }
 
-DB_Dll::DB_Dll(Ui& ui, DB_Dll* compartido) : ui_(ui), compartido_(compartido) {}
+DB_Dll::DB_Dll(Ui& ui, DB_Dll* compartido)
+    : ui_(ui), compartido_(compartido), pregunta_(ui.mensajes) {}
 DB_Dll::~DB_Dll() = default;
 
 Plataforma DB_Dll::plataforma() const {
@@ -256,8 +257,9 @@ void DB_Dll::OpenServerADODB(bool PideParametrosSQL, long lCursor, std::string_v
                                           "Descripcion: " + OcultaClaves(p.Description) + "\r" +
                                           "Codigo Nativo: " + std::to_string(p.NativeError) + "\r" +
                                           " - Desea Intentarlo Nuevamente??? ";
-                const int r = ui_.mensajes.Mostrar(texto, mb::kSiNo | mb::kCritico,
-                                                   " Error de Conexion a Base de Datos");
+                const int r = politicaErrores().Tratar(
+                    {texto, "", " Error de Conexion a Base de Datos", mb::kSiNo | mb::kCritico},
+                    "");
                 if (r == mb::kSi) {
                     cnn_.Errors().clear();
                     if (!PedirParametros()) return;
@@ -267,7 +269,7 @@ void DB_Dll::OpenServerADODB(bool PideParametrosSQL, long lCursor, std::string_v
                 gOpenFlag = false;
                 return;
             }
-            ui_.mensajes.Mostrar(OcultaClaves(e.Descripcion), mb::kOk, "");
+            politicaErrores().Tratar({OcultaClaves(e.Descripcion), "", "", mb::kOk}, "");
             // A failed open is never taken for a usable connection.
             gOpenFlag = false;
             return;
@@ -365,8 +367,9 @@ void DB_Dll::OpenLocalADODB(std::string_view ConnString, std::string_view Cadena
                     continue;
                 }
             }
-            ui_.mensajes.Mostrar(std::to_string(e.Numero) + "  " + OcultaClaves(e.Descripcion),
-                                 mb::kOk | mb::kCritico, "");
+            politicaErrores().Tratar({std::to_string(e.Numero) + "  " + OcultaClaves(e.Descripcion),
+                                      "", "", mb::kOk | mb::kCritico},
+                                     "");
             return;
         }
     }
@@ -415,8 +418,9 @@ bool DB_Dll::EjecutaConsultaSQL(std::string& SentenciaSQL, long& RecordsAffected
         const bool conocido = e.Numero == err::kFalloGenerico || e.Numero == err::kIntegridad ||
                               e.Numero == err::kTablaInexistente || e.Numero == err::kErrorComando;
         if (!conocido && !transaccion)
-            ui_.mensajes.Mostrar(OcultaClaves(e.Descripcion), mb::kOk | mb::kCritico,
-                                 "Aviso al operador!!!");
+            politicaErrores().Tratar(
+                {OcultaClaves(e.Descripcion), "", "Aviso al operador!!!", mb::kOk | mb::kCritico},
+                "");
         return false;
     }
 }
@@ -607,14 +611,7 @@ int DB_Dll::TratamientoErrores(const ErrorInfo& CodErr, std::optional<int> Boton
                                std::optional<std::string> Rutina) {
     const std::string ruta = !gLogErr.empty() ? gLogErr : CarpetaDatos() + "TMERR.LOG";
     if (CodErr.Numero == 0) return 0;
-    const AvisoDeError aviso = ArmaAvisoDeError(CodErr, Botones, Rutina);
-    const int respuesta = ui_.mensajes.Mostrar(aviso.mensaje, aviso.botones, aviso.titulo);
-    try {
-        AnexaLinea(ruta, LineaLogErrores(aviso.rutina, aviso.mensaje, respuesta));
-    } catch (const std::exception&) {
-        // A log that cannot be written does not change the answer.
-    }
-    return respuesta;
+    return politicaErrores().Tratar(ArmaAvisoDeError(CodErr, Botones, Rutina), ruta);
 }
 
 }  // namespace tamaris

@@ -1,8 +1,9 @@
 #pragma once
 // The data-access object: one connection (the session) and every database service the forms
-// and modules use through it: queries and recordsets, value formatting, error treatment, and,
-// as members kept for their callers, the platform's SQL dialect (Dialecto, chosen when the
-// connection opens) and the table lookups (Tablas).
+// and modules use through it: queries and recordsets, value formatting, and, as members kept
+// for their callers, the platform's SQL dialect (Dialecto, chosen when the connection opens),
+// the table lookups (Tablas) and the error treatment that the front end installs
+// (PoliticaErrores).
 
 #include <memory>
 #include <optional>
@@ -14,6 +15,7 @@
 #include "components/Ui.h"
 #include "components/Variant.h"
 #include "data/Conexion.h"
+#include "data/PoliticaErrores.h"
 #include "data/Recordset.h"
 
 namespace tamaris {
@@ -133,9 +135,16 @@ class DB_Dll {
     // ---- error treatment ----
     const std::string& ArchivoErrores() const { return gLogErr; }
     void SetArchivoErrores(const Variant& v) { gLogErr = v.Texto(regional); }
-    // Shows the error, logs it in "TMERR.LOG" and returns the answer (0 when the number is 0).
+    // Treats the error as the installed policy says (by default: shows it, logs it in
+    // "TMERR.LOG") and returns the answer (0 when the number is 0).
     int TratamientoErrores(const ErrorInfo& CodErr, std::optional<int> Botones = std::nullopt,
                            std::optional<std::string> Rutina = std::nullopt);
+    // What happens when a call fails: the front end installs its own; none (or nullptr) asks
+    // the operator through the UI's message port.
+    void SetPoliticaErrores(std::shared_ptr<PoliticaErrores> politica) {
+        politica_ = std::move(politica);
+    }
+    PoliticaErrores& politicaErrores() { return politica_ ? *politica_ : pregunta_; }
 
     Ui& ui() { return ui_; }
     DB_Dll& compartido() { return compartido_ ? *compartido_ : *this; }
@@ -152,6 +161,8 @@ class DB_Dll {
     Ui& ui_;
     DB_Dll* compartido_;
     Conexion cnn_;
+    PreguntaAlOperador pregunta_;
+    std::shared_ptr<PoliticaErrores> politica_;
     mutable std::unique_ptr<Dialecto> supuesto_;  // while closed; see dialecto()
 };
 
@@ -168,11 +179,6 @@ void RegistraClave(std::string_view clave);
 // One line of the error log: date, time, routine, message and the answer's text.
 std::string LineaLogErrores(std::string_view rutina, std::string_view mensaje, int respuesta);
 
-// What the error treatment shows: the message, the routine part, the title and the buttons.
-struct AvisoDeError {
-    std::string mensaje, rutina, titulo;
-    int botones;
-};
 AvisoDeError ArmaAvisoDeError(const ErrorInfo& CodErr, const std::optional<int>& Botones,
                               const std::optional<std::string>& Rutina);
 }  // namespace tamaris

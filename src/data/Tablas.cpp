@@ -57,7 +57,8 @@ bool AbreYVerifica(DB_Dll& db, const std::string& sentencia, const std::string& 
     Conexion& cn = db.gCnn();
     bool existe = false;
     const TrataFallo trata = [&](const ErrorInfo& e) {
-        return db.ui().mensajes.Mostrar(OcultaClaves(e.Descripcion), kBotonesAviso, kTituloAviso);
+        return db.politicaErrores().Tratar(
+            {OcultaClaves(e.Descripcion), "", std::string(kTituloAviso), kBotonesAviso}, "");
     };
     if (!lrcs) {
         Recordset rs;
@@ -274,7 +275,8 @@ std::string Tablas::DatosTabla(std::string_view Tabla, std::string_view ValorBus
     Recordset rs;
     const TrataFallo trata = [&](const ErrorInfo& e) {
         if (IgnoraError) return 0;
-        return db_.ui().mensajes.Mostrar(OcultaClaves(e.Descripcion), kBotonesAviso, kTituloAviso);
+        return db_.politicaErrores().Tratar(
+            {OcultaClaves(e.Descripcion), "", std::string(kTituloAviso), kBotonesAviso}, "");
     };
     EjecutaPasos({[&] {
                       db_.AbrirRecordset(sentencia, rs, nullptr, adOpenForwardOnly, adLockReadOnly,
