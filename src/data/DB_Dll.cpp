@@ -392,7 +392,8 @@ bool DB_Dll::EjecutaConsultaSQL(std::string& SentenciaSQL, long& RecordsAffected
         } else {
             SentenciaSQL = ReemplazaTexto(SentenciaSQL, "@Admin_", "");
         }
-        if (ContieneSinCaso(cnn_.ConnectionString(), "ORACLE") || EsOracle()) {
+        if (ContieneSinCaso(cnn_.ConnectionString(), "ORACLE") ||
+            dialecto().ScriptPorSentencias()) {
             std::string script = SentenciaSQL;
             EjecutaScriptOracle(script, RecordsAffected);
         } else if (lrcs) {
@@ -499,10 +500,11 @@ void DB_Dll::AbrirRecordset(std::string& SentenciaSQL, Recordset& lrcs, Conexion
                 paso = 3;
             }
             if (paso == 3) {
-                // Steps 4 and 5: one open, translated on Oracle when asked to.
-                const bool traducir = ConvOracle && EsOracle();
+                // Steps 4 and 5: one open, translated on Oracle when asked to. Each platform's
+                // dialect changes only what is its own: the Oracle translation leaves other
+                // platforms' statements alone, the local rewriting leaves Oracle's.
                 const std::string texto =
-                    traducir ? ORACLE_Dicc(SentenciaSQL) : DialectoLocal(SentenciaSQL);
+                    DialectoLocal(ConvOracle ? ORACLE_Dicc(SentenciaSQL) : SentenciaSQL);
                 lrcs.Open(texto, cn, CursorType, LockType, Options);
             }
             return;

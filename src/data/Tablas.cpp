@@ -259,8 +259,7 @@ bool Tablas::ExisteEnTabla(std::string_view Tabla, std::string_view ValorBuscado
                            std::string_view Condicion, bool SoloLectura) {
     const std::string sentencia = db_.SS_TSinonimos(
         SentenciaExisteEnTabla(Tabla, ValorBuscado, Campo, Tipodato, Condicion, db_.regional));
-    const std::string texto =
-        db_.EsOracle() ? db_.ORACLE_Dicc(sentencia) : db_.DialectoLocal(sentencia);
+    const std::string texto = db_.DialectoLocal(db_.ORACLE_Dicc(sentencia));
     return AbreYVerifica(db_, sentencia, texto, lrcs, SoloLectura);
 }
 

@@ -30,6 +30,16 @@ class Dialecto {
     // texts, CONVERT, ISNULL, …); unchanged on every other platform.
     virtual std::string TraduceOracle(std::string_view sentencia) const;
 
+    // The narrower translation of the value forms: "TOP n *" to ROWNUM and LEN to LENGTH on
+    // Oracle; unchanged elsewhere.
+    virtual std::string TraduceTop(std::string_view sentencia) const {
+        return std::string(sentencia);
+    }
+
+    // Whether a script is sent one statement at a time, with its transaction commands run by
+    // the connection (Oracle, whose driver takes one statement per call).
+    virtual bool ScriptPorSentencias() const { return false; }
+
     // A date as a literal that the platform reads the same way whatever its date settings:
     // 'YYYYMMDD' on SQL Server ('YYYY-MM-DD' depends on the login's language there),
     // 'YYYY-MM-DD' elsewhere.

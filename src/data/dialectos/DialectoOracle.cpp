@@ -107,6 +107,8 @@ class DialectoOracle final : public Dialecto {
   public:
     Plataforma plataforma() const override { return Plataforma::Oracle; }
     std::string TraduceOracle(std::string_view Valor) const override;
+    std::string TraduceTop(std::string_view sentencia) const override;
+    bool ScriptPorSentencias() const override { return true; }
     std::string LiteralFecha(const Fecha& fecha) const override { return LiteralIso(fecha); }
     std::string_view InicioTexto() const override { return "'"; }
     char AbreNombre() const override { return '"'; }
@@ -130,6 +132,25 @@ std::string DialectoOracle::TraduceOracle(std::string_view Valor) const {
     texto = ReemplazaTexto(texto, "SUBSTRING(", "SUBSTR(");
     texto = ReemplazaTexto(texto, "ISNULL(", "NVL(");
     return texto;
+}
+
+std::string DialectoOracle::TraduceTop(std::string_view sentencia) const {
+    if (CuentaPalabras(sentencia) < 2) {
+        if (IgualSinCaso(Trim(sentencia), "LEN")) return "LENGTH";
+        return std::string(sentencia);
+    }
+    if (!ContieneSinCaso(sentencia, "top ")) return std::string(sentencia);
+    const std::size_t top = BuscaSinCaso(sentencia, "top");
+    const std::size_t asterisco = sentencia.find('*', top + 3);
+    // Only the "TOP n *" form is known here.
+    if (asterisco == std::string_view::npos) return std::string(sentencia);
+    const std::string_view cabeza = sentencia.substr(0, top);
+    const std::string_view n = sentencia.substr(top + 3, asterisco - top - 3);
+    const std::string_view cola = sentencia.substr(asterisco + 1);
+    std::string r;
+    r.reserve(sentencia.size() + 24);
+    r.append(cabeza).append(" * ").append(cola).append(" WHERE ROWNUM <= ").append(n);
+    return r;
 }
 
 }  // namespace
