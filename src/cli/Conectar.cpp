@@ -1,6 +1,7 @@
 #include "cli/Conectar.h"
 
 #include "app/Inicio.h"
+#include "cli/PoliticaConsola.h"
 #include "components/ArchivoTexto.h"
 #include "components/Texto.h"
 
@@ -47,6 +48,9 @@ bool IniciaCli(const Opciones& op, Sistema& sis, Salidas& s) {
     sis.interactivo = false;
     sis.db.dialogoAcceso = nullptr;
     sis.estadisticas.dialogoAcceso = nullptr;
+    // A failed call is reported once and ends the job: nobody may be asked to retry.
+    InstalaPoliticaConsola(sis.db);
+    InstalaPoliticaConsola(sis.estadisticas);
 
     std::string linea, cadena;
     if (op.Tiene("--db")) {
@@ -89,6 +93,7 @@ bool IniciaCli(const Opciones& op, Sistema& sis, Salidas& s) {
 }
 
 bool AbreBaseCli(const Opciones& op, DB_Dll& db, Salidas& s) {
+    InstalaPoliticaConsola(db);
     if (op.Tiene("--db")) {
         const std::string archivo = op.Valor("--db");
         if (!ExisteBase(archivo, s)) return false;

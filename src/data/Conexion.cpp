@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "components/Texto.h"
+#include "data/dialectos/Dialecto.h"
 #include "data/odbc/MotorOdbc.h"
 #include "data/sqlite/MotorSqlite.h"
 
@@ -269,6 +270,8 @@ void Conexion::Open(std::string_view cadena, std::string_view usuario, std::stri
         m->TiempoEspera(tiempoComando_);
         if (!Trim(baseDefecto_).empty()) m->BaseDeDatosDefecto(baseDefecto_);
         if (aislamiento_ != 4096) m->NivelAislamiento(aislamiento_);
+        // The platform's dialect is settled here, once the backend says what it reached.
+        dialecto_ = CreaDialecto(m->plataforma());
         motor_ = std::move(m);
     });
 }
@@ -288,6 +291,12 @@ Plataforma Conexion::plataforma() const {
     } catch (const ErrorBD&) {
         return Plataforma::SqlServer;
     }
+}
+
+const Dialecto& Conexion::dialecto() const {
+    const Plataforma p = plataforma();
+    if (!dialecto_ || dialecto_->plataforma() != p) dialecto_ = CreaDialecto(p);
+    return *dialecto_;
 }
 
 std::string Conexion::NombreDbms() const { return motor_ ? motor_->NombreDbms() : std::string(); }

@@ -22,6 +22,8 @@
 
 namespace tamaris {
 
+class Dialecto;
+
 constexpr int adStateClosed = 0;
 constexpr int adStateOpen = 1;
 constexpr int adUseServer = 2;
@@ -33,29 +35,29 @@ constexpr long adXactReadUncommitted = 256;
 // Parsed "key=value;" connection string. Keys compare without regard to case and blanks
 // around them ("Database =" is "Database").
 class CadenaConexion {
-public:
+  public:
     explicit CadenaConexion(std::string_view texto);
     // Value of the first of the given keys present, trimmed; empty when none is.
     std::string Valor(std::initializer_list<std::string_view> claves) const;
     bool Tiene(std::string_view clave) const;
     const std::vector<std::pair<std::string, std::string>>& Pares() const { return pares_; }
 
-private:
+  private:
     std::vector<std::pair<std::string, std::string>> pares_;
 };
 
 // Where a connection string leads.
 struct Destino {
     enum class Tipo { SQLite, Odbc } tipo = Tipo::Odbc;
-    std::string sqliteArchivo;  // for SQLite
-    std::string odbc;           // full ODBC connection string
+    std::string sqliteArchivo;                      // for SQLite
+    std::string odbc;                               // full ODBC connection string
     Plataforma plataforma = Plataforma::SqlServer;  // expected platform before connecting
 };
 // Throws ErrorBD (kFalloGenerico) when the string names no usable provider.
 Destino ResuelveCadena(std::string_view cadena);
 
 class Conexion {
-public:
+  public:
     Conexion();
     ~Conexion();
 
@@ -72,6 +74,8 @@ public:
     const std::string& ConnectionString() const { return cadena_; }
     void SetConnectionString(std::string_view c) { cadena_ = std::string(c); }
     Plataforma plataforma() const;  // of the open backend; else what the string suggests
+    // The SQL dialect of that platform: chosen when the connection opens, kept while it is open.
+    const Dialecto& dialecto() const;
     std::string NombreDbms() const;
 
     // ADO properties.
@@ -104,12 +108,14 @@ public:
                                        std::string_view esquemaBd = {},
                                        std::string_view tabla = {});
 
-private:
+  private:
     template <class F>
     auto Protegido(F&& f) -> decltype(f());
     Motor& MotorAbierto();
 
     std::unique_ptr<Motor> motor_;
+    // Of the open backend; while closed, of the platform the string suggests.
+    mutable std::unique_ptr<Dialecto> dialecto_;
     std::string cadena_;
     std::string baseDefecto_;
     std::vector<ErrorProveedor> errores_;

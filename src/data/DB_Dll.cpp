@@ -13,7 +13,7 @@
 #include "components/Pasos.h"
 #include "components/Texto.h"
 #include "data/AccesoDialogo.h"
-#include "data/sqlite/DialectoSqlite.h"
+#include "data/dialectos/Dialecto.h"
 
 namespace tamaris {
 
@@ -81,7 +81,8 @@ std::string OcultaClaves(std::string_view texto) {
     return salida;
 }
 
-DB_Dll::DB_Dll(Ui& ui, DB_Dll* compartido) : ui_(ui), compartido_(compartido) {}
+DB_Dll::DB_Dll(Ui& ui, DB_Dll* compartido)
+    : ui_(ui), compartido_(compartido), pregunta_(ui.mensajes) {}
 DB_Dll::~DB_Dll() = default;
 
 Plataforma DB_Dll::plataforma() const {
@@ -99,11 +100,17 @@ Plataforma DB_Dll::plataforma() const {
     return Plataforma::SqlServer;
 }
 
-bool DB_Dll::EsOracle() const { return plataforma() == Plataforma::Oracle; }
+bool DB_Dll::EsOracle() const { return dialecto().plataforma() == Plataforma::Oracle; }
+
+const Dialecto& DB_Dll::dialecto() const {
+    if (cnn_.Abierta()) return cnn_.dialecto();
+    // Closed: the platform the connection data point to, for statements built beforehand.
+    const Plataforma p = plataforma();
+    if (!supuesto_ || supuesto_->plataforma() != p) supuesto_ = CreaDialecto(p);
+    return *supuesto_;
+}
 
 std::string DB_Dll::DialectoLocal(std::string_view sentencia) const {
-    const Plataforma p = plataforma();
-    if (p != Plataforma::SQLite && p != Plataforma::PostgreSQL) return std::string(sentencia);
     // Whether a value is stored into a date column is the catalogue's to say; it is asked only
     // for a date-shaped text in an INSERT or UPDATE, and reading it changes nothing.
     Conexion& cn = const_cast<Conexion&>(cnn_);
@@ -123,8 +130,7 @@ std::string DB_Dll::DialectoLocal(std::string_view sentencia) const {
         }
         return false;
     };
-    return p == Plataforma::SQLite ? ReescribeSqlite(sentencia, esFecha)
-                                   : ReescribePostgres(sentencia, esFecha);
+    return dialecto().Reescribe(sentencia, esFecha);
 }
 
 std::string DB_Dll::StripConnect(std::string_view rsTblName) {
@@ -143,8 +149,8 @@ void DB_Dll::ArmarConexion() {
                       ";User Id=" + gUsuario + ";Password=" + gUserPassWord + ";";
     } else {
         gConnString = "PROVIDER=" + compartido().pSQLOLEDB() + ";" + "Server=" + gServidor + ";" +
-                      "Database =" + gDBName + ";" + "UId=" + gUsuario + ";" + "Pwd=" +
-                      gUserPassWord + ";" + gExtended;
+                      "Database =" + gDBName + ";" + "UId=" + gUsuario + ";" +
+                      "Pwd=" + gUserPassWord + ";" + gExtended;
     }
 }
 
@@ -246,13 +252,14 @@ void DB_Dll::OpenServerADODB(bool PideParametrosSQL, long lCursor, std::string_v
             }
             if (!sinErrores) {
                 const ErrorProveedor& p = cnn_.Errors().front();
-                const std::string texto =
-                    " Estado de Sql: " + p.SQLState + "\r" + "Numero de Error: " +
-                    std::to_string(p.Number) + "\r" + "Descripcion: " + OcultaClaves(p.Description) +
-                    "\r" + "Codigo Nativo: " + std::to_string(p.NativeError) + "\r" +
-                    " - Desea Intentarlo Nuevamente??? ";
-                const int r = ui_.mensajes.Mostrar(texto, mb::kSiNo | mb::kCritico,
-                                                   " Error de Conexion a Base de Datos");
+                const std::string texto = " Estado de Sql: " + p.SQLState + "\r" +
+                                          "Numero de Error: " + std::to_string(p.Number) + "\r" +
+                                          "Descripcion: " + OcultaClaves(p.Description) + "\r" +
+                                          "Codigo Nativo: " + std::to_string(p.NativeError) + "\r" +
+                                          " - Desea Intentarlo Nuevamente??? ";
+                const int r = politicaErrores().Tratar(
+                    {texto, "", " Error de Conexion a Base de Datos", mb::kSiNo | mb::kCritico},
+                    "");
                 if (r == mb::kSi) {
                     cnn_.Errors().clear();
                     if (!PedirParametros()) return;
@@ -262,7 +269,7 @@ void DB_Dll::OpenServerADODB(bool PideParametrosSQL, long lCursor, std::string_v
                 gOpenFlag = false;
                 return;
             }
-            ui_.mensajes.Mostrar(OcultaClaves(e.Descripcion), mb::kOk, "");
+            politicaErrores().Tratar({OcultaClaves(e.Descripcion), "", "", mb::kOk}, "");
             // A failed open is never taken for a usable connection.
             gOpenFlag = false;
             return;
@@ -283,14 +290,13 @@ void DB_Dll::ReintentaConectar() {
         if (r != kReintentar && r != kIgnorar) salir = true;
         return r;
     };
-    const bool completo = EjecutaPasos(
-        {[&] { cnn_.SetCommandTimeout(5); },
-         [&] { cnn_.Close(); },
-         [&] {
-             const std::string cadena = cnn_.ConnectionString();
-             cnn_.Open(cadena, compartido().gUsuario, compartido().gUserPassWord);
-         }},
-        trata);
+    const bool completo =
+        EjecutaPasos({[&] { cnn_.SetCommandTimeout(5); }, [&] { cnn_.Close(); },
+                      [&] {
+                          const std::string cadena = cnn_.ConnectionString();
+                          cnn_.Open(cadena, compartido().gUsuario, compartido().gUserPassWord);
+                      }},
+                     trata);
     gOpenFlag = completo && !salir;
 }
 
@@ -326,10 +332,10 @@ void DB_Dll::OpenLocalADODB(std::string_view ConnString, std::string_view Cadena
             const Destino destino = ResuelveCadena(cadena);
             if (destino.tipo == Destino::Tipo::SQLite && !ExisteArchivo(destino.sqliteArchivo)) {
                 cnn_.Errors().clear();
-                cnn_.Errors().push_back({err::kFalloGenerico,
-                                         "No se encuentra el archivo de base de datos '" +
-                                             destino.sqliteArchivo + "'.",
-                                         "3024", 3024, "Proveedor de datos"});
+                cnn_.Errors().push_back(
+                    {err::kFalloGenerico,
+                     "No se encuentra el archivo de base de datos '" + destino.sqliteArchivo + "'.",
+                     "3024", 3024, "Proveedor de datos"});
                 throw ErrorBD(err::kFalloGenerico, cnn_.Errors().front().Description,
                               cnn_.Errors());
             }
@@ -361,8 +367,9 @@ void DB_Dll::OpenLocalADODB(std::string_view ConnString, std::string_view Cadena
                     continue;
                 }
             }
-            ui_.mensajes.Mostrar(std::to_string(e.Numero) + "  " + OcultaClaves(e.Descripcion),
-                                 mb::kOk | mb::kCritico, "");
+            politicaErrores().Tratar({std::to_string(e.Numero) + "  " + OcultaClaves(e.Descripcion),
+                                      "", "", mb::kOk | mb::kCritico},
+                                     "");
             return;
         }
     }
@@ -377,8 +384,7 @@ std::string DB_Dll::LimpiaSentencia(std::string& sentencia) {
     return sentencia;
 }
 
-bool DB_Dll::EjecutaConsultaSQL(std::string& SentenciaSQL, long& RecordsAffected,
-                                Recordset* lrcs) {
+bool DB_Dll::EjecutaConsultaSQL(std::string& SentenciaSQL, long& RecordsAffected, Recordset* lrcs) {
     try {
         if (ContieneSinCaso(SentenciaSQL, "DROP") && ContieneSinCaso(SentenciaSQL, "CREATE") &&
             !ContieneSinCaso(SentenciaSQL, "DELETE") && !ContieneSinCaso(SentenciaSQL, "@ADMIN_")) {
@@ -386,7 +392,8 @@ bool DB_Dll::EjecutaConsultaSQL(std::string& SentenciaSQL, long& RecordsAffected
         } else {
             SentenciaSQL = ReemplazaTexto(SentenciaSQL, "@Admin_", "");
         }
-        if (ContieneSinCaso(cnn_.ConnectionString(), "ORACLE") || EsOracle()) {
+        if (ContieneSinCaso(cnn_.ConnectionString(), "ORACLE") ||
+            dialecto().ScriptPorSentencias()) {
             std::string script = SentenciaSQL;
             EjecutaScriptOracle(script, RecordsAffected);
         } else if (lrcs) {
@@ -410,19 +417,19 @@ bool DB_Dll::EjecutaConsultaSQL(std::string& SentenciaSQL, long& RecordsAffected
             return false;
         }
         const bool conocido = e.Numero == err::kFalloGenerico || e.Numero == err::kIntegridad ||
-                              e.Numero == err::kTablaInexistente ||
-                              e.Numero == err::kErrorComando;
+                              e.Numero == err::kTablaInexistente || e.Numero == err::kErrorComando;
         if (!conocido && !transaccion)
-            ui_.mensajes.Mostrar(OcultaClaves(e.Descripcion), mb::kOk | mb::kCritico,
-                                 "Aviso al operador!!!");
+            politicaErrores().Tratar(
+                {OcultaClaves(e.Descripcion), "", "Aviso al operador!!!", mb::kOk | mb::kCritico},
+                "");
         return false;
     }
 }
 
 void DB_Dll::EjecutaScriptOracle(std::string& script, long& RecordsAffected) {
     static constexpr std::array<std::string_view, 12> kClaves = {
-        "INSERT ",     "DELETE ", "UPDATE ",   "CREATE ",       "DROP ",     "ALTER ",
-        "SET TRANSACTION", "COMMIT", "ROLLBACK", "IF NOT EXIST", "IF EXIST", "GRANT "};
+        "INSERT ",         "DELETE ", "UPDATE ",  "CREATE ",      "DROP ",    "ALTER ",
+        "SET TRANSACTION", "COMMIT",  "ROLLBACK", "IF NOT EXIST", "IF EXIST", "GRANT "};
     constexpr std::size_t kNinguna = 1999999;
 
     static constexpr std::array<std::pair<std::string_view, std::string_view>, 14> kNormaliza = {{
@@ -493,10 +500,11 @@ void DB_Dll::AbrirRecordset(std::string& SentenciaSQL, Recordset& lrcs, Conexion
                 paso = 3;
             }
             if (paso == 3) {
-                // Steps 4 and 5: one open, translated on Oracle when asked to.
-                const bool traducir = ConvOracle && EsOracle();
+                // Steps 4 and 5: one open, translated on Oracle when asked to. Each platform's
+                // dialect changes only what is its own: the Oracle translation leaves other
+                // platforms' statements alone, the local rewriting leaves Oracle's.
                 const std::string texto =
-                    traducir ? ORACLE_Dicc(SentenciaSQL) : DialectoLocal(SentenciaSQL);
+                    DialectoLocal(ConvOracle ? ORACLE_Dicc(SentenciaSQL) : SentenciaSQL);
                 lrcs.Open(texto, cn, CursorType, LockType, Options);
             }
             return;
@@ -557,13 +565,20 @@ namespace {
 
 std::string TextoRespuesta(int respuesta) {
     switch (respuesta) {
-        case mb::kReintentar: return "Reintentar";
-        case mb::kIgnorar: return "Ignorar";
-        case mb::kAbortar: return "Abortar";
-        case mb::kCancelar: return "Cancelar";
-        case mb::kSi: return "Sí";
-        case mb::kNo: return "No";
-        default: return "";
+        case mb::kReintentar:
+            return "Reintentar";
+        case mb::kIgnorar:
+            return "Ignorar";
+        case mb::kAbortar:
+            return "Abortar";
+        case mb::kCancelar:
+            return "Cancelar";
+        case mb::kSi:
+            return "Sí";
+        case mb::kNo:
+            return "No";
+        default:
+            return "";
     }
 }
 
@@ -598,14 +613,7 @@ int DB_Dll::TratamientoErrores(const ErrorInfo& CodErr, std::optional<int> Boton
                                std::optional<std::string> Rutina) {
     const std::string ruta = !gLogErr.empty() ? gLogErr : CarpetaDatos() + "TMERR.LOG";
     if (CodErr.Numero == 0) return 0;
-    const AvisoDeError aviso = ArmaAvisoDeError(CodErr, Botones, Rutina);
-    const int respuesta = ui_.mensajes.Mostrar(aviso.mensaje, aviso.botones, aviso.titulo);
-    try {
-        AnexaLinea(ruta, LineaLogErrores(aviso.rutina, aviso.mensaje, respuesta));
-    } catch (const std::exception&) {
-        // A log that cannot be written does not change the answer.
-    }
-    return respuesta;
+    return politicaErrores().Tratar(ArmaAvisoDeError(CodErr, Botones, Rutina), ruta);
 }
 
 }  // namespace tamaris

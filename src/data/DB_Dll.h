@@ -1,8 +1,11 @@
 #pragma once
-// The data-access object: one connection and every database service the forms and modules
-// use (queries and recordsets, SQL dialect and value formatting, table lookups, error
-// treatment).
+// The data-access object: one connection (the session) and every database service the forms
+// and modules use through it: queries and recordsets, value formatting, and, as members kept
+// for their callers, the platform's SQL dialect (Dialecto, chosen when the connection opens),
+// the table lookups (Tablas) and the error treatment that the front end installs
+// (PoliticaErrores).
 
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -12,14 +15,16 @@
 #include "components/Ui.h"
 #include "components/Variant.h"
 #include "data/Conexion.h"
+#include "data/PoliticaErrores.h"
 #include "data/Recordset.h"
 
 namespace tamaris {
 
 class AccesoDialogo;  // database access dialog (connection data prompt)
+class Dialecto;       // SQL dialect of a platform
 
 class DB_Dll {
-public:
+  public:
     // `compartido` is the program's shared connection object; nullptr when this one is it.
     explicit DB_Dll(Ui& ui, DB_Dll* compartido = nullptr);
     ~DB_Dll();
@@ -86,6 +91,9 @@ public:
     static std::string StripBrackets(std::string_view rsObjName);
     static std::string StripOwner(std::string& rsTblName);
     static std::string StripFileName(std::string_view rsFileName);
+    // The dialect of the connection's platform: the open connection's own, or while closed
+    // the one the connection data point to.
+    const Dialecto& dialecto() const;
     // The statement in the live platform's own dialect on SQLite and PostgreSQL; unchanged on
     // SQL Server and Oracle.
     std::string DialectoLocal(std::string_view sentencia) const;
@@ -93,7 +101,7 @@ public:
     // settings: 'YYYYMMDD' on SQL Server, 'YYYY-MM-DD' elsewhere (Oracle's conversion turns it
     // into TO_DATE).
     std::string LiteralFecha(const Fecha& fecha) const;
-    bool EsOracle() const;      // the connection's platform is Oracle
+    bool EsOracle() const;  // the connection's platform is Oracle
     Plataforma plataforma() const;
 
     // ---- table lookups and schema helpers ----
@@ -127,15 +135,22 @@ public:
     // ---- error treatment ----
     const std::string& ArchivoErrores() const { return gLogErr; }
     void SetArchivoErrores(const Variant& v) { gLogErr = v.Texto(regional); }
-    // Shows the error, logs it in "TMERR.LOG" and returns the answer (0 when the number is 0).
+    // Treats the error as the installed policy says (by default: shows it, logs it in
+    // "TMERR.LOG") and returns the answer (0 when the number is 0).
     int TratamientoErrores(const ErrorInfo& CodErr, std::optional<int> Botones = std::nullopt,
                            std::optional<std::string> Rutina = std::nullopt);
+    // What happens when a call fails: the front end installs its own; none (or nullptr) asks
+    // the operator through the UI's message port.
+    void SetPoliticaErrores(std::shared_ptr<PoliticaErrores> politica) {
+        politica_ = std::move(politica);
+    }
+    PoliticaErrores& politicaErrores() { return politica_ ? *politica_ : pregunta_; }
 
     Ui& ui() { return ui_; }
     DB_Dll& compartido() { return compartido_ ? *compartido_ : *this; }
     const DB_Dll& compartido() const { return compartido_ ? *compartido_ : *this; }
 
-private:
+  private:
     void ArmarConexion();
     bool PedirParametros();
     bool BuscarBase();
@@ -146,6 +161,9 @@ private:
     Ui& ui_;
     DB_Dll* compartido_;
     Conexion cnn_;
+    PreguntaAlOperador pregunta_;
+    std::shared_ptr<PoliticaErrores> politica_;
+    mutable std::unique_ptr<Dialecto> supuesto_;  // while closed; see dialecto()
 };
 
 }  // namespace tamaris
@@ -161,11 +179,6 @@ void RegistraClave(std::string_view clave);
 // One line of the error log: date, time, routine, message and the answer's text.
 std::string LineaLogErrores(std::string_view rutina, std::string_view mensaje, int respuesta);
 
-// What the error treatment shows: the message, the routine part, the title and the buttons.
-struct AvisoDeError {
-    std::string mensaje, rutina, titulo;
-    int botones;
-};
 AvisoDeError ArmaAvisoDeError(const ErrorInfo& CodErr, const std::optional<int>& Botones,
                               const std::optional<std::string>& Rutina);
 }  // namespace tamaris

@@ -1,6 +1,7 @@
 // SQL dialect and value formatting of the data-access object: the restricted-view synonyms,
-// the SQL Server to Oracle translation, values written as SQL literals, ADO type groups and the
-// small name operations. Pure text functions; none of them touches the database.
+// values written as SQL literals, ADO type groups and the small name operations, and what the
+// connection's platform dialect says (the Oracle translation, date literals). Pure text
+// functions; none of them touches the database.
 
 #include <array>
 #include <string>
@@ -9,12 +10,14 @@
 #include "components/Numero.h"
 #include "components/Texto.h"
 #include "data/DB_Dll.h"
+#include "data/dialectos/Dialecto.h"
 
 namespace tamaris {
 
 namespace {
 
 constexpr std::string_view kMarcaAdmin = "@Admin_";
+constexpr std::size_t npos = std::string::npos;
 
 // ---- synonyms ----
 
@@ -66,97 +69,6 @@ std::string AplicaSinonimo(std::string texto, const Sinonimo& s) {
     return texto;
 }
 
-// ---- Oracle translation ----
-
-constexpr std::size_t npos = std::string::npos;
-
-std::string TopARownum(std::string_view texto) {
-    if (!ContieneSinCaso(texto, "top ")) return std::string(texto);
-    const std::size_t p = BuscaSinCaso(texto, "top");
-    const std::string cabeza(texto.substr(0, p));
-    const std::string resto = Trim(texto.substr(p + 3));
-    const std::size_t blanco = resto.find(' ');
-    const std::string n = blanco == npos ? resto : resto.substr(0, blanco);
-    std::string cuerpo = blanco == npos ? std::string() : resto.substr(blanco + 1);
-
-    std::string colaGrupo, colaOrden;
-    if (const std::size_t g = BuscaSinCaso(texto, " GROUP BY "); g != npos) {
-        colaGrupo = std::string(texto.substr(g));
-    } else if (const std::size_t o = BuscaSinCaso(texto, "ORDER BY "); o != npos) {
-        colaOrden = std::string(texto.substr(o));
-    }
-    const std::string cola = Trim(colaGrupo + colaOrden);
-    if (!cola.empty()) cuerpo = ReemplazaTexto(cuerpo, cola, " ");
-
-    const std::string condicion =
-        (ContieneSinCaso(texto, " WHERE ") ? " AND ROWNUM <= " : " WHERE ROWNUM <= ") + n;
-    return cabeza + " " + cuerpo + " " + condicion + " " + colaGrupo + " " + colaOrden;
-}
-
-std::string LenALength(std::string texto) {
-    for (std::string_view buscado : {" LEN(", " LEN (", " LEN  (", " LEN   (", " LEN    ("})
-        texto = ReemplazaTexto(texto, buscado, " LENGTH(");
-    return texto;
-}
-
-std::string CorchetesAComillas(std::string texto) {
-    for (char& c : texto)
-        if (c == '[' || c == ']') c = '"';
-    return texto;
-}
-
-// A quoted text that a workstation reads as a date: day/month/year (with or without the time)
-// or the ISO form.
-bool EsFechaEntreComillas(std::string_view dentro, Fecha& fecha) {
-    return Fecha::DesdeDma(dentro, fecha) || Fecha::DesdeIso(dentro, fecha);
-}
-
-std::string FechasAToDate(std::string texto) {
-    std::size_t desde = 0;
-    for (;;) {
-        const std::size_t abre = texto.find('\'', desde);
-        if (abre == npos) break;
-        const std::size_t cierra = texto.find('\'', abre + 1);
-        if (cierra == npos) break;
-        Fecha fecha;
-        const std::string_view dentro(texto.data() + abre + 1, cierra - abre - 1);
-        if (EsFechaEntreComillas(dentro, fecha)) {
-            const std::string llamada = "TO_DATE('" + fecha.Dma() + "','DD/MM/YYYY')";
-            texto.replace(abre, cierra - abre + 1, llamada);
-            desde = abre + llamada.size();
-        } else {
-            desde = cierra + 1;
-        }
-    }
-    // A literal that was already a TO_DATE argument got wrapped a second time.
-    while (ContieneSinCaso(texto, "TO_DATE(TO_DATE(")) {
-        texto = ReemplazaTexto(texto, "TO_DATE(TO_DATE(", "TO_DATE(");
-        texto = ReemplazaTexto(texto, "'DD/MM/YYYY'),'DD/MM/YYYY')", "'DD/MM/YYYY')");
-    }
-    return texto;
-}
-
-std::string VaciosANulos(std::string texto) {
-    const std::size_t w = BuscaSinCaso(texto, "WHERE ");
-    if (w == npos) return texto;
-    std::string cola = texto.substr(w);
-    cola = ReemplazaTexto(cola, "= ''", " IS NULL ");
-    cola = ReemplazaTexto(cola, "=''", " IS NULL ");
-    return texto.substr(0, w) + cola;
-}
-
-std::string Estilo103(std::string texto) {
-    std::size_t k = BuscaSinCaso(texto, "103");
-    while (k != npos) {
-        const std::size_t parentesis = k == 0 ? npos : texto.rfind('(', k - 1);
-        if (parentesis != npos &&
-            TerminaSinCaso(std::string_view(texto).substr(0, parentesis + 1), "TO_CHAR("))
-            texto.replace(k, 3, "'DD/MM/YYYY'");
-        k = BuscaSinCaso(texto, "103", k + 3);
-    }
-    return texto;
-}
-
 // ---- type groups ----
 
 constexpr std::array<std::string_view, 6> kCodigosFecha{"7", "133", "134", "135", "137", "64"};
@@ -197,23 +109,7 @@ std::string DB_Dll::SS_TSinonimos(std::string_view sentencia) const {
 }
 
 std::string DB_Dll::ORACLE_Dicc(std::string_view Valor) const {
-    if (!EsOracle()) return std::string(Valor);
-    if (CuentaPalabras(Valor) < 2) {
-        if (IgualSinCaso(Trim(Valor), "LEN")) return "LENGTH";
-        return std::string(Valor);
-    }
-    std::string texto = TopARownum(Valor);
-    texto = LenALength(std::move(texto));
-    texto = CorchetesAComillas(std::move(texto));
-    texto = FechasAToDate(std::move(texto));
-    texto = ReemplazaTexto(texto, "Charindex", "InStr");
-    texto = ReemplazaTexto(texto, "CONVERT(NVARCHAR,", "TO_CHAR(");
-    texto = ReemplazaTexto(texto, "CONVERT(INT,", "TO_NUMBER(");
-    texto = VaciosANulos(std::move(texto));
-    texto = Estilo103(std::move(texto));
-    texto = ReemplazaTexto(texto, "SUBSTRING(", "SUBSTR(");
-    texto = ReemplazaTexto(texto, "ISNULL(", "NVL(");
-    return texto;
+    return dialecto().TraduceOracle(Valor);
 }
 
 std::string DB_Dll::SQLValue(const Variant& Valor, std::string_view marcador) const {
@@ -278,12 +174,7 @@ std::string DB_Dll::StripFileName(std::string_view rsFileName) {
 }
 
 std::string DB_Dll::LiteralFecha(const Fecha& fecha) const {
-    const std::string iso = Fecha{fecha.anio, fecha.mes, fecha.dia}.Iso();
-    if (plataforma() == Plataforma::SqlServer) {
-        // SQL Server reads 'YYYY-MM-DD' by the login's language; 'YYYYMMDD' never.
-        return "'" + iso.substr(0, 4) + iso.substr(5, 2) + iso.substr(8, 2) + "'";
-    }
-    return "'" + iso + "'";
+    return dialecto().LiteralFecha(fecha);
 }
 
 }  // namespace tamaris

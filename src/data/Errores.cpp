@@ -82,7 +82,9 @@ int TrataError(ModuloDatos& sistema, const ErrorInfo& CodErr, std::optional<int>
     AbreParaAnexar(ruta);
     if (CodErr.Numero == 0) return 0;
     const AvisoDeError aviso = ArmaAvisoDeError(CodErr, Botones, Rutina);
-    const int respuesta = sistema.ui.mensajes.Mostrar(aviso.mensaje, aviso.botones, aviso.titulo);
+    // Shown as the shared connection's policy says; the line is written here, where a log
+    // that cannot be written is the caller's to hear of.
+    const int respuesta = sistema.db.politicaErrores().Tratar(aviso, "");
     AnexaLinea(ruta, LineaLogErrores(aviso.rutina, aviso.mensaje, respuesta));
     return respuesta;
 }

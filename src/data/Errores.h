@@ -17,8 +17,10 @@ struct ModuloDatos;
 std::string RutaLogErrores();
 
 // Shows the error with `Botones` (abort, retry and ignore with the critical icon when absent)
-// under the title "<source> - <Rutina> Aviso al operador!!! ", appends its line to the log
-// (Windows-1252, CR LF) and returns the answer: 4 retry, 5 go on, anything else leave.
+// under the title "<source> - <Rutina> Aviso al operador!!! ", through the shared connection's
+// error policy (the operator is asked unless the front end installed another), appends its
+// line to the log (Windows-1252, CR LF) and returns the answer: 4 retry, 5 go on, anything
+// else leave.
 // An error numbered 0 shows and logs nothing and answers 0. The log is opened before anything
 // is shown: a log that cannot be opened or written throws ErrorTamaris to the caller.
 // Connection-string passwords in the description never reach the dialog or the log.

@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "components/Texto.h"
+#include "data/dialectos/Dialecto.h"
 
 namespace tamaris {
 
@@ -52,12 +53,12 @@ bool CaracterDeNombre(char c) {
            c == '@' || c == '#' || c == '$' || static_cast<unsigned char>(c) >= 0x80;
 }
 
-std::string Identificador(std::string_view nombre, Plataforma p) {
+std::string Identificador(std::string_view nombre, const Dialecto& d) {
     bool simple = !nombre.empty() && !(nombre[0] >= '0' && nombre[0] <= '9');
     for (char c : nombre) simple = simple && CaracterDeNombre(c);
     if (simple) return std::string(nombre);
-    const char abre = p == Plataforma::Oracle ? '"' : '[';
-    const char cierra = p == Plataforma::Oracle ? '"' : ']';
+    const char abre = d.AbreNombre();
+    const char cierra = d.CierraNombre();
     std::string r(1, abre);
     for (char c : nombre) {
         r += c;
@@ -68,7 +69,7 @@ std::string Identificador(std::string_view nombre, Plataforma p) {
 
 // The table an insert goes to: the first name after FROM, without brackets and without the
 // "dbo." owner. Empty when the query reads from no plain table.
-std::string TablaDeConsulta(std::string_view sql, Plataforma p) {
+std::string TablaDeConsulta(std::string_view sql, const Dialecto& d) {
     const size_t n = sql.size();
     size_t i = 0;
     size_t desde = std::string_view::npos;
@@ -118,12 +119,12 @@ std::string TablaDeConsulta(std::string_view sql, Plataforma p) {
     std::string r;
     for (const auto& parte : partes) {
         if (!r.empty()) r += '.';
-        r += Identificador(parte, p);
+        r += Identificador(parte, d);
     }
     return r;
 }
 
-std::string Literal(const Variant& v, Plataforma p) {
+std::string Literal(const Variant& v, const Dialecto& d) {
     switch (v.tipo()) {
         case Variant::Tipo::Vacio:
         case Variant::Tipo::Nulo:
@@ -140,23 +141,15 @@ std::string Literal(const Variant& v, Plataforma p) {
             return ec == std::errc() ? std::string(buf, fin) : "NULL";
         }
         case Variant::Tipo::Texto: {
-            // National literal on SQL Server, so that no character depends on the collation.
-            std::string r = p == Plataforma::SqlServer ? "N'" : "'";
+            std::string r(d.InicioTexto());
             for (char c : v.TextoCrudo()) {
                 r += c;
                 if (c == '\'') r += '\'';
             }
             return r + "'";
         }
-        case Variant::Tipo::Fecha: {
-            const Fecha& f = v.FechaCruda();
-            char buf[64];
-            std::snprintf(buf, sizeof buf,
-                          p == Plataforma::SQLite ? "'%04d-%02d-%02d %02d:%02d:%02d'"
-                                                  : "{ts '%04d-%02d-%02d %02d:%02d:%02d'}",
-                          f.anio, f.mes, f.dia, f.hora, f.minuto, f.segundo);
-            return buf;
-        }
+        case Variant::Tipo::Fecha:
+            return d.LiteralFechaHora(v.FechaCruda());
     }
     return "NULL";
 }
@@ -210,7 +203,7 @@ void Recordset::Open(std::string_view sql, Conexion& cn, int cursorType, int loc
     CursorType = cursorType;
     LockType = lockType;
     OpenCursor(cn.Consultar(sql), &cn);
-    if (cursor_ && lockType != adLockReadOnly) tabla_ = TablaDeConsulta(sql, cn.plataforma());
+    if (cursor_ && lockType != adLockReadOnly) tabla_ = TablaDeConsulta(sql, cn.dialecto());
 }
 
 void Recordset::OpenCursor(std::unique_ptr<Cursor> cursor, Conexion* cn) {
@@ -293,7 +286,7 @@ void Recordset::AddNew() {
 void Recordset::Update() {
     if (!cursor_) FallaCerrado();
     if (!editando_) return;
-    const Plataforma p = cn_->plataforma();
+    const Dialecto& dialecto = cn_->dialecto();
     const auto& cols = columnas();
     std::string nombres, valores;
     for (size_t i = 0; i < cols.size() && i < nueva_.size(); ++i) {
@@ -303,8 +296,8 @@ void Recordset::Update() {
             nombres += ", ";
             valores += ", ";
         }
-        nombres += Identificador(cols[i].nombre, p);
-        valores += Literal(nueva_[i], p);
+        nombres += Identificador(cols[i].nombre, dialecto);
+        valores += Literal(nueva_[i], dialecto);
     }
     std::string sql =
         "INSERT INTO " + tabla_ +

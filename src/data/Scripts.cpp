@@ -10,6 +10,7 @@
 #include "data/DB_Dll.h"
 #include "data/Errores.h"
 #include "data/ModuloDatos.h"
+#include "data/dialectos/Dialecto.h"
 
 namespace tamaris {
 
@@ -17,44 +18,9 @@ namespace {
 
 constexpr std::string_view kInicioLote = "BEGIN TRANSACTION ";
 
-// Native errors of SQL Server that the caller may ask to keep silent.
-constexpr long kClaveDuplicada = 2627;
-constexpr long kConflictoRestriccion = 547;
-// Their SQLite counterparts: extended result codes as the native backend reports them, and the
-// driver's wording when it reports only the primary code (19, SQLITE_CONSTRAINT).
-constexpr long kSqliteRestriccion = 19;
-constexpr std::array<long, 2> kSqliteDuplicada = {1555, 2067};      // PRIMARYKEY, UNIQUE
-constexpr std::array<long, 3> kSqliteConflicto = {787, 275, 1299};  // FOREIGNKEY, CHECK, NOTNULL
-
 // Native errors of sp_addlogin.
 constexpr long kBaseInexistente = 15010;
 constexpr long kLoginExistente = 15025;
-
-bool EnLista(long n, std::span<const long> lista) {
-    for (long x : lista)
-        if (x == n) return true;
-    return false;
-}
-
-bool EsClaveDuplicada(const ErrorProveedor& e, Plataforma p) {
-    if (e.NativeError == kClaveDuplicada) return true;
-    if (p != Plataforma::SQLite) return false;
-    if (EnLista(e.NativeError, kSqliteDuplicada)) return true;
-    return e.NativeError == kSqliteRestriccion &&
-           (ContieneSinCaso(e.Description, "UNIQUE constraint failed") ||
-            ContieneSinCaso(e.Description, "PRIMARY KEY must be unique") ||
-            ContieneSinCaso(e.Description, "is not unique"));
-}
-
-bool EsConflictoRestriccion(const ErrorProveedor& e, Plataforma p) {
-    if (e.NativeError == kConflictoRestriccion) return true;
-    if (p != Plataforma::SQLite) return false;
-    if (EnLista(e.NativeError, kSqliteConflicto)) return true;
-    return e.NativeError == kSqliteRestriccion &&
-           (ContieneSinCaso(e.Description, "FOREIGN KEY constraint failed") ||
-            ContieneSinCaso(e.Description, "CHECK constraint failed") ||
-            ContieneSinCaso(e.Description, "NOT NULL constraint failed"));
-}
 
 // Sends a statement whose failure is read afterwards from the error collection, if at all.
 void EnviaSinReportar(DB_Dll& db, std::string& sentencia) {
@@ -69,7 +35,7 @@ void EnviaSinReportar(DB_Dll& db, std::string& sentencia) {
 // Sends the batch. SQLite ends BEGIN TRANSACTION only at a ";", which a SQL Server batch does
 // not carry: there the transaction is begun on its own and the lines follow as one script.
 void EnviaLote(DB_Dll& db, std::string& lote) {
-    if (db.plataforma() != Plataforma::SQLite || !lote.starts_with(kInicioLote)) {
+    if (!db.dialecto().TransaccionAparte() || !lote.starts_with(kInicioLote)) {
         EnviaSinReportar(db, lote);
         return;
     }
@@ -132,7 +98,7 @@ void GActualizarDatoScript(ModuloDatos& sistema, std::span<const std::string> Li
         return TrataError(sistema, e, std::nullopt, std::string("GActualizarDatoScript"));
     };
     const auto paso = [&](auto&& f) { return EjecutaPaso(f, trata); };
-    const Plataforma plataforma = db.plataforma();
+    const Dialecto& dialecto = db.dialecto();
 
     if (!paso([&] { TextoLote = std::string(kInicioLote) + "\r\r" + sql + "\r"; })) return;
     // A closed connection would keep its collection empty and pass for a batch that worked.
@@ -167,8 +133,8 @@ void GActualizarDatoScript(ModuloDatos& sistema, std::span<const std::string> Li
             NumeroError = errores.front().NativeError;
             recogido = TextoErroresLote(errores);
             TextoError = recogido;
-            if ((IgnoraDuplicado && EsClaveDuplicada(errores.front(), plataforma)) ||
-                (IgnoraRestriccion && EsConflictoRestriccion(errores.front(), plataforma))) {
+            if ((IgnoraDuplicado && dialecto.EsClaveDuplicada(errores.front())) ||
+                (IgnoraRestriccion && dialecto.EsConflictoRestriccion(errores.front()))) {
                 TextoError = errores.front().Description;
                 recogido.clear();
             }
@@ -309,8 +275,7 @@ void CreaUsuarioBase(ModuloDatos& sistema, std::string_view BaseDatos, std::stri
                      std::string_view Password, DB_Dll* objeto) {
     DB_Dll& db = objeto ? *objeto : sistema.db;
     // A database file has no logins to create.
-    if (sistema.db.plataforma() == Plataforma::SQLite || db.plataforma() == Plataforma::SQLite)
-        return;
+    if (sistema.db.dialecto().SinUsuarios() || db.dialecto().SinUsuarios()) return;
 
     const TrataFallo trata = [&](const ErrorInfo& e) {
         // A statement the server rejects is not this routine's concern: the next one goes.
@@ -402,7 +367,7 @@ bool CreaBaseDatos(ModuloDatos& sistema, std::string_view Servidor, std::string_
         }))
         return false;
     // A database file has no logins: the connection stays as it is.
-    if (db.plataforma() == Plataforma::SQLite) return true;
+    if (db.dialecto().SinUsuarios()) return true;
 
     if (!paso([&] { db.gCnn().Close(); })) return false;
     if (!paso([&] {

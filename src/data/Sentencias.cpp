@@ -2,27 +2,12 @@
 
 #include "components/Texto.h"
 #include "data/DB_Dll.h"
+#include "data/dialectos/Dialecto.h"
 
 namespace tamaris {
 
 std::string TraduceTop(const DB_Dll& db, std::string_view sentencia) {
-    if (!db.EsOracle()) return std::string(sentencia);
-    if (CuentaPalabras(sentencia) < 2) {
-        if (IgualSinCaso(Trim(sentencia), "LEN")) return "LENGTH";
-        return std::string(sentencia);
-    }
-    if (!ContieneSinCaso(sentencia, "top ")) return std::string(sentencia);
-    const std::size_t top = BuscaSinCaso(sentencia, "top");
-    const std::size_t asterisco = sentencia.find('*', top + 3);
-    // Only the "TOP n *" form is known here.
-    if (asterisco == std::string_view::npos) return std::string(sentencia);
-    const std::string_view cabeza = sentencia.substr(0, top);
-    const std::string_view n = sentencia.substr(top + 3, asterisco - top - 3);
-    const std::string_view cola = sentencia.substr(asterisco + 1);
-    std::string r;
-    r.reserve(sentencia.size() + 24);
-    r.append(cabeza).append(" * ").append(cola).append(" WHERE ROWNUM <= ").append(n);
-    return r;
+    return db.dialecto().TraduceTop(sentencia);
 }
 
 void AgregaValor(std::vector<ColumnaValor>& lista, const DB_Dll& db, std::string_view columna,
