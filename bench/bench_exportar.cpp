@@ -20,6 +20,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <charconv>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
@@ -54,10 +55,15 @@ void Texto(char*& o, sqlite3_stmt* st, int c, std::size_t ancho) {
     Ancho(o, t ? t : "", t ? static_cast<std::size_t>(sqlite3_column_bytes(st, c)) : 0, ancho);
 }
 
-// An amount: its absolute value with up to 15 significant digits and a decimal comma.
+// An amount: its absolute value with up to 15 significant digits ("%.15g") and a decimal
+// comma.
 void Importe(char*& o, sqlite3_stmt* st, int c) {
     char b[40];
-    int n = std::snprintf(b, sizeof b, "%.15g", std::fabs(sqlite3_column_double(st, c)));
+    const int n =
+        static_cast<int>(std::to_chars(b, b + sizeof b, std::fabs(sqlite3_column_double(st, c)),
+                                       std::chars_format::general, 15)
+                             .ptr -
+                         b);
     for (int i = 0; i < n; ++i)
         if (b[i] == '.') b[i] = ',';
     Ancho(o, b, static_cast<std::size_t>(n), 15);
@@ -67,7 +73,10 @@ void Importe(char*& o, sqlite3_stmt* st, int c) {
 // ledger keeps dates as 'YYYY-MM-DD' texts, whole voucher numbers and CUITs as texts.
 int MinimoSqlite(const char* base, const char* sql) {
     sqlite3* db = nullptr;
-    if (sqlite3_open_v2(base, &db, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK) return 3;
+    // One thread: no mutexes, as the exporter opens its files.
+    if (sqlite3_open_v2(base, &db, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX, nullptr) !=
+        SQLITE_OK)
+        return 3;
     sqlite3_stmt* st = nullptr;
     if (sqlite3_prepare_v2(db, sql, -1, &st, nullptr) != SQLITE_OK) return 4;
     static char buf[1 << 16];

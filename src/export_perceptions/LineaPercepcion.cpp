@@ -56,7 +56,9 @@ std::string LineaPercepcion::TextoC1(const Recordset& rs) const {
 }
 
 std::string LineaPercepcion::Comprobante(const Recordset& rs) const {
-    const auto texto = [&](int i) { return Trim(rs.Valor(col_[static_cast<size_t>(i)]).Texto(regional_)); };
+    const auto texto = [&](int i) {
+        return Trim(rs.Valor(col_[static_cast<size_t>(i)]).Texto(regional_));
+    };
     const Variant& fecha = rs.Valor(col_[1]);
     // The file's type code names the voucher: 1 invoice, 5 debit note, 6 credit note.
     const std::string tipo = texto(2);
@@ -73,7 +75,9 @@ std::string LineaPercepcion::Comprobante(const Recordset& rs) const {
 void LineaPercepcion::Arma(const Recordset& rs, std::string& linea,
                            std::vector<std::string>* problemas) {
     linea.clear();
-    const auto valor = [&](int i) -> const Variant& { return rs.Valor(col_[static_cast<size_t>(i)]); };
+    const auto valor = [&](int i) -> const Variant& {
+        return rs.Valor(col_[static_cast<size_t>(i)]);
+    };
     const auto problema = [&](std::string texto) {
         if (problemas) problemas->push_back(std::move(texto));
     };
@@ -83,9 +87,9 @@ void LineaPercepcion::Arma(const Recordset& rs, std::string& linea,
             throw ErrorTamaris(kUsoInvalidoDeNull,
                                "Uso no válido de Null: la columna " +
                                    std::string(kCampos[static_cast<size_t>(i)].columna) +
-                                   " del comprobante " + valor(0).Texto() + " " +
-                                   valor(3).Texto() + " " + valor(4).Texto() + " del " +
-                                   valor(1).Texto() + " está vacía.");
+                                   " del comprobante " + valor(0).Texto() + " " + valor(3).Texto() +
+                                   " " + valor(4).Texto() + " del " + valor(1).Texto() +
+                                   " está vacía.");
         }
         return v;
     };
@@ -114,9 +118,11 @@ void LineaPercepcion::Arma(const Recordset& rs, std::string& linea,
     };
     const auto cabe = [&](int i, const std::string& t) {
         const int ancho = kCampos[static_cast<size_t>(i)].ancho;
-        if (problemas && static_cast<int>(Largo(t)) > ancho) {
-            problema("el valor \"" + t + "\" de la columna " + kCampos[static_cast<size_t>(i)].columna +
-                     " no cabe en " + std::to_string(ancho) + " caracteres y se corta");
+        // Never more characters than bytes: only a longer text needs counting.
+        if (problemas && static_cast<int>(t.size()) > ancho && static_cast<int>(Largo(t)) > ancho) {
+            problema("el valor \"" + t + "\" de la columna " +
+                     kCampos[static_cast<size_t>(i)].columna + " no cabe en " +
+                     std::to_string(ancho) + " caracteres y se corta");
         }
     };
     const auto importe = [&](int i) -> const std::string& {
@@ -125,7 +131,8 @@ void LineaPercepcion::Arma(const Recordset& rs, std::string& linea,
         if (problemas) {
             double leido = 0;
             if (!std::isfinite(d)) {
-                problema("el importe de la columna " + std::string(kCampos[static_cast<size_t>(i)].columna) +
+                problema("el importe de la columna " +
+                         std::string(kCampos[static_cast<size_t>(i)].columna) +
                          " no es un número finito");
             } else if (v.EsTexto() && !LeeNumero(v.TextoCrudo(), leido, regional_)) {
                 problema("el importe \"" + TextoDeCampo(v.TextoCrudo()) + "\" de la columna " +
@@ -149,7 +156,8 @@ void LineaPercepcion::Arma(const Recordset& rs, std::string& linea,
         aux_.clear();
         if (f.EsFecha()) {
             AnexaFecha(aux_, f.FechaCruda());
-            if (problemas && !f.FechaCruda().EsValida()) problema("la fecha no es una fecha válida");
+            if (problemas && !f.FechaCruda().EsValida())
+                problema("la fecha no es una fecha válida");
         } else if (!f.EsNulo() && !f.EsVacio()) {
             aux_ = TextoDeCampo(FormatoValor(f, "DD/MM/YYYY", regional_));
             Fecha leida;
@@ -240,7 +248,8 @@ bool LeeImporteLinea(std::string_view campo, int64_t& v) {
 bool TotalesPercepcion::Suma(std::string_view linea) {
     if (linea.size() < static_cast<std::size_t>(kAnchoLineaPercepcion)) return false;
     int64_t n = 0, p = 0;
-    const bool ok = LeeImporteLinea(linea.substr(38, 15), n) & LeeImporteLinea(linea.substr(58, 15), p);
+    const bool ok =
+        LeeImporteLinea(linea.substr(38, 15), n) & LeeImporteLinea(linea.substr(58, 15), p);
     // The three codes of the file take no look-up; anything else goes by name.
     const std::string_view codigo = linea.substr(12, 2);
     Tipo& t = codigo == " 1"   ? conocidos_[0]
@@ -323,15 +332,20 @@ void RevisaLineaPercepcion(std::string_view l, std::vector<std::string>& problem
         mal("el número de comprobante no son dígitos", numero);
     }
     if (!CuitValido(l.substr(27, 11))) mal("el CUIT no es válido", l.substr(27, 11));
-    if (!EsImporteDeArchivo(l.substr(38, 15))) mal("el neto gravado no es un importe", l.substr(38, 15));
+    if (!EsImporteDeArchivo(l.substr(38, 15)))
+        mal("el neto gravado no es un importe", l.substr(38, 15));
     if (l.substr(53, 5) != "1.5  ") mal("el campo 8 no es \"1.5\"", l.substr(53, 5));
-    if (!EsImporteDeArchivo(l.substr(58, 15))) mal("la percepción no es un importe", l.substr(58, 15));
+    if (!EsImporteDeArchivo(l.substr(58, 15)))
+        mal("la percepción no es un importe", l.substr(58, 15));
 }
 
 std::string ComprobanteDeLinea(std::string_view l) {
     if (l.size() < static_cast<std::size_t>(kAnchoLineaPercepcion)) return {};
     const std::string_view tipo = l.substr(12, 2);
-    std::string s = tipo == " 1" ? "FC" : tipo == " 5" ? "ND" : tipo == " 6" ? "NC" : Cp1252AUtf8(tipo);
+    std::string s = tipo == " 1"   ? "FC"
+                    : tipo == " 5" ? "ND"
+                    : tipo == " 6" ? "NC"
+                                   : Cp1252AUtf8(tipo);
     s += ' ';
     s += Cp1252AUtf8(l.substr(14, 1));
     s += ' ';
