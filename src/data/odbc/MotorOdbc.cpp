@@ -7,9 +7,11 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <atomic>
 #include <charconv>
 #include <chrono>
 #include <condition_variable>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -217,51 +219,89 @@ class Vigia {
         if (hilo_.joinable()) hilo_.join();
     }
 
-    // Armed around every fetch, so it must cost next to nothing: the thread is woken only when
-    // it sleeps with nothing to watch or would wake too late (a shorter time-out); one waiting
-    // for an earlier limit finds the later one when it wakes.
+    // Armed around every fetch, so it costs two atomic stores: no lock and no clock. The
+    // thread looks every kPasoVigia at what is armed and times each fetch by its turn number;
+    // it is woken only when it went to sleep with nothing to watch.
     void Armar(const Contexto& ctx, SQLHSTMT st, int segundos) {
-        std::lock_guard<std::mutex> l(m_);
-        if (!hilo_.joinable()) hilo_ = std::thread([this] { Corre(); });
-        ctx_ = &ctx;
-        st_ = st;
-        cancelado_ = false;
-        limite_ = std::chrono::steady_clock::now() + std::chrono::seconds(segundos) +
-                  (EnRed() ? kGraciaRed : kGraciaVigia);
-        if (ocioso_ || limite_ < esperaHasta_) cv_.notify_all();
+        if (!hilo_.joinable()) {
+            std::lock_guard<std::mutex> l(m_);
+            hilo_ = std::thread([this] { Corre(); });
+        }
+        ctx_.store(&ctx, std::memory_order_relaxed);
+        st_.store(st, std::memory_order_relaxed);
+        espera_.store(std::chrono::duration_cast<std::chrono::milliseconds>(
+                          std::chrono::seconds(segundos) + (EnRed() ? kGraciaRed : kGraciaVigia))
+                          .count(),
+                      std::memory_order_relaxed);
+        estado_.store(++turno_ << 2 | kArmado, std::memory_order_seq_cst);
+        if (dormido_.load(std::memory_order_seq_cst)) {
+            std::lock_guard<std::mutex> l(m_);
+            cv_.notify_all();
+        }
     }
 
     // True when the statement had to be cancelled. Once this returns, the statement handle is
     // no longer touched by the watch, so the caller may free it.
     bool Desarmar() {
+        const uint64_t antes = estado_.exchange(kLibre, std::memory_order_acq_rel);
+        if ((antes & 3) != kCancelando) return false;
+        // The thread holds the lock from taking the statement until its cancel has returned.
         std::lock_guard<std::mutex> l(m_);
-        st_ = SQL_NULL_HSTMT;
-        return std::exchange(cancelado_, false);
+        return true;
     }
 
   private:
+    // Low two bits of the state; the rest is the turn (one per Armar).
+    static constexpr uint64_t kLibre = 0, kArmado = 1, kCancelando = 2;
+    // How often the thread looks while a statement is armed; a fetch is timed from the first
+    // look that finds it, so it may have begun up to this much earlier.
+    static constexpr std::chrono::milliseconds kPasoVigia{50};
+    // Looks in a row with nothing armed before the thread sleeps until the next Armar.
+    static constexpr int kLibresAntesDeDormir = 20;
+
     void Corre() {
         std::unique_lock<std::mutex> l(m_);
+        uint64_t visto = kLibre;
+        auto desde = std::chrono::steady_clock::now();
+        std::chrono::milliseconds espera{0};
+        int libres = 0;
         while (!fin_) {
-            if (st_ == SQL_NULL_HSTMT) {
-                ocioso_ = true;
-                cv_.wait(l);
-                ocioso_ = false;
+            const uint64_t e = estado_.load(std::memory_order_acquire);
+            if ((e & 3) != kArmado) {
+                visto = kLibre;
+                if (++libres < kLibresAntesDeDormir) {
+                    cv_.wait_for(l, kPasoVigia);
+                    continue;
+                }
+                dormido_.store(true, std::memory_order_seq_cst);
+                if ((estado_.load(std::memory_order_seq_cst) & 3) != kArmado && !fin_) cv_.wait(l);
+                dormido_.store(false, std::memory_order_relaxed);
+                libres = 0;
                 continue;
             }
-            if (std::chrono::steady_clock::now() < limite_) {
-                esperaHasta_ = limite_;
-                cv_.wait_until(l, esperaHasta_);
+            libres = 0;
+            const auto ahora = std::chrono::steady_clock::now();
+            if (e != visto) {
+                visto = e;
+                desde = ahora;
+                espera = std::chrono::milliseconds(espera_.load(std::memory_order_relaxed));
+            }
+            if (ahora - desde + kPasoVigia < espera) {
+                cv_.wait_for(l, kPasoVigia);
                 continue;
             }
+            uint64_t esperado = e;
+            if (!estado_.compare_exchange_strong(esperado, (e & ~uint64_t{3}) | kCancelando,
+                                                 std::memory_order_acq_rel))
+                continue;  // that fetch ended meanwhile
+            const SQLHSTMT st = st_.load(std::memory_order_relaxed);
             if (EnRed()) {
                 for (int fd : *sockets_) ::shutdown(fd, SHUT_RDWR);
             } else {
                 // SQLCancel is the one ODBC call meant to come from another thread.
-                TAMARIS_ODBC(*ctx_, AnteFalla::Ignorar, SQL_HANDLE_STMT, st_, SQLCancel, st_);
+                TAMARIS_ODBC(*ctx_.load(std::memory_order_relaxed), AnteFalla::Ignorar,
+                             SQL_HANDLE_STMT, st, SQLCancel, st);
             }
-            cancelado_ = true;
-            st_ = SQL_NULL_HSTMT;
         }
     }
 
@@ -270,14 +310,14 @@ class Vigia {
     std::mutex m_;
     std::condition_variable cv_;
     std::thread hilo_;
-    const Contexto* ctx_ = nullptr;
     const std::vector<int>* sockets_ = nullptr;
-    SQLHSTMT st_ = SQL_NULL_HSTMT;
-    std::chrono::steady_clock::time_point limite_;
-    std::chrono::steady_clock::time_point esperaHasta_;  // when the thread wakes by itself
-    bool cancelado_ = false;
+    uint64_t turno_ = 0;  // only the armed side counts turns
+    std::atomic<uint64_t> estado_{kLibre};
+    std::atomic<const Contexto*> ctx_{nullptr};
+    std::atomic<SQLHSTMT> st_{SQL_NULL_HSTMT};
+    std::atomic<int64_t> espera_{0};  // ms from a fetch's start to its cancel
+    std::atomic<bool> dormido_{false};
     bool fin_ = false;
-    bool ocioso_ = false;
 };
 
 class GuardiaVigia {
