@@ -1,6 +1,8 @@
 #include "export_perceptions/LineaPercepcion.h"
 
+#include <algorithm>
 #include <cmath>
+#include <cstring>
 
 #include "app/Exportacion.h"
 #include "components/Cp1252.h"
@@ -41,6 +43,43 @@ void AnexaFecha(std::string& s, const Fecha& f) {
     dos(f.anio % 100);
 }
 
+// The line as it is built: fields of plain ASCII (nearly all) go straight into a fixed buffer
+// at their width and reach the line in one append; any other text, cut by characters, goes
+// through AnexarAncho.
+class Renglon {
+  public:
+    explicit Renglon(std::string& linea) : linea_(linea) {}
+
+    void Campo(std::string_view t, int ancho) {
+        const auto w = static_cast<std::size_t>(ancho);
+        const std::size_t corte = std::min(t.size(), w);
+        unsigned char altos = 0;
+        for (std::size_t i = 0; i < corte; ++i) altos |= static_cast<unsigned char>(t[i]);
+        const bool ascii = altos < 0x80 && (corte == t.size() ||
+                                            (static_cast<unsigned char>(t[corte]) & 0xC0) != 0x80);
+        if (!ascii || o_ + w > buf_ + sizeof buf_) {
+            Vuelca();
+            if (!ascii) {
+                AnexarAncho(linea_, t, ancho);
+                return;
+            }
+        }
+        std::memcpy(o_, t.data(), corte);
+        std::memset(o_ + corte, ' ', w - corte);
+        o_ += w;
+    }
+
+    void Vuelca() {
+        linea_.append(buf_, static_cast<std::size_t>(o_ - buf_));
+        o_ = buf_;
+    }
+
+  private:
+    std::string& linea_;
+    char buf_[kAnchoLineaPercepcion];
+    char* o_ = buf_;
+};
+
 }  // namespace
 
 LineaPercepcion::LineaPercepcion(Recordset& rs, Regional regional) : regional_(regional) {
@@ -75,6 +114,7 @@ std::string LineaPercepcion::Comprobante(const Recordset& rs) const {
 void LineaPercepcion::Arma(const Recordset& rs, std::string& linea,
                            std::vector<std::string>* problemas) {
     linea.clear();
+    Renglon renglon(linea);
     const auto valor = [&](int i) -> const Variant& {
         return rs.Valor(col_[static_cast<size_t>(i)]);
     };
@@ -149,7 +189,7 @@ void LineaPercepcion::Arma(const Recordset& rs, std::string& linea,
 
     // 1: C1 as returned.
     c1_ = texto(0);
-    AnexarAncho(linea, c1_, 2);
+    renglon.Campo(c1_, 2);
     // 2: the date, DD/MM/YYYY; a null date gives blanks, as the field-value operation does.
     {
         const Variant& f = valor(1);
@@ -167,15 +207,15 @@ void LineaPercepcion::Arma(const Recordset& rs, std::string& linea,
         } else {
             problema("el comprobante no tiene fecha");
         }
-        AnexarAncho(linea, aux_, 10);
+        renglon.Campo(aux_, 10);
     }
     // 3 and 4: as returned.
-    AnexarAncho(linea, texto(2), 2);
+    renglon.Campo(texto(2), 2);
     {
         const std::string& letra = texto(3);
         if (problemas && TrimVista(letra).empty()) problema("el comprobante no tiene letra");
         cabe(3, letra);
-        AnexarAncho(linea, letra, 1);
+        renglon.Campo(letra, 1);
     }
     // 5: the voucher number as text.
     {
@@ -190,7 +230,7 @@ void LineaPercepcion::Arma(const Recordset& rs, std::string& linea,
             }
             cabe(4, numero);
         }
-        AnexarAncho(linea, numero, 12);
+        renglon.Campo(numero, 12);
     }
     // 6: the tax identifier without hyphens.
     {
@@ -207,14 +247,15 @@ void LineaPercepcion::Arma(const Recordset& rs, std::string& linea,
                                      : "el CUIT \"" + *limpio +
                                            "\" no es válido (once dígitos con dígito verificador)");
         }
-        AnexarAncho(linea, *limpio, 11);
+        renglon.Campo(*limpio, 11);
     }
     // 7: absolute taxed net, decimal comma.
-    AnexarAncho(linea, importe(6), 15);
+    renglon.Campo(importe(6), 15);
     // 8: "1.5" as returned; it keeps its point.
-    AnexarAncho(linea, texto(7), 5);
+    renglon.Campo(texto(7), 5);
     // 9: absolute perception, decimal comma.
-    AnexarAncho(linea, importe(8), 15);
+    renglon.Campo(importe(8), 15);
+    renglon.Vuelca();
 }
 
 namespace {

@@ -402,9 +402,41 @@ Lectura LecturaDeSql(SQLSMALLINT t) {
     }
 }
 
+// A plain decimal of at most fifteen digits ("-1898.69"): the whole digits as one integer k
+// below 2^53, divided by 10^decimals (exact too); IEEE division rounds that quotient
+// correctly, so the result is the nearest double to the decimal, as from_chars gives it.
+bool DecimalCorto(std::string_view t, double& salida) {
+    std::size_t i = 0;
+    const bool negativo = t[0] == '-';
+    if (t[0] == '-' || t[0] == '+') ++i;
+    static constexpr double kPotencias[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                            1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+    int64_t k = 0;
+    int digitos = 0, decimales = 0;
+    const auto lee = [&](int& cuenta) {
+        for (; i < t.size() && t[i] >= '0' && t[i] <= '9'; ++i) {
+            if (++digitos > 15) return false;
+            k = k * 10 + (t[i] - '0');
+            ++cuenta;
+        }
+        return cuenta > 0;
+    };
+    int enteros = 0;
+    if (!lee(enteros)) return false;
+    if (i < t.size() && t[i] == '.') {
+        ++i;
+        if (!lee(decimales)) return false;
+    }
+    if (i != t.size()) return false;
+    const double d = static_cast<double>(k) / kPotencias[decimales];
+    salida = negativo ? -d : d;
+    return true;
+}
+
 bool DecimalDeTexto(std::string_view t, double& salida) {
     t = TrimVista(t);
     if (t.empty()) return false;
+    if (DecimalCorto(t, salida)) return true;
     const char* ini = t.data();
     if (*ini == '+') ++ini;
     auto [fin, ec] = std::from_chars(ini, t.data() + t.size(), salida);
@@ -626,6 +658,7 @@ class CursorOdbc final : public Cursor {
                     break;
                 case Lectura::Decimal:
                 case Lectura::Texto: {
+                    std::string_view texto;
                     if (ind == SQL_NO_TOTAL || ind >= e.ancho) {
                         // Longer than the buffer: the whole value, from its row.
                         SQLHSTMT h = st_->get();
@@ -637,14 +670,15 @@ class CursorOdbc final : public Cursor {
                             v.AsignarNulo();
                             break;
                         }
+                        texto = buf_;
                     } else {
-                        buf_.assign(p, static_cast<size_t>(ind));
+                        texto = std::string_view(p, static_cast<size_t>(ind));
                     }
                     double d;
-                    if (lectura_[i] == Lectura::Decimal && DecimalDeTexto(buf_, d))
+                    if (lectura_[i] == Lectura::Decimal && DecimalDeTexto(texto, d))
                         v.AsignarDoble(d);
                     else
-                        v.AsignarTexto(buf_);
+                        v.AsignarTexto(texto);
                     break;
                 }
                 case Lectura::Binario:
