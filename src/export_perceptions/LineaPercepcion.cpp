@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 
 #include "app/Exportacion.h"
@@ -52,21 +53,28 @@ class Renglon {
 
     void Campo(std::string_view t, int ancho) {
         const auto w = static_cast<std::size_t>(ancho);
+        if (o_ + w > buf_ + sizeof buf_) Vuelca();
         const std::size_t corte = std::min(t.size(), w);
-        unsigned char altos = 0;
-        for (std::size_t i = 0; i < corte; ++i) altos |= static_cast<unsigned char>(t[i]);
-        const bool ascii = altos < 0x80 && (corte == t.size() ||
-                                            (static_cast<unsigned char>(t[corte]) & 0xC0) != 0x80);
-        if (!ascii || o_ + w > buf_ + sizeof buf_) {
-            Vuelca();
-            if (!ascii) {
-                AnexarAncho(linea_, t, ancho);
-                return;
-            }
+        // High bits gathered eight bytes at a time: any set means a byte that is not ASCII.
+        char* const o = o_;
+        const char* const p = t.data();
+        uint64_t altos = 0;
+        std::size_t i = 0;
+        for (; i + 8 <= corte; i += 8) {
+            uint64_t x;
+            std::memcpy(&x, p + i, 8);
+            altos |= x;
         }
-        std::memcpy(o_, t.data(), corte);
-        std::memset(o_ + corte, ' ', w - corte);
-        o_ += w;
+        for (; i < corte; ++i) altos |= static_cast<unsigned char>(p[i]);
+        if ((altos & 0x8080808080808080ULL) != 0 ||
+            (corte < t.size() && (static_cast<unsigned char>(p[corte]) & 0xC0) == 0x80)) {
+            Vuelca();
+            AnexarAncho(linea_, t, ancho);
+            return;
+        }
+        std::memcpy(o, p, corte);
+        std::memset(o + corte, ' ', w - corte);
+        o_ = o + w;
     }
 
     void Vuelca() {
