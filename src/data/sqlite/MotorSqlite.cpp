@@ -327,7 +327,7 @@ class CursorSqlite final : public Cursor {
 
     // ---- read-ahead ----
     static constexpr long kFilasAntesDeAnticipar = 1024;
-    static constexpr std::size_t kFilasPorLote = 256;
+    static constexpr std::size_t kFilasPorLote = 1024;
     static constexpr std::size_t kLotesEnEspera = 4;
 
     struct Lote {
