@@ -1278,30 +1278,70 @@ int TipoAdoDeSql(int t) {
     }
 }
 
-std::string OpcionesDeLectura(std::string_view cadenaOdbc, std::string_view driver) {
+namespace {
+
+// `cadena` without its key=value pairs named in `claves`; braced values stay whole.
+std::string SinClaves(std::string_view cadena, std::initializer_list<std::string_view> claves) {
+    std::string r;
+    std::size_t i = 0;
+    while (i < cadena.size()) {
+        std::size_t j = i;
+        bool llave = false;
+        for (; j < cadena.size(); ++j) {
+            if (cadena[j] == '{')
+                llave = true;
+            else if (cadena[j] == '}')
+                llave = false;
+            else if (cadena[j] == ';' && !llave)
+                break;
+        }
+        const std::string_view parte = cadena.substr(i, j - i);
+        const std::string_view clave = TrimVista(parte.substr(0, parte.find('=')));
+        bool quitar = false;
+        for (std::string_view c : claves) quitar = quitar || IgualSinCaso(clave, c);
+        if (!quitar && !TrimVista(parte).empty()) {
+            r.append(parte);
+            r.push_back(';');
+        }
+        i = j + 1;
+    }
+    return r;
+}
+
+}  // namespace
+
+std::string CadenaDeLectura(std::string_view cadenaOdbc, std::string_view driver) {
     const CadenaConexion c(cadenaOdbc);
+    const auto con = [&](std::initializer_list<std::string_view> claves, const char* opciones) {
+        std::string r = SinClaves(cadenaOdbc, claves);
+        return r + opciones;
+    };
     // psqlODBC reads the whole result into memory unless it fetches through a server cursor,
     // Fetch rows at a time; the SQLite driver does the same unless it steps the statement.
-    if (ContieneSinCaso(driver, "PostgreSQL") || ContieneSinCaso(driver, "psqlodbc"))
-        return c.Tiene("UseDeclareFetch") ? std::string() : "UseDeclareFetch=1;Fetch=2000;";
-    if (ContieneSinCaso(driver, "SQLite")) return c.Tiene("StepAPI") ? std::string() : "StepAPI=1;";
-    return {};
+    if (ContieneSinCaso(driver, "PostgreSQL") || ContieneSinCaso(driver, "psqlodbc")) {
+        long fetch = 0;
+        const std::string f = c.Valor({"Fetch"});
+        std::from_chars(f.data(), f.data() + f.size(), fetch);
+        if (c.Valor({"UseDeclareFetch"}) == "1" && (f.empty() || (fetch > 0 && fetch <= 10000)))
+            return std::string(cadenaOdbc);
+        return con({"UseDeclareFetch", "Fetch"}, "UseDeclareFetch=1;Fetch=2000;");
+    }
+    if (ContieneSinCaso(driver, "SQLite")) {
+        if (c.Valor({"StepAPI"}) == "1") return std::string(cadenaOdbc);
+        return con({"StepAPI"}, "StepAPI=1;");
+    }
+    return std::string(cadenaOdbc);
 }
 
 std::unique_ptr<Motor> AbreMotorOdbc(const std::string& cadenaOdbc, int tiempoConexionSeg) {
-    const auto conOpciones = [](const std::string& cadena, const std::string& opciones) {
-        if (opciones.empty()) return cadena;
-        return cadena + (cadena.empty() || cadena.back() == ';' ? "" : ";") + opciones;
-    };
-    std::string cadena = conOpciones(
-        cadenaOdbc, OpcionesDeLectura(cadenaOdbc, CadenaConexion(cadenaOdbc).Valor({"DRIVER"})));
+    std::string cadena = CadenaDeLectura(cadenaOdbc, CadenaConexion(cadenaOdbc).Valor({"DRIVER"}));
     auto cn = ConectaOdbc(cadena, tiempoConexionSeg);
     // A DSN names its driver only in odbc.ini: ask the driver itself, and connect once more
     // with the options when they were missing.
-    const std::string faltan =
-        OpcionesDeLectura(cadena, InfoTexto(cn->ctx, cn->dbc.get(), SQL_DRIVER_NAME));
-    if (!faltan.empty()) {
-        cadena = conOpciones(cadena, faltan);
+    std::string conOpciones =
+        CadenaDeLectura(cadena, InfoTexto(cn->ctx, cn->dbc.get(), SQL_DRIVER_NAME));
+    if (conOpciones != cadena) {
+        cadena = std::move(conOpciones);
         cn.reset();
         cn = ConectaOdbc(cadena, tiempoConexionSeg);
     }
