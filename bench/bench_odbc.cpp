@@ -193,7 +193,17 @@ int main(int argc, char** argv) {
         filas, exp.segundos, exp.cpu, exp.memoriaKb / 1024.0, min.segundos, min.cpu,
         min.memoriaKb / 1024.0, exp.segundos / min.segundos, exp.cpu / min.cpu, Lineas(archivo),
         Lineas(volcado));
-    bool ok = exp.segundos / min.segundos <= 1.3 && exp.memoriaKb < 64 * 1024;
+    // Memory whatever the connection string: one that turns streaming off explicitly.
+    Medida sinPasos;
+    Mejor(sinPasos,
+          Corre({TAMARIS_CLI_EXE, "exportar", "--conexion", odbc + "StepAPI=0;", "--archivo",
+                 archivo},
+                "/dev/null"),
+          "exportar por ODBC con StepAPI=0");
+    std::printf("SQLite ODBC con StepAPI=0 en la cadena: memoria pico %.1f MB\n",
+                sinPasos.memoriaKb / 1024.0);
+    bool ok = exp.segundos / min.segundos <= 1.3 && exp.memoriaKb < 64 * 1024 &&
+              sinPasos.memoriaKb < 64 * 1024;
 
     // 2. PostgreSQL.
     if (sinPostgres) {
@@ -236,7 +246,16 @@ int main(int argc, char** argv) {
                 "razón %.3f; líneas %ld / %ld\n",
                 filas, expPg.segundos, expPg.memoriaKb / 1024.0, copia.segundos,
                 expPg.segundos / copia.segundos, Lineas(archivo), Lineas(volcado));
-            ok = ok && expPg.memoriaKb < 64 * 1024;
+            Medida sinCursor;
+            Mejor(sinCursor,
+                  Corre({TAMARIS_CLI_EXE, "exportar", "--conexion",
+                         pg.Cadena("bench") + "UseDeclareFetch=0;Fetch=100000000", "--archivo",
+                         archivo},
+                        "/dev/null"),
+                  "exportar por PostgreSQL con UseDeclareFetch=0");
+            std::printf("PostgreSQL con UseDeclareFetch=0 en la cadena: memoria pico %.1f MB\n",
+                        sinCursor.memoriaKb / 1024.0);
+            ok = ok && expPg.memoriaKb < 64 * 1024 && sinCursor.memoriaKb < 64 * 1024;
         } catch (const std::exception& e) {
             std::printf("PostgreSQL no medido: %s\n", e.what());
         }
