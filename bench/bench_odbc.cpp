@@ -7,9 +7,10 @@
 //  2. PostgreSQL (psqlODBC): `percepciones-cli exportar --conexion "DRIVER={PostgreSQL Unicode};…"`
 //     against `psql -c "\copy (QUERY) to FILE"` of the same query, on a throwaway cluster
 //     started here (skipped with a note when PostgreSQL is not installed).
-// Reports the best wall time of each, the ratios and the peak resident memory of the exporter.
+// Reports the best wall and CPU (user + system) time of each, the ratios and the peak resident
+// memory of the exporter.
 //
-//   bench_odbc [--filas N] [--repeticiones R] [--carpeta DIR]
+//   bench_odbc [--filas N] [--repeticiones R] [--carpeta DIR] [--sin-postgresql]
 //
 // Targets: SQLite ODBC ratio <= 1.3; exporter peak memory < 64 MB on every driver.
 
@@ -38,6 +39,7 @@ namespace {
 
 struct Medida {
     double segundos = 1e300;
+    double cpu = 1e300;  // user + system seconds
     long memoriaKb = 0;
     int codigo = 0;
 };
@@ -62,6 +64,8 @@ Medida Corre(const std::vector<std::string>& args, const std::string& salida) {
     wait4(pid, &estado, 0, &uso);
     Medida m;
     m.segundos = std::chrono::duration<double>(std::chrono::steady_clock::now() - inicio).count();
+    m.cpu = static_cast<double>(uso.ru_utime.tv_sec + uso.ru_stime.tv_sec) +
+            static_cast<double>(uso.ru_utime.tv_usec + uso.ru_stime.tv_usec) / 1e6;
     m.memoriaKb = uso.ru_maxrss;
     m.codigo = WIFEXITED(estado) ? WEXITSTATUS(estado) : -1;
     return m;
@@ -73,6 +77,7 @@ void Mejor(Medida& acumulada, const Medida& m, const char* que) {
         std::exit(1);
     }
     acumulada.segundos = std::min(acumulada.segundos, m.segundos);
+    acumulada.cpu = std::min(acumulada.cpu, m.cpu);
     acumulada.memoriaKb = std::max(acumulada.memoriaKb, m.memoriaKb);
 }
 
@@ -138,9 +143,16 @@ int main(int argc, char** argv) {
     if (argc == 4 && std::strcmp(argv[1], "--minimo") == 0) return Minimo(argv[2], argv[3]);
     long filas = 1000000;
     int repeticiones = 3;
+    bool sinPostgres = false;
     std::string carpeta = std::filesystem::temp_directory_path().string() + "/tamaris_bench";
-    for (int i = 1; i + 1 < argc; i += 2) {
+    for (int i = 1; i < argc; i += 2) {
         const std::string o = argv[i];
+        if (o == "--sin-postgresql") {
+            sinPostgres = true;
+            --i;
+            continue;
+        }
+        if (i + 1 >= argc) break;
         if (o == "--filas")
             filas = std::stol(argv[i + 1]);
         else if (o == "--repeticiones")
@@ -175,54 +187,78 @@ int main(int argc, char** argv) {
               "el programa ODBC mínimo");
     }
     std::printf(
-        "SQLite ODBC, %ld asientos: exportar %.3f s (%.1f MB), mínimo %.3f s (%.1f MB), "
-        "razón %.3f (objetivo <= 1.3); líneas %ld / %ld\n",
-        filas, exp.segundos, exp.memoriaKb / 1024.0, min.segundos, min.memoriaKb / 1024.0,
-        exp.segundos / min.segundos, Lineas(archivo), Lineas(volcado));
-    bool ok = exp.segundos / min.segundos <= 1.3 && exp.memoriaKb < 64 * 1024;
+        "SQLite ODBC, %ld asientos: exportar %.3f s (CPU %.3f s, %.1f MB), mínimo %.3f s "
+        "(CPU %.3f s, %.1f MB), razón %.3f (objetivo <= 1.3), razón de CPU %.3f; "
+        "líneas %ld / %ld\n",
+        filas, exp.segundos, exp.cpu, exp.memoriaKb / 1024.0, min.segundos, min.cpu,
+        min.memoriaKb / 1024.0, exp.segundos / min.segundos, exp.cpu / min.cpu, Lineas(archivo),
+        Lineas(volcado));
+    // Memory whatever the connection string: one that turns streaming off explicitly.
+    Medida sinPasos;
+    Mejor(sinPasos,
+          Corre({TAMARIS_CLI_EXE, "exportar", "--conexion", odbc + "StepAPI=0;", "--archivo",
+                 archivo},
+                "/dev/null"),
+          "exportar por ODBC con StepAPI=0");
+    std::printf("SQLite ODBC con StepAPI=0 en la cadena: memoria pico %.1f MB\n",
+                sinPasos.memoriaKb / 1024.0);
+    bool ok = exp.segundos / min.segundos <= 1.3 && exp.memoriaKb < 64 * 1024 &&
+              sinPasos.memoriaKb < 64 * 1024;
 
     // 2. PostgreSQL.
-    try {
-        prueba::ClusterPostgres pg;
-        pg.CreaBase("bench");
-        const std::string csv = carpeta + "/asientos.csv";
-        const std::string columnas =
-            "ID, NROASIENTO, FECHA, CUENTA, TC, LETRA, SUCURSAL, NUMERO, cabcuit, CABNOMBRE, "
-            "DETALLE, liva_impnetograv, LIVA_ImpIva, LIVA_Ret_IBtos, LIVA_Total, DEBE, HABER, "
-            "CONFIDENCIAL";
-        Mejor(*std::make_unique<Medida>(),
-              Corre({"sqlite3", "-csv", db, "SELECT " + columnas + " FROM MV_ASIENTOS"}, csv),
-              "sqlite3 -csv");
-        Mejor(*std::make_unique<Medida>(),
-              Corre({"sh", "-c",
-                     pg.PsqlCmd("bench") + " -c \"\\copy MV_ASIENTOS (" + columnas + ") from '" +
-                         csv + "' csv\" -c 'ANALYZE'"},
-                    "/dev/null"),
-              "psql \\copy from");
-        const std::string consulta = tamaris::ReescribePostgres(sentencia);
-        Medida expPg, copia;
-        for (int i = 0; i < repeticiones; ++i) {
-            Mejor(expPg,
-                  Corre({TAMARIS_CLI_EXE, "exportar", "--conexion", pg.Cadena("bench"), "--archivo",
+    if (sinPostgres) {
+        std::printf("PostgreSQL no medido (--sin-postgresql)\n");
+    } else
+        try {
+            prueba::ClusterPostgres pg;
+            pg.CreaBase("bench");
+            const std::string csv = carpeta + "/asientos.csv";
+            const std::string columnas =
+                "ID, NROASIENTO, FECHA, CUENTA, TC, LETRA, SUCURSAL, NUMERO, cabcuit, CABNOMBRE, "
+                "DETALLE, liva_impnetograv, LIVA_ImpIva, LIVA_Ret_IBtos, LIVA_Total, DEBE, HABER, "
+                "CONFIDENCIAL";
+            Mejor(*std::make_unique<Medida>(),
+                  Corre({"sqlite3", "-csv", db, "SELECT " + columnas + " FROM MV_ASIENTOS"}, csv),
+                  "sqlite3 -csv");
+            Mejor(*std::make_unique<Medida>(),
+                  Corre({"sh", "-c",
+                         pg.PsqlCmd("bench") + " -c \"\\copy MV_ASIENTOS (" + columnas +
+                             ") from '" + csv + "' csv\" -c 'ANALYZE'"},
+                        "/dev/null"),
+                  "psql \\copy from");
+            const std::string consulta = tamaris::ReescribePostgres(sentencia);
+            Medida expPg, copia;
+            for (int i = 0; i < repeticiones; ++i) {
+                Mejor(expPg,
+                      Corre({TAMARIS_CLI_EXE, "exportar", "--conexion", pg.Cadena("bench"),
+                             "--archivo", archivo},
+                            "/dev/null"),
+                      "exportar por PostgreSQL");
+                Mejor(copia,
+                      Corre({"sh", "-c",
+                             pg.PsqlCmd("bench") + " -c \"\\copy (" + consulta + ") to '" +
+                                 volcado + "'\""},
+                            "/dev/null"),
+                      "psql \\copy to");
+            }
+            std::printf(
+                "PostgreSQL, %ld asientos: exportar %.3f s (%.1f MB), psql \\copy %.3f s, "
+                "razón %.3f; líneas %ld / %ld\n",
+                filas, expPg.segundos, expPg.memoriaKb / 1024.0, copia.segundos,
+                expPg.segundos / copia.segundos, Lineas(archivo), Lineas(volcado));
+            Medida sinCursor;
+            Mejor(sinCursor,
+                  Corre({TAMARIS_CLI_EXE, "exportar", "--conexion",
+                         pg.Cadena("bench") + "UseDeclareFetch=0;Fetch=100000000", "--archivo",
                          archivo},
                         "/dev/null"),
-                  "exportar por PostgreSQL");
-            Mejor(copia,
-                  Corre({"sh", "-c",
-                         pg.PsqlCmd("bench") + " -c \"\\copy (" + consulta + ") to '" + volcado +
-                             "'\""},
-                        "/dev/null"),
-                  "psql \\copy to");
+                  "exportar por PostgreSQL con UseDeclareFetch=0");
+            std::printf("PostgreSQL con UseDeclareFetch=0 en la cadena: memoria pico %.1f MB\n",
+                        sinCursor.memoriaKb / 1024.0);
+            ok = ok && expPg.memoriaKb < 64 * 1024 && sinCursor.memoriaKb < 64 * 1024;
+        } catch (const std::exception& e) {
+            std::printf("PostgreSQL no medido: %s\n", e.what());
         }
-        std::printf(
-            "PostgreSQL, %ld asientos: exportar %.3f s (%.1f MB), psql \\copy %.3f s, "
-            "razón %.3f; líneas %ld / %ld\n",
-            filas, expPg.segundos, expPg.memoriaKb / 1024.0, copia.segundos,
-            expPg.segundos / copia.segundos, Lineas(archivo), Lineas(volcado));
-        ok = ok && expPg.memoriaKb < 64 * 1024;
-    } catch (const std::exception& e) {
-        std::printf("PostgreSQL no medido: %s\n", e.what());
-    }
     std::printf("%s\n", ok ? "OBJETIVOS CUMPLIDOS" : "OBJETIVOS NO CUMPLIDOS");
     return ok ? 0 : 1;
 }

@@ -17,7 +17,7 @@ namespace tamaris {
 // an flock while it exists; creating a writer removes the temporaries of the same destination
 // that no live writer holds (left by a run that was killed).
 class ArchivoSeguro {
-public:
+  public:
     explicit ArchivoSeguro(std::string destino);
     ~ArchivoSeguro();
     ArchivoSeguro(const ArchivoSeguro&) = delete;
@@ -35,14 +35,16 @@ public:
     const std::string& Temporal() const { return temporal_; }
     long Lineas() const { return lineas_; }
 
-private:
+  private:
     void Vuelca();
     std::string destino_, temporal_;
     std::FILE* f_ = nullptr;
     std::string buffer_;
     long lineas_ = 0;
-    int ranura_ = -1;   // in the table of temporaries removed on a signal
-    int cerrojo_ = -1;  // keeps the lock between closing the stream and the rename
+    long long enDisco_ = 0;           // offset up to which writing to disk was requested
+    std::size_t pendienteDisco_ = 0;  // bytes written since
+    int ranura_ = -1;                 // in the table of temporaries removed on a signal
+    int cerrojo_ = -1;                // keeps the lock between closing the stream and the rename
     void Suelta();
 };
 

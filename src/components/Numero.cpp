@@ -66,8 +66,30 @@ std::size_t EscribeNumero(char* o, double v, char sep) {
         std::memcpy(o, "Infinito", 8);
         return static_cast<std::size_t>(o + 8 - inicio);
     }
-    // Common case first: the shortest round-trip form in plain notation, when it has at most
-    // fifteen significant digits, is already the text wanted (the rounded form is the same).
+    // Amounts in cents, the most common value by far: when |v| is the double nearest to k/100
+    // for a whole k below 10^15 (k / 100.0 is correctly rounded, so comparing tells), that
+    // decimal has at most fifteen significant digits and no other decimal of as many digits
+    // lies within half a unit of v, so it is both the shortest round-trip form and the
+    // fifteen-digit rounding. Written in plain notation, as below for this range.
+    {
+        const double a = std::fabs(v);
+        if (a >= 0.01 && a < 1e13) {
+            const long long k = std::llround(a * 100);
+            if (static_cast<double>(k) / 100 == a) {
+                if (v < 0) *o++ = '-';
+                o = std::to_chars(o, o + 24, k / 100).ptr;
+                const int centavos = static_cast<int>(k % 100);
+                if (centavos != 0) {
+                    *o++ = sep;
+                    *o++ = static_cast<char>('0' + centavos / 10);
+                    if (centavos % 10 != 0) *o++ = static_cast<char>('0' + centavos % 10);
+                }
+                return static_cast<std::size_t>(o - inicio);
+            }
+        }
+    }
+    // Otherwise the shortest round-trip form in plain notation, when it has at most fifteen
+    // significant digits, is already the text wanted (the rounded form is the same).
     {
         const double a = std::fabs(v);
         if (a >= 1e-4 && a < 1e15) {
@@ -174,8 +196,8 @@ struct Leido {
     bool negativo = false;
     bool vacio = false;
     char d[64];
-    int n = 0;         // significant digits kept (no leading zeros)
-    int punto = 0;     // digits before the decimal point, counted from d[0]
+    int n = 0;           // significant digits kept (no leading zeros)
+    int punto = 0;       // digits before the decimal point, counted from d[0]
     bool resto = false;  // a non-zero digit beyond the 64 kept
 };
 
@@ -310,12 +332,12 @@ bool Escalado(const Leido& x, int decimales, int64_t& salida) {
 
 // --- dates in value formatting ---
 
-const char* const kMeses[12] = {"enero", "febrero", "marzo",     "abril",   "mayo",      "junio",
-                                "julio", "agosto",  "septiembre", "octubre", "noviembre",
-                                "diciembre"};
+const char* const kMeses[12] = {"enero",      "febrero", "marzo",     "abril",
+                                "mayo",       "junio",   "julio",     "agosto",
+                                "septiembre", "octubre", "noviembre", "diciembre"};
 const char* const kMesesCortos[12] = {"ene", "feb", "mar", "abr", "may", "jun",
                                       "jul", "ago", "sep", "oct", "nov", "dic"};
-const char* const kDias[7] = {"domingo", "lunes", "martes", "miércoles",
+const char* const kDias[7] = {"domingo", "lunes",   "martes", "miércoles",
                               "jueves",  "viernes", "sábado"};
 const char* const kDiasCortos[7] = {"dom", "lun", "mar", "mié", "jue", "vie", "sáb"};
 
@@ -332,8 +354,15 @@ bool EsFormatoFecha(std::string_view f) {
             continue;
         }
         switch (Min(c)) {
-            case 'd': case 'm': case 'y': case 'h': case 'n': case 's': return true;
-            default: break;
+            case 'd':
+            case 'm':
+            case 'y':
+            case 'h':
+            case 'n':
+            case 's':
+                return true;
+            default:
+                break;
         }
     }
     return false;
@@ -379,8 +408,8 @@ std::string FormateaFecha(const Fecha& f, std::string_view fmt, const Regional& 
                     Dos(o, f.dia);
                 } else {
                     const double s = f.Serial();
-                    const int semana = static_cast<int>(((static_cast<long long>(std::floor(s)) +
-                                                          6) % 7 + 7) % 7);
+                    const int semana =
+                        static_cast<int>(((static_cast<long long>(std::floor(s)) + 6) % 7 + 7) % 7);
                     o += corrida == 3 ? kDiasCortos[semana] : kDias[semana];
                 }
                 trasHora = false;
@@ -393,7 +422,10 @@ std::string FormateaFecha(const Fecha& f, std::string_view fmt, const Regional& 
                     minutos = k < fmt.size() && Min(fmt[k]) == 's';
                 }
                 if (minutos) {
-                    if (corrida == 1) o += std::to_string(f.minuto); else Dos(o, f.minuto);
+                    if (corrida == 1)
+                        o += std::to_string(f.minuto);
+                    else
+                        Dos(o, f.minuto);
                 } else if (corrida == 1) {
                     o += std::to_string(f.mes);
                 } else if (corrida == 2) {
@@ -418,15 +450,24 @@ std::string FormateaFecha(const Fecha& f, std::string_view fmt, const Regional& 
                 trasHora = false;
                 break;
             case 'h':
-                if (corrida == 1) o += std::to_string(f.hora); else Dos(o, f.hora);
+                if (corrida == 1)
+                    o += std::to_string(f.hora);
+                else
+                    Dos(o, f.hora);
                 trasHora = true;
                 break;
             case 'n':
-                if (corrida == 1) o += std::to_string(f.minuto); else Dos(o, f.minuto);
+                if (corrida == 1)
+                    o += std::to_string(f.minuto);
+                else
+                    Dos(o, f.minuto);
                 trasHora = false;
                 break;
             case 's':
-                if (corrida == 1) o += std::to_string(f.segundo); else Dos(o, f.segundo);
+                if (corrida == 1)
+                    o += std::to_string(f.segundo);
+                else
+                    Dos(o, f.segundo);
                 trasHora = false;
                 break;
             case '/':
@@ -606,8 +647,8 @@ void AnexarNumero(std::string& salida, double v, const Regional& r) {
 
 std::string Importe::Texto(const Regional& r) const {
     const bool negativo = diezmilesimos < 0;
-    const uint64_t a = negativo ? 0 - static_cast<uint64_t>(diezmilesimos)
-                                : static_cast<uint64_t>(diezmilesimos);
+    const uint64_t a =
+        negativo ? 0 - static_cast<uint64_t>(diezmilesimos) : static_cast<uint64_t>(diezmilesimos);
     char buf[32];
     char* o = buf;
     if (negativo) *o++ = '-';
@@ -776,13 +817,20 @@ std::string FormatoValor(const Variant& v, std::string_view formato, const Regio
     if (v.EsNulo() || v.EsVacio()) return {};
     std::string_view f = formato;
     // The named formats the suite's forms use.
-    if (IgualSinCaso(f, "General Number")) f = {};
-    else if (IgualSinCaso(f, "Fixed")) f = "0.00";
-    else if (IgualSinCaso(f, "Standard")) f = "#,##0.00";
-    else if (IgualSinCaso(f, "Percent")) f = "0.00%";
-    else if (IgualSinCaso(f, "Short Date")) f = "dd/mm/yyyy";
-    else if (IgualSinCaso(f, "Short Time")) f = "hh:nn";
-    else if (IgualSinCaso(f, "Long Time")) f = "hh:nn:ss";
+    if (IgualSinCaso(f, "General Number"))
+        f = {};
+    else if (IgualSinCaso(f, "Fixed"))
+        f = "0.00";
+    else if (IgualSinCaso(f, "Standard"))
+        f = "#,##0.00";
+    else if (IgualSinCaso(f, "Percent"))
+        f = "0.00%";
+    else if (IgualSinCaso(f, "Short Date"))
+        f = "dd/mm/yyyy";
+    else if (IgualSinCaso(f, "Short Time"))
+        f = "hh:nn";
+    else if (IgualSinCaso(f, "Long Time"))
+        f = "hh:nn:ss";
     if (f.empty()) return v.Texto(r);
 
     auto comoEsta = [&] { return v.EsTexto() ? v.TextoCrudo() : v.Texto(r); };

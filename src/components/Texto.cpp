@@ -1,5 +1,6 @@
 #include "components/Texto.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <cstring>
@@ -134,6 +135,19 @@ void AnexarAncho(std::string& salida, std::string_view texto, int ancho) {
     if (ancho <= 0) return;
     const auto limite = static_cast<std::size_t>(ancho);
     const auto* p = reinterpret_cast<const unsigned char*>(texto.data());
+    // Plain ASCII up to the width (the usual field): one byte a character, so the cut is at
+    // byte `ancho` unless stray continuation bytes follow there.
+    const std::size_t corte = std::min(texto.size(), limite);
+    unsigned char altos = 0;
+    for (std::size_t j = 0; j < corte; ++j) altos |= p[j];
+    if (altos < 0x80 && (corte == texto.size() || (p[corte] & 0xC0) != 0x80)) {
+        const std::size_t antes = salida.size();
+        salida.resize(antes + limite);
+        char* o = salida.data() + antes;
+        std::memcpy(o, texto.data(), corte);
+        std::memset(o + corte, ' ', limite - corte);
+        return;
+    }
     std::size_t caracteres = 0, i = 0;
     // Walk to the byte where character number `ancho` would start; that is where the cut goes.
     for (; i < texto.size(); ++i) {
@@ -195,8 +209,8 @@ std::size_t BuscaSinCaso(std::string_view texto, std::string_view buscado, std::
     if (PliegueInerte(buscado)) return texto.find(buscado, desde);
 
     const auto* t = reinterpret_cast<const unsigned char*>(texto.data());
-    const Unidad primera = PliegaMinuscula(reinterpret_cast<const unsigned char*>(buscado.data()),
-                                           buscado.size());
+    const Unidad primera =
+        PliegaMinuscula(reinterpret_cast<const unsigned char*>(buscado.data()), buscado.size());
     const std::size_t ultimo = texto.size() - buscado.size();
     for (std::size_t i = desde; i <= ultimo; ++i) {
         if (PliegaMinuscula(t + i, texto.size() - i).valor != primera.valor) continue;
@@ -214,7 +228,8 @@ bool IgualSinCaso(std::string_view a, std::string_view b) {
 }
 
 bool EmpiezaSinCaso(std::string_view texto, std::string_view prefijo) {
-    return prefijo.size() <= texto.size() && CoincideEn(texto.substr(0, prefijo.size()), 0, prefijo);
+    return prefijo.size() <= texto.size() &&
+           CoincideEn(texto.substr(0, prefijo.size()), 0, prefijo);
 }
 
 bool TerminaSinCaso(std::string_view texto, std::string_view sufijo) {

@@ -1,6 +1,9 @@
 #include "export_perceptions/LineaPercepcion.h"
 
+#include <algorithm>
 #include <cmath>
+#include <cstdint>
+#include <cstring>
 
 #include "app/Exportacion.h"
 #include "components/Cp1252.h"
@@ -41,6 +44,50 @@ void AnexaFecha(std::string& s, const Fecha& f) {
     dos(f.anio % 100);
 }
 
+// The line as it is built: fields of plain ASCII (nearly all) go straight into a fixed buffer
+// at their width and reach the line in one append; any other text, cut by characters, goes
+// through AnexarAncho.
+class Renglon {
+  public:
+    explicit Renglon(std::string& linea) : linea_(linea) {}
+
+    void Campo(std::string_view t, int ancho) {
+        const auto w = static_cast<std::size_t>(ancho);
+        if (o_ + w > buf_ + sizeof buf_) Vuelca();
+        const std::size_t corte = std::min(t.size(), w);
+        // High bits gathered eight bytes at a time: any set means a byte that is not ASCII.
+        char* const o = o_;
+        const char* const p = t.data();
+        uint64_t altos = 0;
+        std::size_t i = 0;
+        for (; i + 8 <= corte; i += 8) {
+            uint64_t x;
+            std::memcpy(&x, p + i, 8);
+            altos |= x;
+        }
+        for (; i < corte; ++i) altos |= static_cast<unsigned char>(p[i]);
+        if ((altos & 0x8080808080808080ULL) != 0 ||
+            (corte < t.size() && (static_cast<unsigned char>(p[corte]) & 0xC0) == 0x80)) {
+            Vuelca();
+            AnexarAncho(linea_, t, ancho);
+            return;
+        }
+        std::memcpy(o, p, corte);
+        std::memset(o + corte, ' ', w - corte);
+        o_ = o + w;
+    }
+
+    void Vuelca() {
+        linea_.append(buf_, static_cast<std::size_t>(o_ - buf_));
+        o_ = buf_;
+    }
+
+  private:
+    std::string& linea_;
+    char buf_[kAnchoLineaPercepcion];
+    char* o_ = buf_;
+};
+
 }  // namespace
 
 LineaPercepcion::LineaPercepcion(Recordset& rs, Regional regional) : regional_(regional) {
@@ -56,7 +103,9 @@ std::string LineaPercepcion::TextoC1(const Recordset& rs) const {
 }
 
 std::string LineaPercepcion::Comprobante(const Recordset& rs) const {
-    const auto texto = [&](int i) { return Trim(rs.Valor(col_[static_cast<size_t>(i)]).Texto(regional_)); };
+    const auto texto = [&](int i) {
+        return Trim(rs.Valor(col_[static_cast<size_t>(i)]).Texto(regional_));
+    };
     const Variant& fecha = rs.Valor(col_[1]);
     // The file's type code names the voucher: 1 invoice, 5 debit note, 6 credit note.
     const std::string tipo = texto(2);
@@ -73,7 +122,10 @@ std::string LineaPercepcion::Comprobante(const Recordset& rs) const {
 void LineaPercepcion::Arma(const Recordset& rs, std::string& linea,
                            std::vector<std::string>* problemas) {
     linea.clear();
-    const auto valor = [&](int i) -> const Variant& { return rs.Valor(col_[static_cast<size_t>(i)]); };
+    Renglon renglon(linea);
+    const auto valor = [&](int i) -> const Variant& {
+        return rs.Valor(col_[static_cast<size_t>(i)]);
+    };
     const auto problema = [&](std::string texto) {
         if (problemas) problemas->push_back(std::move(texto));
     };
@@ -83,9 +135,9 @@ void LineaPercepcion::Arma(const Recordset& rs, std::string& linea,
             throw ErrorTamaris(kUsoInvalidoDeNull,
                                "Uso no válido de Null: la columna " +
                                    std::string(kCampos[static_cast<size_t>(i)].columna) +
-                                   " del comprobante " + valor(0).Texto() + " " +
-                                   valor(3).Texto() + " " + valor(4).Texto() + " del " +
-                                   valor(1).Texto() + " está vacía.");
+                                   " del comprobante " + valor(0).Texto() + " " + valor(3).Texto() +
+                                   " " + valor(4).Texto() + " del " + valor(1).Texto() +
+                                   " está vacía.");
         }
         return v;
     };
@@ -114,9 +166,11 @@ void LineaPercepcion::Arma(const Recordset& rs, std::string& linea,
     };
     const auto cabe = [&](int i, const std::string& t) {
         const int ancho = kCampos[static_cast<size_t>(i)].ancho;
-        if (problemas && static_cast<int>(Largo(t)) > ancho) {
-            problema("el valor \"" + t + "\" de la columna " + kCampos[static_cast<size_t>(i)].columna +
-                     " no cabe en " + std::to_string(ancho) + " caracteres y se corta");
+        // Never more characters than bytes: only a longer text needs counting.
+        if (problemas && static_cast<int>(t.size()) > ancho && static_cast<int>(Largo(t)) > ancho) {
+            problema("el valor \"" + t + "\" de la columna " +
+                     kCampos[static_cast<size_t>(i)].columna + " no cabe en " +
+                     std::to_string(ancho) + " caracteres y se corta");
         }
     };
     const auto importe = [&](int i) -> const std::string& {
@@ -125,7 +179,8 @@ void LineaPercepcion::Arma(const Recordset& rs, std::string& linea,
         if (problemas) {
             double leido = 0;
             if (!std::isfinite(d)) {
-                problema("el importe de la columna " + std::string(kCampos[static_cast<size_t>(i)].columna) +
+                problema("el importe de la columna " +
+                         std::string(kCampos[static_cast<size_t>(i)].columna) +
                          " no es un número finito");
             } else if (v.EsTexto() && !LeeNumero(v.TextoCrudo(), leido, regional_)) {
                 problema("el importe \"" + TextoDeCampo(v.TextoCrudo()) + "\" de la columna " +
@@ -142,14 +197,15 @@ void LineaPercepcion::Arma(const Recordset& rs, std::string& linea,
 
     // 1: C1 as returned.
     c1_ = texto(0);
-    AnexarAncho(linea, c1_, 2);
+    renglon.Campo(c1_, 2);
     // 2: the date, DD/MM/YYYY; a null date gives blanks, as the field-value operation does.
     {
         const Variant& f = valor(1);
         aux_.clear();
         if (f.EsFecha()) {
             AnexaFecha(aux_, f.FechaCruda());
-            if (problemas && !f.FechaCruda().EsValida()) problema("la fecha no es una fecha válida");
+            if (problemas && !f.FechaCruda().EsValida())
+                problema("la fecha no es una fecha válida");
         } else if (!f.EsNulo() && !f.EsVacio()) {
             aux_ = TextoDeCampo(FormatoValor(f, "DD/MM/YYYY", regional_));
             Fecha leida;
@@ -159,15 +215,15 @@ void LineaPercepcion::Arma(const Recordset& rs, std::string& linea,
         } else {
             problema("el comprobante no tiene fecha");
         }
-        AnexarAncho(linea, aux_, 10);
+        renglon.Campo(aux_, 10);
     }
     // 3 and 4: as returned.
-    AnexarAncho(linea, texto(2), 2);
+    renglon.Campo(texto(2), 2);
     {
         const std::string& letra = texto(3);
         if (problemas && TrimVista(letra).empty()) problema("el comprobante no tiene letra");
         cabe(3, letra);
-        AnexarAncho(linea, letra, 1);
+        renglon.Campo(letra, 1);
     }
     // 5: the voucher number as text.
     {
@@ -182,7 +238,7 @@ void LineaPercepcion::Arma(const Recordset& rs, std::string& linea,
             }
             cabe(4, numero);
         }
-        AnexarAncho(linea, numero, 12);
+        renglon.Campo(numero, 12);
     }
     // 6: the tax identifier without hyphens.
     {
@@ -199,14 +255,15 @@ void LineaPercepcion::Arma(const Recordset& rs, std::string& linea,
                                      : "el CUIT \"" + *limpio +
                                            "\" no es válido (once dígitos con dígito verificador)");
         }
-        AnexarAncho(linea, *limpio, 11);
+        renglon.Campo(*limpio, 11);
     }
     // 7: absolute taxed net, decimal comma.
-    AnexarAncho(linea, importe(6), 15);
+    renglon.Campo(importe(6), 15);
     // 8: "1.5" as returned; it keeps its point.
-    AnexarAncho(linea, texto(7), 5);
+    renglon.Campo(texto(7), 5);
     // 9: absolute perception, decimal comma.
-    AnexarAncho(linea, importe(8), 15);
+    renglon.Campo(importe(8), 15);
+    renglon.Vuelca();
 }
 
 namespace {
@@ -240,7 +297,8 @@ bool LeeImporteLinea(std::string_view campo, int64_t& v) {
 bool TotalesPercepcion::Suma(std::string_view linea) {
     if (linea.size() < static_cast<std::size_t>(kAnchoLineaPercepcion)) return false;
     int64_t n = 0, p = 0;
-    const bool ok = LeeImporteLinea(linea.substr(38, 15), n) & LeeImporteLinea(linea.substr(58, 15), p);
+    const bool ok =
+        LeeImporteLinea(linea.substr(38, 15), n) & LeeImporteLinea(linea.substr(58, 15), p);
     // The three codes of the file take no look-up; anything else goes by name.
     const std::string_view codigo = linea.substr(12, 2);
     Tipo& t = codigo == " 1"   ? conocidos_[0]
@@ -334,15 +392,20 @@ void RevisaLineaPercepcion(std::string_view l, std::vector<std::string>& problem
         mal("el número de comprobante no son dígitos", numero);
     }
     if (!CuitValido(l.substr(27, 11))) mal("el CUIT no es válido", l.substr(27, 11));
-    if (!EsImporteDeArchivo(l.substr(38, 15))) mal("el neto gravado no es un importe", l.substr(38, 15));
+    if (!EsImporteDeArchivo(l.substr(38, 15)))
+        mal("el neto gravado no es un importe", l.substr(38, 15));
     if (l.substr(53, 5) != "1.5  ") mal("el campo 8 no es \"1.5\"", l.substr(53, 5));
-    if (!EsImporteDeArchivo(l.substr(58, 15))) mal("la percepción no es un importe", l.substr(58, 15));
+    if (!EsImporteDeArchivo(l.substr(58, 15)))
+        mal("la percepción no es un importe", l.substr(58, 15));
 }
 
 std::string ComprobanteDeLinea(std::string_view l) {
     if (l.size() < static_cast<std::size_t>(kAnchoLineaPercepcion)) return {};
     const std::string_view tipo = l.substr(12, 2);
-    std::string s = tipo == " 1" ? "FC" : tipo == " 5" ? "ND" : tipo == " 6" ? "NC" : Cp1252AUtf8(tipo);
+    std::string s = tipo == " 1"   ? "FC"
+                    : tipo == " 5" ? "ND"
+                    : tipo == " 6" ? "NC"
+                                   : Cp1252AUtf8(tipo);
     s += ' ';
     s += Cp1252AUtf8(l.substr(14, 1));
     s += ' ';

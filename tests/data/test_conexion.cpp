@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "BasesPrueba.h"
+#include "data/odbc/MotorOdbc.h"
 
 namespace tamaris {
 namespace {
@@ -380,6 +381,29 @@ TEST(ConexionOdbc, ControladorInexistenteDaLosRegistrosDelAdministrador) {
     EXPECT_EQ(cn.Errors().front().SQLState.size(), 5u);
     EXPECT_NE(cn.Errors().front().Description.find("Controlador Que No Existe"), std::string::npos);
     EXPECT_EQ(cn.State(), adStateClosed);
+}
+
+// Whatever the connection string says, the drivers that would read a whole result into memory
+// are told to stream it.
+TEST(CadenaDeLectura, ReemplazaLoQueLeeTodoElResultado) {
+    EXPECT_EQ(CadenaDeLectura("DRIVER={SQLite3};Database=a.db;StepAPI=0;", "{SQLite3}"),
+              "DRIVER={SQLite3};Database=a.db;StepAPI=1;");
+    EXPECT_EQ(CadenaDeLectura("Driver={SQLite3}; stepapi = 0 ;Database={a;b.db}", "{SQLite3}"),
+              "Driver={SQLite3};Database={a;b.db};StepAPI=1;");
+    EXPECT_EQ(CadenaDeLectura("DRIVER={SQLite3};Database=a.db", "{SQLite3}"),
+              "DRIVER={SQLite3};Database=a.db;StepAPI=1;");
+    EXPECT_EQ(CadenaDeLectura("DRIVER={SQLite3};Database=a.db;StepAPI=1", "{SQLite3}"),
+              "DRIVER={SQLite3};Database=a.db;StepAPI=1");
+    EXPECT_EQ(CadenaDeLectura("DRIVER={PostgreSQL Unicode};Server=h;UseDeclareFetch=0;Fetch=100",
+                              "{PostgreSQL Unicode}"),
+              "DRIVER={PostgreSQL Unicode};Server=h;UseDeclareFetch=1;Fetch=2000;");
+    EXPECT_EQ(CadenaDeLectura("DRIVER={PostgreSQL Unicode};UseDeclareFetch=1;Fetch=10000000",
+                              "{PostgreSQL Unicode}"),
+              "DRIVER={PostgreSQL Unicode};UseDeclareFetch=1;Fetch=2000;");
+    EXPECT_EQ(CadenaDeLectura("DRIVER={PostgreSQL Unicode};UseDeclareFetch=1;Fetch=500",
+                              "{PostgreSQL Unicode}"),
+              "DRIVER={PostgreSQL Unicode};UseDeclareFetch=1;Fetch=500");
+    EXPECT_EQ(CadenaDeLectura("DSN=ventas;UID=u", "libtdsodbc.so"), "DSN=ventas;UID=u");
 }
 
 }  // namespace

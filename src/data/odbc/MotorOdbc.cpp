@@ -7,9 +7,11 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <atomic>
 #include <charconv>
 #include <chrono>
 #include <condition_variable>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -217,51 +219,89 @@ class Vigia {
         if (hilo_.joinable()) hilo_.join();
     }
 
-    // Armed around every fetch, so it must cost next to nothing: the thread is woken only when
-    // it sleeps with nothing to watch or would wake too late (a shorter time-out); one waiting
-    // for an earlier limit finds the later one when it wakes.
+    // Armed around every fetch, so it costs two atomic stores: no lock and no clock. The
+    // thread looks every kPasoVigia at what is armed and times each fetch by its turn number;
+    // it is woken only when it went to sleep with nothing to watch.
     void Armar(const Contexto& ctx, SQLHSTMT st, int segundos) {
-        std::lock_guard<std::mutex> l(m_);
-        if (!hilo_.joinable()) hilo_ = std::thread([this] { Corre(); });
-        ctx_ = &ctx;
-        st_ = st;
-        cancelado_ = false;
-        limite_ = std::chrono::steady_clock::now() + std::chrono::seconds(segundos) +
-                  (EnRed() ? kGraciaRed : kGraciaVigia);
-        if (ocioso_ || limite_ < esperaHasta_) cv_.notify_all();
+        if (!hilo_.joinable()) {
+            std::lock_guard<std::mutex> l(m_);
+            hilo_ = std::thread([this] { Corre(); });
+        }
+        ctx_.store(&ctx, std::memory_order_relaxed);
+        st_.store(st, std::memory_order_relaxed);
+        espera_.store(std::chrono::duration_cast<std::chrono::milliseconds>(
+                          std::chrono::seconds(segundos) + (EnRed() ? kGraciaRed : kGraciaVigia))
+                          .count(),
+                      std::memory_order_relaxed);
+        estado_.store(++turno_ << 2 | kArmado, std::memory_order_seq_cst);
+        if (dormido_.load(std::memory_order_seq_cst)) {
+            std::lock_guard<std::mutex> l(m_);
+            cv_.notify_all();
+        }
     }
 
     // True when the statement had to be cancelled. Once this returns, the statement handle is
     // no longer touched by the watch, so the caller may free it.
     bool Desarmar() {
+        const uint64_t antes = estado_.exchange(kLibre, std::memory_order_acq_rel);
+        if ((antes & 3) != kCancelando) return false;
+        // The thread holds the lock from taking the statement until its cancel has returned.
         std::lock_guard<std::mutex> l(m_);
-        st_ = SQL_NULL_HSTMT;
-        return std::exchange(cancelado_, false);
+        return true;
     }
 
   private:
+    // Low two bits of the state; the rest is the turn (one per Armar).
+    static constexpr uint64_t kLibre = 0, kArmado = 1, kCancelando = 2;
+    // How often the thread looks while a statement is armed; a fetch is timed from the first
+    // look that finds it, so it may have begun up to this much earlier.
+    static constexpr std::chrono::milliseconds kPasoVigia{50};
+    // Looks in a row with nothing armed before the thread sleeps until the next Armar.
+    static constexpr int kLibresAntesDeDormir = 20;
+
     void Corre() {
         std::unique_lock<std::mutex> l(m_);
+        uint64_t visto = kLibre;
+        auto desde = std::chrono::steady_clock::now();
+        std::chrono::milliseconds espera{0};
+        int libres = 0;
         while (!fin_) {
-            if (st_ == SQL_NULL_HSTMT) {
-                ocioso_ = true;
-                cv_.wait(l);
-                ocioso_ = false;
+            const uint64_t e = estado_.load(std::memory_order_acquire);
+            if ((e & 3) != kArmado) {
+                visto = kLibre;
+                if (++libres < kLibresAntesDeDormir) {
+                    cv_.wait_for(l, kPasoVigia);
+                    continue;
+                }
+                dormido_.store(true, std::memory_order_seq_cst);
+                if ((estado_.load(std::memory_order_seq_cst) & 3) != kArmado && !fin_) cv_.wait(l);
+                dormido_.store(false, std::memory_order_relaxed);
+                libres = 0;
                 continue;
             }
-            if (std::chrono::steady_clock::now() < limite_) {
-                esperaHasta_ = limite_;
-                cv_.wait_until(l, esperaHasta_);
+            libres = 0;
+            const auto ahora = std::chrono::steady_clock::now();
+            if (e != visto) {
+                visto = e;
+                desde = ahora;
+                espera = std::chrono::milliseconds(espera_.load(std::memory_order_relaxed));
+            }
+            if (ahora - desde + kPasoVigia < espera) {
+                cv_.wait_for(l, kPasoVigia);
                 continue;
             }
+            uint64_t esperado = e;
+            if (!estado_.compare_exchange_strong(esperado, (e & ~uint64_t{3}) | kCancelando,
+                                                 std::memory_order_acq_rel))
+                continue;  // that fetch ended meanwhile
+            const SQLHSTMT st = st_.load(std::memory_order_relaxed);
             if (EnRed()) {
                 for (int fd : *sockets_) ::shutdown(fd, SHUT_RDWR);
             } else {
                 // SQLCancel is the one ODBC call meant to come from another thread.
-                TAMARIS_ODBC(*ctx_, AnteFalla::Ignorar, SQL_HANDLE_STMT, st_, SQLCancel, st_);
+                TAMARIS_ODBC(*ctx_.load(std::memory_order_relaxed), AnteFalla::Ignorar,
+                             SQL_HANDLE_STMT, st, SQLCancel, st);
             }
-            cancelado_ = true;
-            st_ = SQL_NULL_HSTMT;
         }
     }
 
@@ -270,14 +310,14 @@ class Vigia {
     std::mutex m_;
     std::condition_variable cv_;
     std::thread hilo_;
-    const Contexto* ctx_ = nullptr;
     const std::vector<int>* sockets_ = nullptr;
-    SQLHSTMT st_ = SQL_NULL_HSTMT;
-    std::chrono::steady_clock::time_point limite_;
-    std::chrono::steady_clock::time_point esperaHasta_;  // when the thread wakes by itself
-    bool cancelado_ = false;
+    uint64_t turno_ = 0;  // only the armed side counts turns
+    std::atomic<uint64_t> estado_{kLibre};
+    std::atomic<const Contexto*> ctx_{nullptr};
+    std::atomic<SQLHSTMT> st_{SQL_NULL_HSTMT};
+    std::atomic<int64_t> espera_{0};  // ms from a fetch's start to its cancel
+    std::atomic<bool> dormido_{false};
     bool fin_ = false;
-    bool ocioso_ = false;
 };
 
 class GuardiaVigia {
@@ -362,9 +402,41 @@ Lectura LecturaDeSql(SQLSMALLINT t) {
     }
 }
 
+// A plain decimal of at most fifteen digits ("-1898.69"): the whole digits as one integer k
+// below 2^53, divided by 10^decimals (exact too); IEEE division rounds that quotient
+// correctly, so the result is the nearest double to the decimal, as from_chars gives it.
+bool DecimalCorto(std::string_view t, double& salida) {
+    std::size_t i = 0;
+    const bool negativo = t[0] == '-';
+    if (t[0] == '-' || t[0] == '+') ++i;
+    static constexpr double kPotencias[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                            1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+    int64_t k = 0;
+    int digitos = 0, decimales = 0;
+    const auto lee = [&](int& cuenta) {
+        for (; i < t.size() && t[i] >= '0' && t[i] <= '9'; ++i) {
+            if (++digitos > 15) return false;
+            k = k * 10 + (t[i] - '0');
+            ++cuenta;
+        }
+        return cuenta > 0;
+    };
+    int enteros = 0;
+    if (!lee(enteros)) return false;
+    if (i < t.size() && t[i] == '.') {
+        ++i;
+        if (!lee(decimales)) return false;
+    }
+    if (i != t.size()) return false;
+    const double d = static_cast<double>(k) / kPotencias[decimales];
+    salida = negativo ? -d : d;
+    return true;
+}
+
 bool DecimalDeTexto(std::string_view t, double& salida) {
     t = TrimVista(t);
     if (t.empty()) return false;
+    if (DecimalCorto(t, salida)) return true;
     const char* ini = t.data();
     if (*ini == '+') ++ini;
     auto [fin, ec] = std::from_chars(ini, t.data() + t.size(), salida);
@@ -586,6 +658,7 @@ class CursorOdbc final : public Cursor {
                     break;
                 case Lectura::Decimal:
                 case Lectura::Texto: {
+                    std::string_view texto;
                     if (ind == SQL_NO_TOTAL || ind >= e.ancho) {
                         // Longer than the buffer: the whole value, from its row.
                         SQLHSTMT h = st_->get();
@@ -597,14 +670,15 @@ class CursorOdbc final : public Cursor {
                             v.AsignarNulo();
                             break;
                         }
+                        texto = buf_;
                     } else {
-                        buf_.assign(p, static_cast<size_t>(ind));
+                        texto = std::string_view(p, static_cast<size_t>(ind));
                     }
                     double d;
-                    if (lectura_[i] == Lectura::Decimal && DecimalDeTexto(buf_, d))
+                    if (lectura_[i] == Lectura::Decimal && DecimalDeTexto(texto, d))
                         v.AsignarDoble(d);
                     else
-                        v.AsignarTexto(buf_);
+                        v.AsignarTexto(texto);
                     break;
                 }
                 case Lectura::Binario:
@@ -1204,30 +1278,70 @@ int TipoAdoDeSql(int t) {
     }
 }
 
-std::string OpcionesDeLectura(std::string_view cadenaOdbc, std::string_view driver) {
+namespace {
+
+// `cadena` without its key=value pairs named in `claves`; braced values stay whole.
+std::string SinClaves(std::string_view cadena, std::initializer_list<std::string_view> claves) {
+    std::string r;
+    std::size_t i = 0;
+    while (i < cadena.size()) {
+        std::size_t j = i;
+        bool llave = false;
+        for (; j < cadena.size(); ++j) {
+            if (cadena[j] == '{')
+                llave = true;
+            else if (cadena[j] == '}')
+                llave = false;
+            else if (cadena[j] == ';' && !llave)
+                break;
+        }
+        const std::string_view parte = cadena.substr(i, j - i);
+        const std::string_view clave = TrimVista(parte.substr(0, parte.find('=')));
+        bool quitar = false;
+        for (std::string_view c : claves) quitar = quitar || IgualSinCaso(clave, c);
+        if (!quitar && !TrimVista(parte).empty()) {
+            r.append(parte);
+            r.push_back(';');
+        }
+        i = j + 1;
+    }
+    return r;
+}
+
+}  // namespace
+
+std::string CadenaDeLectura(std::string_view cadenaOdbc, std::string_view driver) {
     const CadenaConexion c(cadenaOdbc);
+    const auto con = [&](std::initializer_list<std::string_view> claves, const char* opciones) {
+        std::string r = SinClaves(cadenaOdbc, claves);
+        return r + opciones;
+    };
     // psqlODBC reads the whole result into memory unless it fetches through a server cursor,
     // Fetch rows at a time; the SQLite driver does the same unless it steps the statement.
-    if (ContieneSinCaso(driver, "PostgreSQL") || ContieneSinCaso(driver, "psqlodbc"))
-        return c.Tiene("UseDeclareFetch") ? std::string() : "UseDeclareFetch=1;Fetch=2000;";
-    if (ContieneSinCaso(driver, "SQLite")) return c.Tiene("StepAPI") ? std::string() : "StepAPI=1;";
-    return {};
+    if (ContieneSinCaso(driver, "PostgreSQL") || ContieneSinCaso(driver, "psqlodbc")) {
+        long fetch = 0;
+        const std::string f = c.Valor({"Fetch"});
+        std::from_chars(f.data(), f.data() + f.size(), fetch);
+        if (c.Valor({"UseDeclareFetch"}) == "1" && (f.empty() || (fetch > 0 && fetch <= 10000)))
+            return std::string(cadenaOdbc);
+        return con({"UseDeclareFetch", "Fetch"}, "UseDeclareFetch=1;Fetch=2000;");
+    }
+    if (ContieneSinCaso(driver, "SQLite")) {
+        if (c.Valor({"StepAPI"}) == "1") return std::string(cadenaOdbc);
+        return con({"StepAPI"}, "StepAPI=1;");
+    }
+    return std::string(cadenaOdbc);
 }
 
 std::unique_ptr<Motor> AbreMotorOdbc(const std::string& cadenaOdbc, int tiempoConexionSeg) {
-    const auto conOpciones = [](const std::string& cadena, const std::string& opciones) {
-        if (opciones.empty()) return cadena;
-        return cadena + (cadena.empty() || cadena.back() == ';' ? "" : ";") + opciones;
-    };
-    std::string cadena = conOpciones(
-        cadenaOdbc, OpcionesDeLectura(cadenaOdbc, CadenaConexion(cadenaOdbc).Valor({"DRIVER"})));
+    std::string cadena = CadenaDeLectura(cadenaOdbc, CadenaConexion(cadenaOdbc).Valor({"DRIVER"}));
     auto cn = ConectaOdbc(cadena, tiempoConexionSeg);
     // A DSN names its driver only in odbc.ini: ask the driver itself, and connect once more
     // with the options when they were missing.
-    const std::string faltan =
-        OpcionesDeLectura(cadena, InfoTexto(cn->ctx, cn->dbc.get(), SQL_DRIVER_NAME));
-    if (!faltan.empty()) {
-        cadena = conOpciones(cadena, faltan);
+    std::string conOpciones =
+        CadenaDeLectura(cadena, InfoTexto(cn->ctx, cn->dbc.get(), SQL_DRIVER_NAME));
+    if (conOpciones != cadena) {
+        cadena = std::move(conOpciones);
         cn.reset();
         cn = ConectaOdbc(cadena, tiempoConexionSeg);
     }

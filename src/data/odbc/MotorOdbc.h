@@ -11,13 +11,14 @@
 
 namespace tamaris {
 
-// Connection options that make `driver` (a DRIVER value or the driver's file name) stream rows
-// instead of reading a whole result into memory: "UseDeclareFetch=1;Fetch=2000;" for psqlODBC,
-// "StepAPI=1;" for the SQLite driver; empty when `cadenaOdbc` already sets them or the driver
-// needs none.
-std::string OpcionesDeLectura(std::string_view cadenaOdbc, std::string_view driver);
+// `cadenaOdbc` with the options that make `driver` (a DRIVER value or the driver's file name)
+// stream rows instead of reading a whole result into memory: UseDeclareFetch=1 with Fetch=2000
+// for psqlODBC, StepAPI=1 for the SQLite driver. Values of those keys that would read the whole
+// result (or blocks of more than 10000 rows) are replaced; the string comes back unchanged when
+// it already streams or the driver needs nothing.
+std::string CadenaDeLectura(std::string_view cadenaOdbc, std::string_view driver);
 
-// Connects with SQLDriverConnect (never prompting), adding the options above when missing.
+// Connects with SQLDriverConnect (never prompting), with the options above.
 // `tiempoConexionSeg` is the login time-out (0 = the driver's default). Throws ErrorBD with every
 // diagnostic record of the driver when the connection fails.
 std::unique_ptr<Motor> AbreMotorOdbc(const std::string& cadenaOdbc, int tiempoConexionSeg);

@@ -269,36 +269,39 @@ class CursorSqlite final : public Cursor {
         const size_t n = columnas_.size();
         if (fila.size() != n) fila.resize(n);
         for (size_t i = 0; i < n; ++i) {
-            const int c = static_cast<int>(i);
             Variant& v = fila[i];
-            switch (sqlite3_column_type(st, c)) {
+            // Each column's value once, then read through the value calls: every
+            // sqlite3_column_* call looks the column up again. An unprotected value is safe to
+            // read here: the connection has no mutex of its own and this runs under the
+            // session's lock.
+            sqlite3_value* x = sqlite3_column_value(st, static_cast<int>(i));
+            switch (sqlite3_value_type(x)) {
                 case SQLITE_NULL:
                     v.AsignarNulo();
                     break;
                 case SQLITE_INTEGER: {
-                    sqlite3_int64 x = sqlite3_column_int64(st, c);
+                    const sqlite3_int64 e = sqlite3_value_int64(x);
                     if (trato_[i] == Trato::Booleano)
-                        v = Variant(x != 0);
+                        v = Variant(e != 0);
                     else if (trato_[i] == Trato::Decimal)
-                        v.AsignarDoble(static_cast<double>(x));
+                        v.AsignarDoble(static_cast<double>(e));
                     else
-                        v.AsignarEntero(x);
+                        v.AsignarEntero(e);
                     break;
                 }
                 case SQLITE_FLOAT:
-                    v.AsignarDoble(sqlite3_column_double(st, c));
+                    v.AsignarDoble(sqlite3_value_double(x));
                     break;
                 case SQLITE_TEXT: {
-                    const auto* p = reinterpret_cast<const char*>(sqlite3_column_text(st, c));
-                    std::string_view t(p ? p : "",
-                                       static_cast<size_t>(sqlite3_column_bytes(st, c)));
+                    const auto* p = reinterpret_cast<const char*>(sqlite3_value_text(x));
+                    std::string_view t(p ? p : "", static_cast<size_t>(sqlite3_value_bytes(x)));
                     AsignaTexto(v, t, trato_[i]);
                     break;
                 }
                 default: {  // BLOB: its bytes as they are
-                    const auto* p = static_cast<const char*>(sqlite3_column_blob(st, c));
-                    v.AsignarTexto(std::string_view(
-                        p ? p : "", static_cast<size_t>(sqlite3_column_bytes(st, c))));
+                    const auto* p = static_cast<const char*>(sqlite3_value_blob(x));
+                    v.AsignarTexto(
+                        std::string_view(p ? p : "", static_cast<size_t>(sqlite3_value_bytes(x))));
                     break;
                 }
             }
@@ -324,7 +327,7 @@ class CursorSqlite final : public Cursor {
 
     // ---- read-ahead ----
     static constexpr long kFilasAntesDeAnticipar = 1024;
-    static constexpr std::size_t kFilasPorLote = 256;
+    static constexpr std::size_t kFilasPorLote = 1024;
     static constexpr std::size_t kLotesEnEspera = 4;
 
     struct Lote {
