@@ -40,9 +40,12 @@ int main(int argc, char** argv) {
     std::string carpeta = std::filesystem::temp_directory_path().string() + "/tamaris_bench";
     for (int i = 1; i + 1 < argc; i += 2) {
         const std::string o = argv[i];
-        if (o == "--filas") filas = std::stol(argv[i + 1]);
-        else if (o == "--repeticiones") repeticiones = std::stoi(argv[i + 1]);
-        else if (o == "--carpeta") carpeta = argv[i + 1];
+        if (o == "--filas")
+            filas = std::stol(argv[i + 1]);
+        else if (o == "--repeticiones")
+            repeticiones = std::stoi(argv[i + 1]);
+        else if (o == "--carpeta")
+            carpeta = argv[i + 1];
     }
     std::filesystem::create_directories(carpeta);
     const std::string db = carpeta + "/bench_" + std::to_string(filas) + ".db";
@@ -75,7 +78,8 @@ int main(int argc, char** argv) {
     for (int i = 0; i < repeticiones; ++i) {
         tamaris::OpcionesExportacion sinRevision;
         sinRevision.revisar = false;
-        sin = std::min(sin, Segundos([&] { tamaris::ExportaPercepciones(base, ui, filtros, sinRevision); }));
+        sin = std::min(
+            sin, Segundos([&] { tamaris::ExportaPercepciones(base, ui, filtros, sinRevision); }));
         con = std::min(con, Segundos([&] {
                            const auto r = tamaris::ExportaPercepciones(base, ui, filtros);
                            lineas = r.comprobantes;
@@ -96,7 +100,8 @@ int main(int argc, char** argv) {
     std::printf("exportar con revisión y totales (s)%10.3f\n", con);
     std::printf("verificar con conciliación (s)     %10.3f\n", verificar);
     std::printf("con / sin                          %10.3f   (objetivo <= 1.10)\n", con / sin);
-    std::printf("verificar / exportar               %10.3f   (objetivo <= 1.00)\n", verificar / con);
+    std::printf("verificar / exportar               %10.3f   (objetivo <= 1.00)\n",
+                verificar / con);
     const bool ok = con / sin <= 1.10 && verificar <= con;
     std::printf("%s\n", ok ? "OBJETIVOS CUMPLIDOS" : "OBJETIVOS NO CUMPLIDOS");
     return ok ? 0 : 1;

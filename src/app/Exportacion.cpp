@@ -36,8 +36,7 @@ std::string TextoHallazgo(const Hallazgo& h) {
     return s;
 }
 
-Exportacion::Exportacion(DB_Dll& db, Ui& ui, PasosExportacion pasos,
-                         OpcionesExportacion opciones)
+Exportacion::Exportacion(DB_Dll& db, Ui& ui, PasosExportacion pasos, OpcionesExportacion opciones)
     : db_(db), ui_(ui), pasos_(std::move(pasos)), opciones_(std::move(opciones)) {}
 
 Exportacion::~Exportacion() { CierraProgreso(); }
@@ -125,9 +124,8 @@ bool Exportacion::Fila(Recordset& rs, std::string& bytes, std::vector<std::strin
 FinExportacion Exportacion::Ejecuta(std::string sql) {
     const auto trata = [this](const ErrorInfo& e) { return Trata(e); };
     Recordset rs;
-    const bool abierto = Paso([&] {
-        db_.AbrirRecordset(sql, rs, nullptr, adOpenForwardOnly, adLockReadOnly, -1, true);
-    });
+    const bool abierto = Paso(
+        [&] { db_.AbrirRecordset(sql, rs, nullptr, adOpenForwardOnly, adLockReadOnly, -1, true); });
     // A statement that failed has been reported by the data layer already: one fault, one
     // message.
     if (!abierto || rs.State() == adStateClosed) return FinExportacion::Abandonado;

@@ -105,7 +105,7 @@ enum class FinExportacion {
 };
 
 class Exportacion {
-public:
+  public:
     Exportacion(DB_Dll& db, Ui& ui, PasosExportacion pasos, OpcionesExportacion opciones);
     ~Exportacion();  // closes the progress window if it is still open
     Exportacion(const Exportacion&) = delete;
@@ -128,7 +128,7 @@ public:
     long Lineas() const { return lineas_; }      // lines (records) filed
     long Omitidas() const { return omitidas_; }  // rows left out by the operator or the check
 
-private:
+  private:
     int Trata(const ErrorInfo& e);
     bool Fila(Recordset& rs, std::string& bytes, std::vector<std::string>& problemas);
 

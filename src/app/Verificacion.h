@@ -18,7 +18,7 @@ namespace tamaris {
 // The lines of a file, one at a time, through a fixed buffer. Throws ErrorTamaris (53) when the
 // file cannot be opened or read.
 class LectorLineas {
-public:
+  public:
     enum Final : unsigned char { kCrLf, kSoloLf, kSinFin };
     explicit LectorLineas(const std::string& ruta);
     ~LectorLineas();
@@ -32,7 +32,7 @@ public:
     bool Espia(std::string_view& linea, int cual = 0);
     long Numero() const { return numero_; }  // 1-based number of the last line taken
 
-private:
+  private:
     // Makes sure `cuantas` whole lines stand from inicio_ (fewer at the end of the file) and
     // says where each ends; returns how many there are.
     int Busca(int cuantas, std::size_t* lf);
@@ -49,15 +49,16 @@ private:
 // Checks every line of `ruta`: width `ancho`, CR LF, bytes. `revisaCampos` checks the fields of a
 // line of the right width; `comprobante` names its voucher; `cadaLinea` sees every line of the
 // right width (for the totals). Returns the number of lines.
-long RevisaArchivoFiscal(const std::string& ruta, std::size_t ancho, Hallazgos& h,
-                         const std::function<void(std::string_view, std::vector<std::string>&)>& revisaCampos,
-                         const std::function<std::string(std::string_view)>& comprobante,
-                         const std::function<void(std::string_view)>& cadaLinea);
+long RevisaArchivoFiscal(
+    const std::string& ruta, std::size_t ancho, Hallazgos& h,
+    const std::function<void(std::string_view, std::vector<std::string>&)>& revisaCampos,
+    const std::function<std::string(std::string_view)>& comprobante,
+    const std::function<void(std::string_view)>& cadaLinea);
 
 // Compares the records of a file with the records the ledger gives, in the ledger's order.
 // Records that agree in order cost nothing; the rest are paired by content at the end.
 class Conciliacion {
-public:
+  public:
     explicit Conciliacion(const std::string& ruta) : archivo_(ruta) {}
     void Libro(std::string_view registro);
     // Adds a finding for each ledger record missing from the file and each file line that is
@@ -66,7 +67,7 @@ public:
     long Faltantes() const { return faltantes_; }
     long Sobrantes() const { return sobrantes_; }
 
-private:
+  private:
     LectorLineas archivo_;
     std::vector<std::pair<long, std::string>> sobran_;  // file lines that matched nothing in order
     std::vector<std::string> faltan_;                   // ledger records not found in order

@@ -23,7 +23,7 @@ struct Salidas {
 
 // Options as "--name value" pairs and bare flags. Unknown or repeated options are errors.
 class Opciones {
-public:
+  public:
     // `conValor` lists the options that take a value; `banderas` those that don't.
     Opciones(const std::vector<std::string>& args, const std::vector<std::string>& conValor,
              const std::vector<std::string>& banderas = {});
@@ -31,17 +31,17 @@ public:
     std::string Valor(const std::string& nombre, const std::string& defecto = {}) const;
     const std::string& ErrorUso() const { return error_; }  // empty when the line was fine
 
-private:
+  private:
     std::vector<std::pair<std::string, std::string>> valores_;
     std::string error_;
 };
 
 class Comando {
-public:
+  public:
     virtual ~Comando() = default;
     virtual std::string Nombre() const = 0;
-    virtual std::string Uso() const = 0;      // one-line synopsis
-    virtual std::string Ayuda() const = 0;    // detailed help
+    virtual std::string Uso() const = 0;    // one-line synopsis
+    virtual std::string Ayuda() const = 0;  // detailed help
     virtual int Ejecutar(const std::vector<std::string>& args, Salidas& s) = 0;
 };
 

@@ -31,7 +31,8 @@ class Citi : public Comando {
                "  --anio AAAA        año, de 1900 a 2050, tal como se escribiría en el formulario\n"
                "  --mes M            mes, de 1 (enero) a 12 (diciembre)\n"
                "  --directorio DIR   carpeta donde se escribe el archivo (debe existir)\n"
-               "  --revisar          no escribe nada: lista cada comprobante que se informaría mal\n"
+               "  --revisar          no escribe nada: lista cada comprobante que se informaría "
+               "mal\n"
                "                     o incompleto\n"
                "  --estricto         si la revisión encuentra algo, no genera el archivo\n"
                "  --progreso         muestra el avance en la salida de errores\n\n"
@@ -42,7 +43,8 @@ class Citi : public Comando {
                "Códigos de salida: 0 archivo generado, o mes sin comprobantes (se avisa \"NO HAY\n"
                "DATOS PARA LISTAR!!!\" y no se escribe nada); 1 error; 2 uso incorrecto o año\n"
                "rechazado; 3 la revisión encontró algo (con --revisar o --estricto). Sin esas\n"
-               "opciones, lo que la revisión encuentra se avisa en la salida de errores. Al final se\n"
+               "opciones, lo que la revisión encuentra se avisa en la salida de errores. Al final "
+               "se\n"
                "imprimen los totales: registros, comprobantes, total, neto e IVA por alícuota.\n";
     }
 
@@ -85,8 +87,9 @@ class Citi : public Comando {
         // The year is refused with the form's own words.
         const double anio = ValorNumerico(op.Valor("--anio"));
         if (anio == 0 || anio < 1900 || anio > 2050 || anio != static_cast<int>(anio)) {
-            ui.mensajes.Mostrar(anio == 0 ? "Debe seleccionar el Año del cuatrimestre a informar!!! "
-                                          : "Debe informar un AÑO VALIDO!!! ",
+            ui.mensajes.Mostrar(anio == 0
+                                    ? "Debe seleccionar el Año del cuatrimestre a informar!!! "
+                                    : "Debe informar un AÑO VALIDO!!! ",
                                 mb::kOk | mb::kCritico, "AVISO AL OPERADOR");
             return kUsoIncorrecto;
         }

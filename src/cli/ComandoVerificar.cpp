@@ -21,12 +21,15 @@ class Verificar : public Comando {
     }
     std::string Ayuda() const override {
         return "Lee un archivo ya generado y lo revisa antes de presentarlo: cada línea con su\n"
-               "ancho exacto (73 caracteres el de percepciones, 398 el C.I.T.I.) y fin de línea CR\n"
+               "ancho exacto (73 caracteres el de percepciones, 398 el C.I.T.I.) y fin de línea "
+               "CR\n"
                "LF, solo caracteres de Windows-1252, y cada campo con su formato (fechas válidas,\n"
-               "dígitos donde van dígitos, CUIT con dígito verificador, importes legibles). Después\n"
+               "dígitos donde van dígitos, CUIT con dígito verificador, importes legibles). "
+               "Después\n"
                "imprime los mismos totales que la exportación.\n\n"
                "Con una base de datos (--db, --conexion o --parametros) y el período (--desde,\n"
-               "--hasta y --cuenta para percepciones; --anio y --mes para C.I.T.I.) además concilia:\n"
+               "--hasta y --cuenta para percepciones; --anio y --mes para C.I.T.I.) además "
+               "concilia:\n"
                "cada comprobante del libro en ese período está en el archivo, y cada línea del\n"
                "archivo es un comprobante del libro.\n\n"
                "Códigos de salida: 0 sin observaciones; 3 con observaciones (una línea por cada\n"
@@ -58,8 +61,8 @@ class Verificar : public Comando {
             }
         }
         if (!error.empty()) {
-            s.err << "percepciones-cli verificar: " << error << "\nUso: percepciones-cli "
-                  << Uso() << "\n";
+            s.err << "percepciones-cli verificar: " << error << "\nUso: percepciones-cli " << Uso()
+                  << "\n";
             return kUsoIncorrecto;
         }
         const std::string archivo = op.Valor("--archivo");

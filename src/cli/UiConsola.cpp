@@ -42,12 +42,18 @@ int UiConsola::Mensajes::Mostrar(std::string_view original, int botones, std::st
     o << '\n';
     o.flush();
     switch (juego) {
-        case mb::kOkCancelar: return mb::kCancelar;
-        case mb::kAbortarReintentarIgnorar: return mb::kAbortar;
-        case mb::kSiNoCancelar: return mb::kCancelar;
-        case mb::kSiNo: return mb::kNo;
-        case mb::kReintentarCancelar: return mb::kCancelar;
-        default: return mb::kAceptar;
+        case mb::kOkCancelar:
+            return mb::kCancelar;
+        case mb::kAbortarReintentarIgnorar:
+            return mb::kAbortar;
+        case mb::kSiNoCancelar:
+            return mb::kCancelar;
+        case mb::kSiNo:
+            return mb::kNo;
+        case mb::kReintentarCancelar:
+            return mb::kCancelar;
+        default:
+            return mb::kAceptar;
     }
 }
 
@@ -119,7 +125,8 @@ void UiConsola::Progreso::Pinta() {
     }
     errores_ << '\r' << renglon_;
     // Blank out what is left of a longer previous line.
-    if (renglon_.size() < anchoPrevio_) errores_ << std::string(anchoPrevio_ - renglon_.size(), ' ');
+    if (renglon_.size() < anchoPrevio_)
+        errores_ << std::string(anchoPrevio_ - renglon_.size(), ' ');
     errores_.flush();
     anchoPrevio_ = renglon_.size();
     ultimo_ = std::chrono::steady_clock::now();

@@ -18,21 +18,21 @@ constexpr long kTiempoAgotado = static_cast<long>(static_cast<int32_t>(0x80040E3
 constexpr long kBaseDanada = static_cast<long>(static_cast<int32_t>(0x8004044Du));
 // A table that this same connection is still using (another statement reads it).
 constexpr long kBaseBloqueada = static_cast<long>(static_cast<int32_t>(0x8004044Eu));
-constexpr long kConexionCerrada = 3704;    // operation not allowed when the object is closed
-constexpr long kConexionAbierta = 3705;    // operation not allowed when the object is open
-constexpr long kConexionInvalida = 3709;   // the connection cannot be used
-constexpr long kEdicionEnCurso = 3219;     // operation not allowed in this context
+constexpr long kConexionCerrada = 3704;   // operation not allowed when the object is closed
+constexpr long kConexionAbierta = 3705;   // operation not allowed when the object is open
+constexpr long kConexionInvalida = 3709;  // the connection cannot be used
+constexpr long kEdicionEnCurso = 3219;    // operation not allowed in this context
 constexpr long kArgumentoInvalido = 5;
 constexpr long kArchivoNoEncontrado = 53;
 constexpr long kPermisoDenegado = 70;
 constexpr long kRutaNoEncontrada = 76;
-constexpr long kErrorEscritura = 57;       // device I/O error
-constexpr long kDesbordamiento = 6;        // overflow
-constexpr long kArchivoIncorrecto = 52;    // bad file name or number (file already closed)
+constexpr long kErrorEscritura = 57;     // device I/O error
+constexpr long kDesbordamiento = 6;      // overflow
+constexpr long kArchivoIncorrecto = 52;  // bad file name or number (file already closed)
 constexpr long kDiscoLleno = 61;
-constexpr long kAccesoRuta = 75;           // path/file access error
-constexpr long kCancelado = 32755;         // common dialog cancelled
-constexpr long kFechaInvalida = 13;        // type mismatch
+constexpr long kAccesoRuta = 75;     // path/file access error
+constexpr long kCancelado = 32755;   // common dialog cancelled
+constexpr long kFechaInvalida = 13;  // type mismatch
 }  // namespace err
 
 struct ErrorInfo {
@@ -42,14 +42,14 @@ struct ErrorInfo {
 };
 
 class ErrorTamaris : public std::runtime_error {
-public:
+  public:
     ErrorTamaris(long numero, const std::string& descripcion, std::string origen = "percepciones")
         : std::runtime_error(descripcion), numero_(numero), origen_(std::move(origen)) {}
     long Numero() const { return numero_; }
     const std::string& Origen() const { return origen_; }
     ErrorInfo Info() const { return {numero_, what(), origen_}; }
 
-private:
+  private:
     long numero_;
     std::string origen_;
 };

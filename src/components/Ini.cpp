@@ -22,10 +22,14 @@ bool EsUtf8Valido(std::string_view s) {
             continue;
         }
         int resto;
-        if (c >= 0xC2 && c <= 0xDF) resto = 1;
-        else if (c >= 0xE0 && c <= 0xEF) resto = 2;
-        else if (c >= 0xF0 && c <= 0xF4) resto = 3;
-        else return false;
+        if (c >= 0xC2 && c <= 0xDF)
+            resto = 1;
+        else if (c >= 0xE0 && c <= 0xEF)
+            resto = 2;
+        else if (c >= 0xF0 && c <= 0xF4)
+            resto = 3;
+        else
+            return false;
         for (int k = 1; k <= resto; ++k) {
             if (i + static_cast<std::size_t>(k) >= n || (p[i + k] & 0xC0) != 0x80) return false;
         }
@@ -43,7 +47,7 @@ bool TieneNoAscii(std::string_view s) {
 
 struct Contenido {
     bool existe = false;
-    bool utf8 = false;   // the file was written in UTF-8 (it had a BOM or non-ASCII UTF-8)
+    bool utf8 = false;  // the file was written in UTF-8 (it had a BOM or non-ASCII UTF-8)
     bool bom = false;
     bool crlf = true;
     std::vector<std::string> lineas;  // UTF-8, without line ends
@@ -162,7 +166,10 @@ void GrabaIni(const std::string& archivo, std::string_view seccion, std::string_
     std::string bytes;
     for (const std::string& linea : c.lineas) {
         bytes.clear();
-        if (c.utf8) bytes += linea; else AnexarCp1252(bytes, linea);
+        if (c.utf8)
+            bytes += linea;
+        else
+            AnexarCp1252(bytes, linea);
         bytes += fin;
         salida.EscribeBytes(bytes);
     }
@@ -199,7 +206,8 @@ std::string Encripta(std::string_view texto) {
     r.reserve(1 + texto.size() * 2);
     r.push_back(kMarca);
     for (std::size_t i = 0; i < texto.size(); ++i) {
-        const auto b = static_cast<unsigned char>(static_cast<unsigned char>(texto[i]) ^ Mascara(i));
+        const auto b =
+            static_cast<unsigned char>(static_cast<unsigned char>(texto[i]) ^ Mascara(i));
         r.push_back(kHex[b >> 4]);
         r.push_back(kHex[b & 0x0F]);
     }

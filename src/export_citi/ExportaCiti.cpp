@@ -27,7 +27,6 @@ namespace {
 constexpr std::string_view kAvisoResultado = "Aviso al operador!!!";
 constexpr std::string_view kSinDatos = "NO HAY DATOS PARA LISTAR!!!";
 
-
 bool Bisiesto(int a) { return (a % 4 == 0 && a % 100 != 0) || a % 400 == 0; }
 
 [[noreturn]] void FallaArchivo(int e, long numero, const std::string& que) {
@@ -271,9 +270,9 @@ VerificacionCiti VerificaCiti(const std::string& archivo, Sistema* sistema,
                               const FiltrosCiti& filtros) {
     VerificacionCiti v;
     constexpr std::size_t kAncho = kAnchoRegistroCiti - 2;
-    v.registros = RevisaArchivoFiscal(archivo, kAncho, v.hallazgos, RevisaRegistroCiti,
-                                      ComprobanteDeRegistro,
-                                      [&](std::string_view l) { v.totales.Suma(l); });
+    v.registros =
+        RevisaArchivoFiscal(archivo, kAncho, v.hallazgos, RevisaRegistroCiti, ComprobanteDeRegistro,
+                            [&](std::string_view l) { v.totales.Suma(l); });
     if (!sistema) return v;
     Hallazgos conciliados;
 

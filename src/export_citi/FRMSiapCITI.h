@@ -19,7 +19,7 @@
 namespace tamaris {
 
 class FRMSiapCITI {
-public:
+  public:
     // Indexes of the data-entry boxes.
     enum { kFechaDesde = 0, kFechaHasta = 1, kAnio = 2 };
 
@@ -107,7 +107,7 @@ public:
     static std::string NombreArchivo(std::string_view carpeta, std::string_view etiqueta,
                                      std::string_view hasta);
 
-private:
+  private:
     void Aviso(std::string_view texto);
     void LlenaBarraEstado();
 

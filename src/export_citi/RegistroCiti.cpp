@@ -19,19 +19,40 @@ constexpr long kDivisionPorCero = 11;
 
 // An error that already names its voucher.
 class ErrorComprobante : public ErrorTamaris {
-public:
+  public:
     using ErrorTamaris::ErrorTamaris;
 };
 
 enum Columna {
-    kFecha, kTC, kLetra, kSucursal, kNumero, kCuit, kCondIva, kNombre, kTotal, kNoGravado,
-    kExento, kIva1, kIva2, kIva3, kIva4, kAlicuota1, kAlicuota2, kAlicuota3, kColumnas
+    kFecha,
+    kTC,
+    kLetra,
+    kSucursal,
+    kNumero,
+    kCuit,
+    kCondIva,
+    kNombre,
+    kTotal,
+    kNoGravado,
+    kExento,
+    kIva1,
+    kIva2,
+    kIva3,
+    kIva4,
+    kAlicuota1,
+    kAlicuota2,
+    kAlicuota3,
+    kColumnas
 };
-constexpr std::array<const char*, kColumnas> kNombres = {
-    "Fecha",        "TC",           "Letra",        "Sucursal",     "Numero",
-    "cabcuit",      "CABCONDIVA",   "CABNOMBRE",    "Liva_Total",   "LIVA_ImpNetoNGrav",
-    "Liva_Exento",  "Liva_ImpIva",  "Liva_ImpIva2", "Liva_ImpIva3", "Liva_ImpIva4",
-    "liva_aliciva", "liva_aliciva2", "liva_aliciva3"};
+constexpr std::array<const char*, kColumnas> kNombres = {"Fecha",         "TC",
+                                                         "Letra",         "Sucursal",
+                                                         "Numero",        "cabcuit",
+                                                         "CABCONDIVA",    "CABNOMBRE",
+                                                         "Liva_Total",    "LIVA_ImpNetoNGrav",
+                                                         "Liva_Exento",   "Liva_ImpIva",
+                                                         "Liva_ImpIva2",  "Liva_ImpIva3",
+                                                         "Liva_ImpIva4",  "liva_aliciva",
+                                                         "liva_aliciva2", "liva_aliciva3"};
 
 // Buyer rules: B checks the identifier, C the buyer's document type.
 enum class Regla { Ninguna, B, C };
@@ -193,9 +214,8 @@ void RegistroCiti::ArmaFilas(const Recordset& rs, std::string& salida, int& regi
         const Variant& v = valor(i);
         if (v.EsNulo() || v.EsVacio()) {
             throw ErrorComprobante(kUsoInvalidoDeNull,
-                                   "Uso no válido de Null: la columna " +
-                                       std::string(kNombres[i]) + " del comprobante " +
-                                       Comprobante(rs) + " está vacía.");
+                                   "Uso no válido de Null: la columna " + std::string(kNombres[i]) +
+                                       " del comprobante " + Comprobante(rs) + " está vacía.");
         }
         return v;
     };
@@ -203,9 +223,9 @@ void RegistroCiti::ArmaFilas(const Recordset& rs, std::string& salida, int& regi
         double d = 0;
         if (!ComoNumero(v, r, d)) {
             throw ErrorComprobante(kNoEsNumero, "No coinciden los tipos: la columna " +
-                                                    std::string(kNombres[i]) +
-                                                    " del comprobante " + Comprobante(rs) +
-                                                    " no es un número (" + v.Texto(r) + ").");
+                                                    std::string(kNombres[i]) + " del comprobante " +
+                                                    Comprobante(rs) + " no es un número (" +
+                                                    v.Texto(r) + ").");
         }
         if (!std::isfinite(d)) {
             problema("el importe de la columna " + std::string(kNombres[i]) +
@@ -234,12 +254,12 @@ void RegistroCiti::ArmaFilas(const Recordset& rs, std::string& salida, int& regi
     const std::string fecha = FormatoValor(vFecha, "yyyymmdd", r);
     if (problemas) {
         Fecha leida;
-        const bool esFecha = vFecha.EsFecha() ? vFecha.FechaCruda().EsValida()
-                                              : fecha.size() == 8 &&
-                                                    Fecha::DesdeIso(fecha.substr(0, 4) + "-" +
-                                                                        fecha.substr(4, 2) + "-" +
-                                                                        fecha.substr(6, 2),
-                                                                    leida);
+        const bool esFecha =
+            vFecha.EsFecha() ? vFecha.FechaCruda().EsValida()
+                             : fecha.size() == 8 &&
+                                   Fecha::DesdeIso(fecha.substr(0, 4) + "-" + fecha.substr(4, 2) +
+                                                       "-" + fecha.substr(6, 2),
+                                                   leida);
         if (!esFecha) problema("la fecha \"" + TextoDeCampo(fecha) + "\" no es una fecha");
     }
     const std::string tc = Trim(valor(kTC).Texto(r));
@@ -366,9 +386,8 @@ void RegistroCiti::ArmaFilas(const Recordset& rs, std::string& salida, int& regi
         registro_.push_back(static_cast<char>('0' + n));
         registro_.append(kCampos26a33);
         if (registro_.size() != static_cast<std::size_t>(kAnchoRegistroCiti)) {
-            throw ErrorTamaris(err::kFalloGenerico, "Registro CITI de " +
-                                                        std::to_string(registro_.size()) +
-                                                        " bytes");
+            throw ErrorTamaris(err::kFalloGenerico,
+                               "Registro CITI de " + std::to_string(registro_.size()) + " bytes");
         }
         salida.append(registro_);
         ++registros;
@@ -420,8 +439,7 @@ std::string TotalesCiti::Resumen() const {
     for (const auto& [codigo, iva] : ivaPorAlicuota) {
         const auto it = netoPorAlicuota.find(codigo);
         s += "  Alícuota " + codigo + ": neto gravado " +
-             dos(it != netoPorAlicuota.end() ? it->second : Importe{}) + "; IVA " + dos(iva) +
-             "\n";
+             dos(it != netoPorAlicuota.end() ? it->second : Importe{}) + "; IVA " + dos(iva) + "\n";
     }
     return s;
 }
@@ -439,7 +457,9 @@ bool Digitos(std::string_view s) {
 
 void RevisaRegistroCiti(std::string_view l, std::vector<std::string>& problemas) {
     if (l.size() != static_cast<std::size_t>(kAnchoRegistroCiti - 2)) return;
-    const auto campo = [&](std::size_t desde, std::size_t ancho) { return l.substr(desde - 1, ancho); };
+    const auto campo = [&](std::size_t desde, std::size_t ancho) {
+        return l.substr(desde - 1, ancho);
+    };
     const auto mal = [&](int numero, std::string_view que, std::string_view valor) {
         problemas.push_back("campo " + std::to_string(numero) + ": " + std::string(que) + " (\"" +
                             Cp1252AUtf8(valor) + "\")");
@@ -461,14 +481,15 @@ void RevisaRegistroCiti(std::string_view l, std::vector<std::string>& problemas)
     if (!Digitos(campo(17, 20))) mal(6, "el número no son 20 dígitos", campo(17, 20));
     if (campo(37, 20) != campo(17, 20)) mal(7, "no coincide con el campo 6", campo(37, 20));
     const std::string_view documento = campo(57, 2);
-    if (documento != "80" && documento != "99") mal(8, "código de documento desconocido", documento);
+    if (documento != "80" && documento != "99")
+        mal(8, "código de documento desconocido", documento);
     const std::string_view cuit = campo(59, 11);
     if (documento == "80" && !CuitValido(cuit)) mal(9, "el CUIT no es válido", cuit);
     if (documento == "99" && !Digitos(cuit) && TrimVista(cuit).size() != 0) {
         mal(9, "el documento no son dígitos", cuit);
     }
-    for (const auto& [n, desde] : {std::pair{11, 100}, {12, 115}, {13, 130}, {15, 149}, {16, 164},
-                                   {17, 179}}) {
+    for (const auto& [n, desde] :
+         {std::pair{11, 100}, {12, 115}, {13, 130}, {15, 149}, {16, 164}, {17, 179}}) {
         if (!Digitos(campo(static_cast<std::size_t>(desde), 15))) {
             mal(n, "el importe no son 15 dígitos", campo(static_cast<std::size_t>(desde), 15));
         }
@@ -477,8 +498,10 @@ void RevisaRegistroCiti(std::string_view l, std::vector<std::string>& problemas)
     if (alicuota != "2100" && alicuota != "1050" && alicuota != "2700" && alicuota != "0000") {
         mal(14, "código de alícuota desconocido", alicuota);
     }
-    if (campo(194, 75) != kCampos18a24) mal(18, "los campos 18 a 24 no son ceros y blancos", campo(194, 75));
-    if (l[268] < '1' || l[268] > '4') mal(25, "la cantidad de alícuotas no es de 1 a 4", campo(269, 1));
+    if (campo(194, 75) != kCampos18a24)
+        mal(18, "los campos 18 a 24 no son ceros y blancos", campo(194, 75));
+    if (l[268] < '1' || l[268] > '4')
+        mal(25, "la cantidad de alícuotas no es de 1 a 4", campo(269, 1));
     if (campo(270, 129) != std::string_view(kCampos26a33).substr(0, 129)) {
         mal(26, "los campos 26 a 32 no son ceros y blancos", campo(270, 129));
     }

@@ -5,8 +5,8 @@
 
 #include <array>
 #include <functional>
-#include <string>
 #include <map>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -43,7 +43,7 @@ CodigosComprobante CodigosDeClave(std::string_view tc, std::string_view letra);
 std::string_view CodigoAlicuota(Importe alicuota);
 
 class RegistroCiti {
-public:
+  public:
     // Finds the columns the records read; throws ErrorBD 3265 when one is missing.
     RegistroCiti(Recordset& rs, ReglasCiti reglas);
 
@@ -64,7 +64,7 @@ public:
     // "FC A 12 del 05/01/2013": the voucher of the current row, for messages.
     std::string Comprobante(const Recordset& rs) const;
 
-private:
+  private:
     void ArmaFilas(const Recordset& rs, std::string& salida, int& registros,
                    std::vector<std::string>* problemas);
 
@@ -88,7 +88,7 @@ struct TotalesCiti {
     std::string Resumen() const;
     bool operator==(const TotalesCiti&) const = default;
 
-private:
+  private:
     int restantes_ = 0;  // records still to come of the current voucher
 };
 

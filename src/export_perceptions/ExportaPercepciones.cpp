@@ -29,8 +29,8 @@ std::string SentenciaPercepciones(std::string_view desde, std::string_view hasta
                                   std::string_view cuenta) {
     std::string filtro;
     if (!desde.empty() && !hastaExcluido.empty()) {
-        filtro = " (FECHA >=" + std::string(desde) + " AND FECHA<" + std::string(hastaExcluido) +
-                 ")";
+        filtro =
+            " (FECHA >=" + std::string(desde) + " AND FECHA<" + std::string(hastaExcluido) + ")";
     } else if (!desde.empty()) {
         filtro = " (FECHA >=" + std::string(desde) + ")";
     } else if (!hastaExcluido.empty()) {
@@ -141,9 +141,9 @@ VerificacionPercepciones VerificaPercepciones(const std::string& archivo, DB_Dll
                                               const FiltrosPercepcion& filtros) {
     VerificacionPercepciones v;
     const auto revisaArchivo = [&] {
-        v.lineas = RevisaArchivoFiscal(archivo, kAnchoLineaPercepcion, v.hallazgos,
-                                       RevisaLineaPercepcion, ComprobanteDeLinea,
-                                       [&](std::string_view l) { v.totales.Suma(l); });
+        v.lineas =
+            RevisaArchivoFiscal(archivo, kAnchoLineaPercepcion, v.hallazgos, RevisaLineaPercepcion,
+                                ComprobanteDeLinea, [&](std::string_view l) { v.totales.Suma(l); });
     };
     if (!db || !ui) {
         revisaArchivo();

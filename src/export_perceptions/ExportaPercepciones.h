@@ -30,9 +30,9 @@ struct ResultadoExportacion {
         Descartado,       // the check found problems and the job stopped; the old file is as it was
     };
     Estado estado = Estado::NoEjecutado;
-    long comprobantes = 0;     // lines written
-    long omitidos = 0;         // rows skipped by the operator after a failure
-    std::string archivo;       // destination path
+    long comprobantes = 0;      // lines written
+    long omitidos = 0;          // rows skipped by the operator after a failure
+    std::string archivo;        // destination path
     TotalesPercepcion totales;  // of the lines written
     Hallazgos hallazgos;        // what the check found
 };

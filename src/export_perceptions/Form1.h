@@ -17,7 +17,7 @@
 namespace tamaris {
 
 class Form1 {
-public:
+  public:
     // Indexes of the data-entry boxes.
     enum { kFechaDesde = 0, kFechaHasta = 1, kCuenta = 2, kArchivo = 3 };
 
@@ -62,7 +62,7 @@ public:
     // How the job weighs what its check finds; the desktop sets the question it asks.
     OpcionesExportacion opciones;
 
-private:
+  private:
     Ui& ui_;
     DB_Dll& db_;
     ResultadoExportacion ultimo_;

@@ -17,7 +17,7 @@ namespace tamaris {
 constexpr int kAnchoLineaPercepcion = 73;
 
 class LineaPercepcion {
-public:
+  public:
     // Finds the nine columns by name; throws ErrorBD 3265 when one is missing.
     explicit LineaPercepcion(Recordset& rs, Regional regional = Regional{});
 
@@ -35,7 +35,7 @@ public:
     // "FC A 12 del 05/01/2013": the voucher of the current row, for messages.
     std::string Comprobante(const Recordset& rs) const;
 
-private:
+  private:
     std::array<int, 9> col_{};
     Regional regional_;
     std::string c1_, aux_, cuit_, saneado_;
@@ -60,11 +60,10 @@ struct TotalesPercepcion {
     std::string Resumen() const;
     bool operator==(const TotalesPercepcion&) const = default;
 
-private:
+  private:
     std::array<Tipo, 3> conocidos_{};    // " 1", " 5", " 6"
     std::map<std::string, Tipo> otros_;  // any other code a damaged file may hold
 };
-
 
 // The fields of a filed line (73 bytes, Windows-1252, without its CR LF): adds to `problemas`
 // what is not as the file format wants it (dates, codes, digits, tax identifier, amounts).

@@ -72,8 +72,7 @@ int Muestra(QApplication& app, Sistema& sis, UiQt& puertos, DialogoAcceso& vista
 }  // namespace
 
 int EjecutaAplicacion(QApplication& app, int argc, char** argv) {
-    const ArgumentosPrograma args =
-        LeeArgumentos(std::vector<std::string>(argv + 1, argv + argc));
+    const ArgumentosPrograma args = LeeArgumentos(std::vector<std::string>(argv + 1, argv + argc));
     QApplication::setWindowIcon(IconoTamaris());
     if (!args.error.empty()) {
         QMessageBox::critical(nullptr, "percepciones", Qs(args.error));

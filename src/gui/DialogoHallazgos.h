@@ -13,13 +13,13 @@ namespace tamaris::gui {
 
 class DialogoHallazgos : public QDialog {
     Q_OBJECT
-public:
+  public:
     DialogoHallazgos(const Hallazgos& hallazgos, QWidget* padre = nullptr);
     // The findings as tab-separated text, one a line, in the order shown.
     QString Texto() const;
     QTableWidget* Tabla() const { return tabla_; }
 
-private:
+  private:
     QTableWidget* tabla_;
 };
 

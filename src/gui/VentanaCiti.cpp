@@ -30,7 +30,7 @@ namespace {
 // for it all. A shortened text without a tool tip of its own shows the whole text as its tip.
 // The elastic panel (the message) takes what the others leave and never widens the window.
 class PanelEstado : public QLabel {
-public:
+  public:
     PanelEstado(const QString& clave, bool elastico, QWidget* padre)
         : QLabel(padre), elastico_(elastico) {
         setObjectName(clave);
@@ -49,22 +49,22 @@ public:
     QSize sizeHint() const override {
         const QMargins m = contentsMargins();
         const int marco = m.left() + m.right() + 2 * (frameWidth() + margin()) + 4;
-        const int ancho = elastico_ ? kAnchoMensaje
-                                    : std::min(fontMetrics().horizontalAdvance(completo_) + marco,
-                                               kAnchoMaximo);
+        const int ancho =
+            elastico_ ? kAnchoMensaje
+                      : std::min(fontMetrics().horizontalAdvance(completo_) + marco, kAnchoMaximo);
         return {ancho, QLabel::sizeHint().height()};
     }
     QSize minimumSizeHint() const override {
         return {std::min(sizeHint().width(), kAnchoMinimo), QLabel::minimumSizeHint().height()};
     }
 
-protected:
+  protected:
     void resizeEvent(QResizeEvent* evento) override {
         QLabel::resizeEvent(evento);
         Recorta();
     }
 
-private:
+  private:
     static constexpr int kAnchoMaximo = 260;
     static constexpr int kAnchoMinimo = 48;
     static constexpr int kAnchoMensaje = 340;
@@ -134,7 +134,8 @@ VentanaCiti::VentanaCiti(FRMSiapCITI& form, QWidget* padre) : QMainWindow(padre)
     meses_ = new QComboBox(frame2);
     meses_->setObjectName("cmbCuatrimestre");
     meses_->installEventFilter(this);
-    meses_->setMinimumContentsLength(static_cast<int>(std::string_view("(Seleccione un Mes)").size()));
+    meses_->setMinimumContentsLength(
+        static_cast<int>(std::string_view("(Seleccione un Mes)").size()));
     meses_->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     rejilla2->addWidget(etiqueta("Label1_2", kEtiquetaAnio, frame2, anio), 0, 0);
     rejilla2->addWidget(anio, 0, 1);
@@ -259,8 +260,7 @@ void VentanaCiti::MuestraResultado() {
         case Estado::Completo:
             // The message box has told the whole path; the bar keeps the file's name.
             Mensaje("Archivo generado: " + std::filesystem::path(r.archivo).filename().string() +
-                    " (" + std::to_string(r.comprobantes) +
-                    " comprobantes" +
+                    " (" + std::to_string(r.comprobantes) + " comprobantes" +
                     (r.omitidos ? ", " + std::to_string(r.omitidos) + " omitidos" : std::string()) +
                     ", " + std::to_string(r.registros) + " registros; total " +
                     TextoTotal(r.totales.total) + "; neto " + TextoTotal(r.totales.neto) + ")");
@@ -268,12 +268,18 @@ void VentanaCiti::MuestraResultado() {
         case Estado::Descartado:
             Mensaje("Generación cancelada por la revisión; la carpeta quedó como estaba.");
             break;
-        case Estado::SinDatos: Mensaje("No hay comprobantes en el período."); break;
-        case Estado::SinCarpeta: Mensaje("No se eligió carpeta: no se generó el archivo."); break;
+        case Estado::SinDatos:
+            Mensaje("No hay comprobantes en el período.");
+            break;
+        case Estado::SinCarpeta:
+            Mensaje("No se eligió carpeta: no se generó el archivo.");
+            break;
         case Estado::Abandonado:
             Mensaje("No se generó el archivo; la carpeta quedó como estaba.");
             break;
-        default: Mensaje(""); break;
+        default:
+            Mensaje("");
+            break;
     }
 }
 

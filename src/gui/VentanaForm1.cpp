@@ -1,13 +1,13 @@
 #include "gui/VentanaForm1.h"
 
 #include <QCloseEvent>
-#include <algorithm>
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QStatusBar>
+#include <algorithm>
 #include <filesystem>
 
 #include "components/Campos.h"
@@ -23,12 +23,18 @@ int CodigoTecla(int teclaQt) {
     if (teclaQt >= Qt::Key_F1 && teclaQt <= Qt::Key_F12) return tecla::kF1 + (teclaQt - Qt::Key_F1);
     switch (teclaQt) {
         case Qt::Key_Return:
-        case Qt::Key_Enter: return tecla::kEnter;
-        case Qt::Key_Escape: return tecla::kEscape;
-        case Qt::Key_Tab: return tecla::kTab;
-        case Qt::Key_Delete: return tecla::kSuprimir;
-        case Qt::Key_Backspace: return tecla::kRetroceso;
-        default: return 0;
+        case Qt::Key_Enter:
+            return tecla::kEnter;
+        case Qt::Key_Escape:
+            return tecla::kEscape;
+        case Qt::Key_Tab:
+            return tecla::kTab;
+        case Qt::Key_Delete:
+            return tecla::kSuprimir;
+        case Qt::Key_Backspace:
+            return tecla::kRetroceso;
+        default:
+            return 0;
     }
 }
 
@@ -38,7 +44,9 @@ namespace {
 struct Escala {
     double f;
     int operator()(int twips) const { return static_cast<int>(twips / 15.0 * f + 0.5); }
-    QRect r(int x, int y, int w, int h) const { return QRect((*this)(x), (*this)(y), (*this)(w), (*this)(h)); }
+    QRect r(int x, int y, int w, int h) const {
+        return QRect((*this)(x), (*this)(y), (*this)(w), (*this)(h));
+    }
 };
 
 }  // namespace
@@ -80,9 +88,9 @@ VentanaForm1::VentanaForm1(Form1& form, QWidget* padre) : QMainWindow(padre), fo
         const char* texto;
         int x, y;
     };
-    for (const Etiqueta& l : {Etiqueta{"Label1", "Fecha Desde", 120, 420},
-                              Etiqueta{"Label2", "Hasta", 2880, 420},
-                              Etiqueta{"Label3", "Cuenta", 120, 885}}) {
+    for (const Etiqueta& l :
+         {Etiqueta{"Label1", "Fecha Desde", 120, 420}, Etiqueta{"Label2", "Hasta", 2880, 420},
+          Etiqueta{"Label3", "Cuenta", 120, 885}}) {
         auto* etiqueta = new QLabel(QString::fromUtf8(l.texto), frame1);
         etiqueta->setObjectName(l.nombre);
         etiqueta->move(e(l.x), e(l.y) - 2);
@@ -160,8 +168,9 @@ void VentanaForm1::MuestraResultado() {
                     .arg(Qs(TextoTotal(r.totales.percepcion))));
             break;
         case Estado::Descartado:
-            statusBar()->showMessage("Generación cancelada por la revisión; el archivo anterior "
-                                     "quedó como estaba.");
+            statusBar()->showMessage(
+                "Generación cancelada por la revisión; el archivo anterior "
+                "quedó como estaba.");
             break;
         case Estado::SinComprobantes:
             statusBar()->showMessage("No hay comprobantes con percepción para esos filtros.");

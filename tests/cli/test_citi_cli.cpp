@@ -31,7 +31,7 @@ std::string Entradas(const std::string& carpeta) {
 }
 
 class CliCiti : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         prueba::CreaBaseCiti(db);
         std::filesystem::create_directories(dir);
@@ -64,8 +64,7 @@ TEST(CliCitiUso, AyudaYUsoIncorrecto) {
         {{"citi", "--db", "x.db", "--anio", "2013", "--mes", "1"}, "--directorio"},
         {{"citi", "--db", "x.db", "--anio", "2013", "--mes", "13", "--directorio", "/tmp"},
          "--mes"},
-        {{"citi", "--db", "x.db", "--anio", "2013", "--mes", "0", "--directorio", "/tmp"},
-         "--mes"},
+        {{"citi", "--db", "x.db", "--anio", "2013", "--mes", "0", "--directorio", "/tmp"}, "--mes"},
         {{"citi", "--db", "x.db", "--anio", "2013", "--mes", "enero", "--directorio", "/tmp"},
          "--mes"},
         {{"citi", "--db", "x.db", "--conexion", "DSN=x", "--anio", "2013", "--mes", "1",
@@ -96,9 +95,9 @@ TEST_F(CliCiti, EscribeElMesEImprimeLaRuta) {
 }
 
 TEST_F(CliCiti, PorOdbc) {
-    const auto r = Cli({"citi", "--conexion",
-                        "DRIVER={SQLite3};Database=" + db + ";NoCreat=1;StepAPI=1;", "--anio",
-                        "2013", "--mes", "01", "--directorio", dir});
+    const auto r =
+        Cli({"citi", "--conexion", "DRIVER={SQLite3};Database=" + db + ";NoCreat=1;StepAPI=1;",
+             "--anio", "2013", "--mes", "01", "--directorio", dir});
     ASSERT_EQ(r.codigo, 0) << r.err;
     EXPECT_EQ(LeeArchivo(dir + "/ENE013.TXT"), prueba::Golden("enero2013.txt"));
 }
@@ -139,14 +138,13 @@ TEST_F(CliCiti, FalloDejaLaCarpetaComoEstaba) {
 }
 
 TEST_F(CliCiti, DirectorioOBaseInexistentes) {
-    auto r = Cli({"citi", "--db", db, "--anio", "2013", "--mes", "1", "--directorio",
-                  tmp / "no-existe"});
+    auto r = Cli(
+        {"citi", "--db", db, "--anio", "2013", "--mes", "1", "--directorio", tmp / "no-existe"});
     EXPECT_EQ(r.codigo, 1);
     EXPECT_NE(r.err.find("no-existe"), std::string::npos) << r.err;
     EXPECT_FALSE(std::filesystem::exists(tmp / "no-existe"));
 
-    r = Cli({"citi", "--db", tmp / "otra.db", "--anio", "2013", "--mes", "1", "--directorio",
-             dir});
+    r = Cli({"citi", "--db", tmp / "otra.db", "--anio", "2013", "--mes", "1", "--directorio", dir});
     EXPECT_EQ(r.codigo, 1);
     EXPECT_FALSE(std::filesystem::exists(tmp / "otra.db"));
     EXPECT_EQ(Entradas(dir), "");

@@ -3,10 +3,9 @@
 
 #include <gtest/gtest.h>
 
-#include <sstream>
-
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 
 #include "soporte/Percepciones.h"
 #include "soporte/Proceso.h"
@@ -22,7 +21,7 @@ prueba::Salida Cli(const std::vector<std::string>& args) {
 }
 
 class CliExportar : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override { prueba::CreaBasePercepciones(db); }
     CarpetaTemporal tmp;
     std::string db = tmp / "suite.db";
@@ -246,8 +245,7 @@ TEST(CliInicio, AyudaYOpcionesDeConexion) {
     };
     const Caso casos[] = {
         {{"exportar", "--archivo", "a.txt"}, "--parametros"},
-        {{"exportar", "--db", "x.db", "--parametros", "@server=s;", "--archivo", "a"},
-         "no ambas"},
+        {{"exportar", "--db", "x.db", "--parametros", "@server=s;", "--archivo", "a"}, "no ambas"},
         {{"exportar", "--conexion", "DSN=x", "--parametros", "@server=s;", "--archivo", "a"},
          "no ambas"},
         {{"exportar", "--db", "x.db", "--conexion", "DSN=x", "--parametros", "@server=s;",
@@ -267,9 +265,9 @@ TEST_F(CliExportar, ParametrosSinServidorFallaSinEsperar) {
     const auto r = Cli({"exportar", "--archivo", destino, "--parametros",
                         "@server=; @dbname= TAMARIS; @usuario= ana; @Password= s3cr3t0; "
                         "@ParametroAdicional=; @Caja=1;orva@"});
-    const auto segundos = std::chrono::duration_cast<std::chrono::seconds>(
-                              std::chrono::steady_clock::now() - inicio)
-                              .count();
+    const auto segundos =
+        std::chrono::duration_cast<std::chrono::seconds>(std::chrono::steady_clock::now() - inicio)
+            .count();
     EXPECT_EQ(r.codigo, 1);
     EXPECT_NE(r.err.find("Faltan datos de conexión"), std::string::npos) << r.err;
     EXPECT_NE(r.err.find("@Server"), std::string::npos) << r.err;
@@ -280,8 +278,7 @@ TEST_F(CliExportar, ParametrosSinServidorFallaSinEsperar) {
 
     const auto sinNada = Cli({"exportar", "--archivo", destino, "--parametros", "@Caja=1;"});
     EXPECT_EQ(sinNada.codigo, 1);
-    EXPECT_NE(sinNada.err.find("el servidor (@Server) y el usuario (@Usuario)"),
-              std::string::npos)
+    EXPECT_NE(sinNada.err.find("el servidor (@Server) y el usuario (@Usuario)"), std::string::npos)
         << sinNada.err;
 }
 
@@ -322,7 +319,8 @@ TEST_F(CliExportar, SinTablasOpcionalesIgualExporta) {
     ASSERT_EQ(r.codigo, 0) << r.err;
     // No error: only the check's warnings about the fixture's two bad tax identifiers.
     std::istringstream err(r.err);
-    for (std::string linea; std::getline(err, linea);) EXPECT_EQ(linea.rfind("Aviso: ", 0), 0u) << linea;
+    for (std::string linea; std::getline(err, linea);)
+        EXPECT_EQ(linea.rfind("Aviso: ", 0), 0u) << linea;
     EXPECT_EQ(LeeArchivo(destino), ArchivoEsperado({0, 1, 2, 5, 6, 7}));
 }
 

@@ -25,7 +25,8 @@ void Escribe(const std::string& ruta, const std::string& bytes) {
 
 std::size_t Cuenta(const std::string& texto, const std::string& buscado) {
     std::size_t n = 0;
-    for (std::size_t p = texto.find(buscado); p != std::string::npos; p = texto.find(buscado, p + 1))
+    for (std::size_t p = texto.find(buscado); p != std::string::npos;
+         p = texto.find(buscado, p + 1))
         ++n;
     return n;
 }
@@ -63,7 +64,7 @@ TEST(CliRevision, RevisarEstrictoYAvisos) {
 }
 
 class CliVerificar : public ::testing::Test {
-protected:
+  protected:
     static void SetUpTestSuite() {
         carpeta_ = new CarpetaTemporal();
         base_ = *carpeta_ / "demo.db";
@@ -107,10 +108,15 @@ TEST_F(CliVerificar, ArchivoDePercepciones) {
     sinCr.erase(75 + 73, 1);  // line 2 ends in LF alone
     const Caso casos[] = {
         {"intacto", bueno, 0, {"Conciliado con el libro del período: sin observaciones"}},
-        {"dañado", danada, 3, {"línea 3: ", "neto gravado no es un importe", "falta en el archivo"}},
+        {"dañado",
+         danada,
+         3,
+         {"línea 3: ", "neto gravado no es un importe", "falta en el archivo"}},
         {"corta", corta, 3, {"línea 5: la línea tiene 72 caracteres y debe tener 73"}},
         {"sin CR", sinCr, 3, {"línea 2: ", "la línea termina en LF sin CR"}},
-        {"falta uno", bueno.substr(0, 2 * 75) + bueno.substr(3 * 75), 3,
+        {"falta uno",
+         bueno.substr(0, 2 * 75) + bueno.substr(3 * 75),
+         3,
          {"falta en el archivo (está en el libro del período)"}},
         {"uno de más", bueno + linea3, 3, {"no corresponde a ningún comprobante del libro"}},
         {"otro orden", bueno.substr(75) + bueno.substr(0, 75), 0, {"sin observaciones"}},
@@ -124,10 +130,12 @@ TEST_F(CliVerificar, ArchivoDePercepciones) {
             std::vector<std::string> args = {"verificar", "percepciones", "--archivo", archivo};
             args.insert(args.end(), conexion.begin(), conexion.end());
             const auto r = Cli(args);
-            EXPECT_EQ(r.codigo, c.codigo) << c.nombre << " " << conexion[0] << "\n" << r.out << r.err;
+            EXPECT_EQ(r.codigo, c.codigo) << c.nombre << " " << conexion[0] << "\n"
+                                          << r.out << r.err;
             for (const std::string& h : c.hallazgos) {
                 EXPECT_NE(r.out.find(h), std::string::npos)
-                    << c.nombre << " " << conexion[0] << ": " << h << "\n" << r.out;
+                    << c.nombre << " " << conexion[0] << ": " << h << "\n"
+                    << r.out;
             }
         }
     }

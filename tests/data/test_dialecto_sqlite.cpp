@@ -205,7 +205,7 @@ TEST(DialectoSqlite, SentenciaDePercepciones) {
 // ---- the rewritten statements on a real SQLite file ----
 
 class BaseSqlite {
-public:
+  public:
     explicit BaseSqlite(const std::filesystem::path& archivo) {
         if (sqlite3_open(archivo.string().c_str(), &db_) != SQLITE_OK)
             throw std::runtime_error(sqlite3_errmsg(db_));
@@ -241,12 +241,12 @@ public:
         return filas;
     }
 
-private:
+  private:
     sqlite3* db_ = nullptr;
 };
 
 class DialectoSqliteReal : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         archivo_ =
             std::filesystem::temp_directory_path() /

@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-
 #include <filesystem>
 #include <fstream>
 
@@ -131,8 +130,9 @@ TEST_P(ArchivoCiti, ElNetoSeRedondeaALosDecimalesConfigurados) {
     Periodo("2013", 1);
     EXPECT_EQ(form.ActualizarDatos().estado, Estado::Completo);
     if (std::getenv("TAMARIS_GOLDEN_ACTUALIZAR")) {
-        std::ofstream(std::string(TAMARIS_TEST_DIR) + "/export_citi/golden/enero2013_un_decimal.txt",
-                      std::ios::binary)
+        std::ofstream(
+            std::string(TAMARIS_TEST_DIR) + "/export_citi/golden/enero2013_un_decimal.txt",
+            std::ios::binary)
             << LeeArchivo(Destino());
     }
     EXPECT_EQ(LeeArchivo(Destino()), Golden("enero2013_un_decimal.txt"));

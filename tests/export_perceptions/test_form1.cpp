@@ -19,7 +19,7 @@ using prueba::LeeArchivo;
 using Estado = ResultadoExportacion::Estado;
 
 class Form1Prueba : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         prueba::CreaBasePercepciones(base);
         db.gProveedor = DB_Dll::pJETOLEDB40();

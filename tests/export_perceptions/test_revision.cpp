@@ -30,7 +30,7 @@ const Acceso kOdbc{"Odbc", [](const std::string& archivo) {
 void PrintTo(const Acceso& a, std::ostream* os) { *os << a.nombre; }
 
 class RevisionPercepciones : public ::testing::TestWithParam<Acceso> {
-protected:
+  protected:
     // One good invoice, changed by `cambio` (an UPDATE's SET part; empty for none).
     void Abre(const std::string& cambio) {
         prueba::CreaBaseConEsquema(base);

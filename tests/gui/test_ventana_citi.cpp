@@ -6,11 +6,11 @@
 #include <QAction>
 #include <QComboBox>
 #include <QFileDialog>
-#include <QPushButton>
-#include <QTableWidget>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QPushButton>
+#include <QTableWidget>
 #include <QTest>
 #include <QToolButton>
 #include <filesystem>
@@ -30,7 +30,7 @@ namespace {
 using prueba::AlAbrirseUnDialogo;
 
 class VentanaCitiPrueba : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         std::filesystem::create_directories(carpeta);
         prueba::CreaBaseCiti(base);
@@ -89,17 +89,17 @@ TEST_F(VentanaCitiPrueba, AnioMesYGrabarEscribeElArchivoEnLaCarpetaElegida) {
         ASSERT_EQ(revision->objectName(), "DialogoHallazgos");
         hallazgos = revision->findChild<QTableWidget*>("TablaHallazgos")->rowCount();
         revision->findChild<QPushButton*>("GenerarIgual")->click();
-    AlAbrirseUnDialogo([&](QDialog* d) {
-        auto* carpetas = qobject_cast<QFileDialog*>(d);
-        ASSERT_NE(carpetas, nullptr) << d->metaObject()->className();
-        titulo = carpetas->windowTitle();
-        carpetas->setDirectory(QString::fromStdString(carpeta));
-        AlAbrirseUnDialogo([&](QDialog* m) {
-            aviso = static_cast<QMessageBox*>(m)->text();
-            m->accept();
+        AlAbrirseUnDialogo([&](QDialog* d) {
+            auto* carpetas = qobject_cast<QFileDialog*>(d);
+            ASSERT_NE(carpetas, nullptr) << d->metaObject()->className();
+            titulo = carpetas->windowTitle();
+            carpetas->setDirectory(QString::fromStdString(carpeta));
+            AlAbrirseUnDialogo([&](QDialog* m) {
+                aviso = static_cast<QMessageBox*>(m)->text();
+                m->accept();
+            });
+            d->accept();  // QFileDialog::accept, reached through QDialog
         });
-        d->accept();  // QFileDialog::accept, reached through QDialog
-    });
     });
     ventana->Barra()->Accion(Kitobar::GRABAR)->trigger();
 

@@ -1,19 +1,19 @@
 // The perception window's real widgets, offscreen: typing, the toolbar, the destination dialog.
 
 #include <gtest/gtest.h>
-#include <fstream>
-#include <QTableWidget>
-#include <QMessageBox>
 
 #include <QAction>
 #include <QApplication>
 #include <QDialog>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QStatusBar>
+#include <QTableWidget>
 #include <QTest>
 #include <QTimer>
 #include <filesystem>
+#include <fstream>
 
 #include "export_perceptions/Form1.h"
 #include "gui/BarraKitobar.h"
@@ -44,7 +44,7 @@ void AlAbrirseUnDialogo(std::function<void(QDialog*)> accion) {
 }
 
 class VentanaForm1Prueba : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         prueba::CreaBasePercepciones(base);
         db.gProveedor = DB_Dll::pJETOLEDB40();
@@ -106,9 +106,8 @@ TEST_F(VentanaForm1Prueba, TeclaDeFuncionGrabaDesdeUnaCaja) {
     Escribe(Form1::kArchivo, QString::fromStdString(tmp / "f10.txt"));
     std::ofstream(tmp / "f10.txt", std::ios::binary) << "anterior\r\n";
     // Cancelling in the check's window keeps the older file as it was.
-    AlAbrirseUnDialogo([](QDialog* revision) {
-        revision->findChild<QPushButton*>("Cancelar")->click();
-    });
+    AlAbrirseUnDialogo(
+        [](QDialog* revision) { revision->findChild<QPushButton*>("Cancelar")->click(); });
     QTest::keyClick(ventana->Caja(Form1::kArchivo), Qt::Key_F10);
     EXPECT_EQ(LeeArchivo(tmp / "f10.txt"), "anterior\r\n");
     EXPECT_TRUE(ventana->statusBar()->currentMessage().contains("cancelada"));
