@@ -33,11 +33,6 @@ struct Hallazgos {
         if (lista.size() < kMaximo) lista.push_back(std::move(h));
     }
     bool Vacio() const { return total == 0; }
-    // Adds the findings of `otros` after these.
-    void Une(Hallazgos&& otros) {
-        for (Hallazgo& h : otros.lista) Agrega(std::move(h));
-        total += otros.total - static_cast<long>(otros.lista.size());
-    }
 };
 
 // A date typed as DD/MM/YYYY (an empty text is no date and passes). When it is not one, tells the

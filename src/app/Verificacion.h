@@ -74,4 +74,21 @@ class Conciliacion {
     long faltantes_ = 0, sobrantes_ = 0;
 };
 
+// What a read-back found, besides its own totals.
+struct Verificacion {
+    bool conciliado = false;  // compared with the ledger
+    long faltantes = 0;       // records of the ledger missing from the file
+    long sobrantes = 0;       // lines of the file that are no record of the ledger
+    Hallazgos hallazgos;
+
+    // Adds the reconciliation's findings after the file's own.
+    void Concilia(Conciliacion& c,
+                  const std::function<std::string(std::string_view)>& comprobante) {
+        c.Termina(hallazgos, comprobante);
+        conciliado = true;
+        faltantes = c.Faltantes();
+        sobrantes = c.Sobrantes();
+    }
+};
+
 }  // namespace tamaris

@@ -1,5 +1,6 @@
 #include "cli/UiConsola.h"
 
+#include "cli/PoliticaConsola.h"
 #include "components/Texto.h"
 #include "data/DB_Dll.h"
 
@@ -41,20 +42,7 @@ int UiConsola::Mensajes::Mostrar(std::string_view original, int botones, std::st
     }
     o << '\n';
     o.flush();
-    switch (juego) {
-        case mb::kOkCancelar:
-            return mb::kCancelar;
-        case mb::kAbortarReintentarIgnorar:
-            return mb::kAbortar;
-        case mb::kSiNoCancelar:
-            return mb::kCancelar;
-        case mb::kSiNo:
-            return mb::kNo;
-        case mb::kReintentarCancelar:
-            return mb::kCancelar;
-        default:
-            return mb::kAceptar;
-    }
+    return RespuestaQueDetiene(juego);
 }
 
 int UiConsola::Errores::Reportar(const ErrorInfo& error, std::string_view rutina) {

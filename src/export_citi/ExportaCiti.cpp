@@ -274,7 +274,6 @@ VerificacionCiti VerificaCiti(const std::string& archivo, Sistema* sistema,
         RevisaArchivoFiscal(archivo, kAncho, v.hallazgos, RevisaRegistroCiti, ComprobanteDeRegistro,
                             [&](std::string_view l) { v.totales.Suma(l); });
     if (!sistema) return v;
-    Hallazgos conciliados;
 
     Conciliacion conciliacion(archivo);
     OpcionesExportacion opciones;
@@ -293,11 +292,7 @@ VerificacionCiti VerificaCiti(const std::string& archivo, Sistema* sistema,
         throw ErrorTamaris(err::kFalloGenerico,
                            "No se pudo leer el libro de IVA ventas para conciliar el archivo.");
     }
-    conciliacion.Termina(conciliados, ComprobanteDeRegistro);
-    v.hallazgos.Une(std::move(conciliados));
-    v.conciliado = true;
-    v.faltantes = conciliacion.Faltantes();
-    v.sobrantes = conciliacion.Sobrantes();
+    v.Concilia(conciliacion, ComprobanteDeRegistro);
     return v;
 }
 

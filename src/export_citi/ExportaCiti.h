@@ -7,6 +7,7 @@
 
 #include "app/Exportacion.h"
 #include "app/Sistema.h"
+#include "app/Verificacion.h"
 #include "export_citi/RegistroCiti.h"
 
 namespace tamaris {
@@ -55,13 +56,9 @@ std::string NombreArchivoCiti(std::string_view carpeta, std::string_view etiquet
                               std::string_view hasta);
 
 // What the read-back of a CITI file found.
-struct VerificacionCiti {
+struct VerificacionCiti : Verificacion {
     long registros = 0;
-    bool conciliado = false;  // compared with the ledger
-    long faltantes = 0;       // records of the ledger missing from the file
-    long sobrantes = 0;       // records of the file that are none of the ledger
     TotalesCiti totales;
-    Hallazgos hallazgos;
 };
 
 // Reads `archivo` back and checks every record. With `sistema`, also runs the export's

@@ -166,7 +166,6 @@ VerificacionPercepciones VerificaPercepciones(const std::string& archivo, DB_Dll
             if (t.joinable()) t.join();
         }
     } une{revision};
-    Hallazgos conciliados;
     std::string enArchivo;
     OpcionesExportacion opciones;
     opciones.modo = ModoRevision::Revisar;
@@ -182,13 +181,9 @@ VerificacionPercepciones VerificaPercepciones(const std::string& archivo, DB_Dll
         throw ErrorTamaris(err::kFalloGenerico,
                            "No se pudo leer el libro para conciliar el archivo con él.");
     }
-    conciliacion.Termina(conciliados, ComprobanteDeLinea);
     revision.join();
     if (fallo) std::rethrow_exception(fallo);
-    v.hallazgos.Une(std::move(conciliados));
-    v.conciliado = true;
-    v.faltantes = conciliacion.Faltantes();
-    v.sobrantes = conciliacion.Sobrantes();
+    v.Concilia(conciliacion, ComprobanteDeLinea);
     return v;
 }
 

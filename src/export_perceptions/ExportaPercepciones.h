@@ -5,6 +5,7 @@
 #include <string>
 
 #include "app/Exportacion.h"
+#include "app/Verificacion.h"
 #include "components/Ui.h"
 #include "data/DB_Dll.h"
 #include "export_perceptions/LineaPercepcion.h"
@@ -47,13 +48,9 @@ std::string SentenciaPercepciones(std::string_view desde, std::string_view hasta
                                   std::string_view cuenta);
 
 // What the read-back of a perception file found.
-struct VerificacionPercepciones {
+struct VerificacionPercepciones : Verificacion {
     long lineas = 0;
-    bool conciliado = false;  // compared with the ledger
-    long faltantes = 0;       // vouchers of the ledger missing from the file
-    long sobrantes = 0;       // lines of the file that are no voucher of the ledger
     TotalesPercepcion totales;
-    Hallazgos hallazgos;
 };
 
 // Reads `archivo` back and checks every line. With `db`, also runs the export's statement for
