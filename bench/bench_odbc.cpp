@@ -31,70 +31,18 @@
 #include <string>
 #include <vector>
 
+#include "Medicion.h"
 #include "data/sqlite/DialectoSqlite.h"
 #include "export_perceptions/Form1.h"
 #include "soporte/ClusterPostgres.h"
 
 namespace {
 
-struct Medida {
-    double segundos = 1e300;
-    double cpu = 1e300;  // user + system seconds
-    long memoriaKb = 0;
-    int codigo = 0;
-};
+using medicion::Corre;
+using medicion::Lineas;
+using medicion::Medida;
+using medicion::Mejor;
 
-// Runs a program with its standard output sent to `salida`; wall time and peak memory.
-Medida Corre(const std::vector<std::string>& args, const std::string& salida) {
-    std::vector<char*> argv;
-    for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-    argv.push_back(nullptr);
-    const auto inicio = std::chrono::steady_clock::now();
-    const pid_t pid = fork();
-    if (pid == 0) {
-        const int fd = open(salida.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        if (fd < 0) _exit(127);
-        dup2(fd, 1);
-        close(fd);
-        execvp(argv[0], argv.data());
-        _exit(127);
-    }
-    int estado = 0;
-    rusage uso{};
-    wait4(pid, &estado, 0, &uso);
-    Medida m;
-    m.segundos = std::chrono::duration<double>(std::chrono::steady_clock::now() - inicio).count();
-    m.cpu = static_cast<double>(uso.ru_utime.tv_sec + uso.ru_stime.tv_sec) +
-            static_cast<double>(uso.ru_utime.tv_usec + uso.ru_stime.tv_usec) / 1e6;
-    m.memoriaKb = uso.ru_maxrss;
-    m.codigo = WIFEXITED(estado) ? WEXITSTATUS(estado) : -1;
-    return m;
-}
-
-void Mejor(Medida& acumulada, const Medida& m, const char* que) {
-    if (m.codigo != 0) {
-        std::cerr << "Falló " << que << " (código " << m.codigo << ")\n";
-        std::exit(1);
-    }
-    acumulada.segundos = std::min(acumulada.segundos, m.segundos);
-    acumulada.cpu = std::min(acumulada.cpu, m.cpu);
-    acumulada.memoriaKb = std::max(acumulada.memoriaKb, m.memoriaKb);
-}
-
-long Lineas(const std::string& archivo) {
-    std::FILE* f = std::fopen(archivo.c_str(), "rb");
-    if (!f) return -1;
-    long n = 0;
-    char buf[1 << 16];
-    std::size_t leidos;
-    while ((leidos = std::fread(buf, 1, sizeof buf, f)) > 0)
-        n += std::count(buf, buf + leidos, '\n');
-    std::fclose(f);
-    return n;
-}
-
-// The minimal ODBC export: every column bound as text, 1000 rows per fetch, ";"-separated
-// lines through one stdio buffer. Runs in its own process (`bench_odbc --minimo CADENA SQL`).
 int Minimo(const std::string& cadena, const std::string& sql) {
     SQLHENV env;
     SQLHDBC dbc;
@@ -141,34 +89,12 @@ int Minimo(const std::string& cadena, const std::string& sql) {
 
 int main(int argc, char** argv) {
     if (argc == 4 && std::strcmp(argv[1], "--minimo") == 0) return Minimo(argv[2], argv[3]);
-    long filas = 1000000;
-    int repeticiones = 3;
-    bool sinPostgres = false;
-    std::string carpeta = std::filesystem::temp_directory_path().string() + "/tamaris_bench";
-    for (int i = 1; i < argc; i += 2) {
-        const std::string o = argv[i];
-        if (o == "--sin-postgresql") {
-            sinPostgres = true;
-            --i;
-            continue;
-        }
-        if (i + 1 >= argc) break;
-        if (o == "--filas")
-            filas = std::stol(argv[i + 1]);
-        else if (o == "--repeticiones")
-            repeticiones = std::stoi(argv[i + 1]);
-        else if (o == "--carpeta")
-            carpeta = argv[i + 1];
-    }
-    std::filesystem::create_directories(carpeta);
-    const std::string db = carpeta + "/bench_" + std::to_string(filas) + ".db";
-    if (!std::filesystem::exists(db)) {
-        std::cerr << "Generando " << filas << " asientos en " << db << "...\n";
-        Mejor(*std::make_unique<Medida>(),
-              Corre({TAMARIS_CLI_EXE, "demo", "--db", db, "--filas", std::to_string(filas)},
-                    "/dev/null"),
-              "demo");
-    }
+    const medicion::Opciones op = medicion::LeeOpciones(argc, argv, {"--sin-postgresql"});
+    const long filas = op.filas;
+    const int repeticiones = op.repeticiones;
+    const bool sinPostgres = op.Tiene("--sin-postgresql");
+    const std::string& carpeta = op.carpeta;
+    const std::string db = medicion::BaseDemo(TAMARIS_CLI_EXE, carpeta, filas);
     const std::string sentencia = tamaris::SentenciaPercepciones("", "", "");
     const std::string archivo = carpeta + "/odbc_bench.txt";
     const std::string volcado = carpeta + "/minimo_bench.txt";

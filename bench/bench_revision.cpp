@@ -21,6 +21,7 @@
 #include <sstream>
 #include <string>
 
+#include "Medicion.h"
 #include "cli/UiConsola.h"
 #include "export_perceptions/ExportaPercepciones.h"
 
@@ -35,29 +36,11 @@ double Segundos(const std::function<void()>& f) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    long filas = 1000000;
-    int repeticiones = 3;
-    std::string carpeta = std::filesystem::temp_directory_path().string() + "/tamaris_bench";
-    for (int i = 1; i + 1 < argc; i += 2) {
-        const std::string o = argv[i];
-        if (o == "--filas")
-            filas = std::stol(argv[i + 1]);
-        else if (o == "--repeticiones")
-            repeticiones = std::stoi(argv[i + 1]);
-        else if (o == "--carpeta")
-            carpeta = argv[i + 1];
-    }
-    std::filesystem::create_directories(carpeta);
-    const std::string db = carpeta + "/bench_" + std::to_string(filas) + ".db";
-    if (!std::filesystem::exists(db)) {
-        std::cerr << "Generando " << filas << " asientos en " << db << "...\n";
-        const std::string orden = std::string(TAMARIS_CLI_EXE) + " demo --db '" + db +
-                                  "' --filas " + std::to_string(filas) + " >/dev/null";
-        if (std::system(orden.c_str()) != 0) {
-            std::cerr << "No se pudo generar la base de datos\n";
-            return 1;
-        }
-    }
+    const medicion::Opciones op = medicion::LeeOpciones(argc, argv);
+    const long filas = op.filas;
+    const int repeticiones = op.repeticiones;
+    const std::string& carpeta = op.carpeta;
+    const std::string db = medicion::BaseDemo(TAMARIS_CLI_EXE, carpeta, filas);
 
     std::ostringstream nada;
     tamaris::UiConsola consola(nada, nada);
