@@ -187,8 +187,7 @@ paso "Pruebas bajo Wine (un proceso de Wine por programa, hasta ${TIMEOUT_PRUEBA
 t_wine=$(date +%s)
 HOME_PRUEBAS=$BW/tests/home
 mkdir -p "$HOME_PRUEBAS"
-export TAMARIS_HOME
-TAMARIS_HOME=$(winpath "$HOME_PRUEBAS")
+W_HOME_PRUEBAS=$(winpath "$HOME_PRUEBAS")
 fallaron=()
 tot_ok=0 tot_mal=0 tot_omit=0
 for exe in "$BW"/tests/pruebas_*.exe; do
@@ -197,7 +196,7 @@ for exe in "$BW"/tests/pruebas_*.exe; do
     reg=$BW/tests/$nombre.wine.log
     t0=$(date +%s)
     set +e
-    (cd "$BW/tests" && timeout -k 10 "$TIMEOUT_PRUEBA" $WINE "$exe" --gtest_color=no >"$reg" 2>&1)
+    (cd "$BW/tests" && TAMARIS_HOME=$W_HOME_PRUEBAS timeout -k 10 "$TIMEOUT_PRUEBA" $WINE "$exe" --gtest_color=no >"$reg" 2>&1)
     rc=$?
     set -e
     seg=$(($(date +%s) - t0))
@@ -243,21 +242,21 @@ fi
 ninja -C "$RAIZ/build" percepciones-cli >/dev/null || falla "no se pudo compilar percepciones-cli para Linux"
 D=$BW/demo
 rm -rf "$D"
-mkdir -p "$D/linux/citi" "$D/windows/citi"
+mkdir -p "$D/linux/citi" "$D/windows/citi" "$D/home-linux" "$D/home-windows"
 ANIO=2013 MES=1
 temp_antes=$(listado_temp)
 
 info "Linux: demo, exportar y citi $MES/$ANIO"
-"$LINUX_CLI" demo --db "$D/linux/demo.db" >"$D/linux/demo.log" 2>&1 || falla "Linux: demo falló"
-"$LINUX_CLI" exportar --db "$D/linux/demo.db" --archivo "$D/linux/percepciones.txt" >"$D/linux/exportar.log" 2>&1 ||
+TAMARIS_HOME="$D/home-linux" "$LINUX_CLI" demo --db "$D/linux/demo.db" >"$D/linux/demo.log" 2>&1 || falla "Linux: demo falló"
+TAMARIS_HOME="$D/home-linux" "$LINUX_CLI" exportar --db "$D/linux/demo.db" --archivo "$D/linux/percepciones.txt" >"$D/linux/exportar.log" 2>&1 ||
     { cat "$D/linux/exportar.log"; falla "Linux: exportar falló"; }
-"$LINUX_CLI" citi --db "$D/linux/demo.db" --anio $ANIO --mes $MES --directorio "$D/linux/citi" >"$D/linux/citi.log" 2>&1 ||
+TAMARIS_HOME="$D/home-linux" "$LINUX_CLI" citi --db "$D/linux/demo.db" --anio $ANIO --mes $MES --directorio "$D/linux/citi" >"$D/linux/citi.log" 2>&1 ||
     { cat "$D/linux/citi.log"; falla "Linux: citi falló"; }
 
 wcli() {  # runs percepciones-cli.exe under Wine; output in $D/windows/<log>
     local reg=$1
     shift
-    (cd "$D/windows" && $WINE "$CLI" "$@" >"$D/windows/$reg" 2>&1)
+    (cd "$D/windows" && TAMARIS_HOME=$(winpath "$D/home-windows") $WINE "$CLI" "$@" >"$D/windows/$reg" 2>&1)
 }
 W_DB=$(winpath "$D/windows/demo.db")
 W_TXT=$(winpath "$D/windows")'\percepciones.txt'
