@@ -12,7 +12,7 @@
 #   demo/          the end-to-end files (Windows and Linux)
 # Steps whose results are already there are skipped; delete the folder to start over.
 #
-# Variables: TAMARIS_WINE_TIMEOUT (seconds per test program, 900 by default).
+# Variables: TAMARIS_WINE_TIMEOUT (seconds per test program, 300 by default).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 RAIZ=$PWD
@@ -20,7 +20,7 @@ BW=$RAIZ/build-windows
 MINGW=x86_64-w64-mingw32
 CC_W=$MINGW-gcc-posix
 CXX_W=$MINGW-g++-posix
-TIMEOUT_PRUEBA=${TAMARIS_WINE_TIMEOUT:-900}
+TIMEOUT_PRUEBA=${TAMARIS_WINE_TIMEOUT:-300}
 inicio=$(date +%s)
 
 paso() { printf '\n==> %s\n' "$*"; }
@@ -188,6 +188,7 @@ t_wine=$(date +%s)
 HOME_PRUEBAS=$BW/tests/home
 mkdir -p "$HOME_PRUEBAS"
 W_HOME_PRUEBAS=$(winpath "$HOME_PRUEBAS")
+temp_antes=$(listado_temp)
 fallaron=()
 tot_ok=0 tot_mal=0 tot_omit=0
 for exe in "$BW"/tests/pruebas_*.exe; do
@@ -230,6 +231,8 @@ for exe in "$BW"/tests/pruebas_*.exe; do
 done
 seg_wine=$(($(date +%s) - t_wine))
 info "Total: $tot_ok bien, $tot_mal fallidas, $tot_omit omitidas, en ${seg_wine} s."
+quedaron=$(comm -13 <(printf '%s\n' "$temp_antes") <(listado_temp) | sed '/^$/d' | wc -l)
+[ "$quedaron" -eq 0 ] || info "Aviso: las pruebas dejaron $quedaron archivos o carpetas en el TEMP de Wine."
 
 # ---------------------------------------------------------------------------------------------
 paso "Demostración bajo Wine comparada con la de Linux"
