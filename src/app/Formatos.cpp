@@ -3,6 +3,7 @@
 #include <ctime>
 
 #include "components/Numero.h"
+#include "components/Plataforma.h"
 
 namespace tamaris {
 
@@ -11,9 +12,7 @@ std::string FormatoFecha() { return "dd/mm/yy"; }
 std::string FormatoHora() { return "hh:mm"; }
 
 Fecha Ahora() {
-    const std::time_t t = std::time(nullptr);
-    std::tm tm{};
-    localtime_r(&t, &tm);
+    const std::tm tm = plataforma::HoraLocal(std::time(nullptr));
     return Fecha{tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec};
 }
 

@@ -3,6 +3,8 @@
 #include <cerrno>
 #include <cstring>
 
+#include "components/Plataforma.h"
+
 namespace tamaris {
 
 namespace {
@@ -35,7 +37,7 @@ std::string Visible(unsigned char c) {
 }  // namespace
 
 LectorLineas::LectorLineas(const std::string& ruta) : ruta_(ruta) {
-    f_ = std::fopen(ruta.c_str(), "rb");
+    f_ = plataforma::AbreFlujo(ruta, "rb");
     if (!f_) {
         throw ErrorTamaris(err::kArchivoNoEncontrado,
                            "No se puede leer el archivo " + ruta + ": " + std::strerror(errno));

@@ -5,6 +5,7 @@
 #include "cli/Conectar.h"
 #include "cli/UiConsola.h"
 #include "components/Numero.h"
+#include "components/Plataforma.h"
 #include "export_citi/ExportaCiti.h"
 
 namespace tamaris::cli {
@@ -77,7 +78,7 @@ class Citi : public Comando {
             return kUsoIncorrecto;
         }
         std::error_code ec;
-        if (!revisar && !std::filesystem::is_directory(directorio, ec)) {
+        if (!revisar && !std::filesystem::is_directory(plataforma::Ruta(directorio), ec)) {
             s.err << "No existe el directorio " << directorio << "\n";
             return kFalloCli;
         }
@@ -111,8 +112,7 @@ class Citi : public Comando {
                 return InformaDescartado(s, r.hallazgos, "");
             case Estado::Completo:
                 ImprimeHallazgos(s.err, r.hallazgos, "Aviso: ");
-                s.out << "Archivo generado: " << std::filesystem::absolute(r.archivo).string()
-                      << "\n"
+                s.out << "Archivo generado: " << plataforma::RutaAbsoluta(r.archivo) << "\n"
                       << r.totales.Resumen();
                 if (r.omitidos > 0) s.out << "Comprobantes omitidos: " << r.omitidos << "\n";
                 return kExitoCli;

@@ -2,17 +2,19 @@
 
 #include "cli/Cli.h"
 #include "cli/Demo.h"
+#include "components/Plataforma.h"
 
 namespace tamaris::cli {
 
 namespace {
 
 class Demo : public Comando {
-public:
+  public:
     std::string Nombre() const override { return "demo"; }
     std::string Uso() const override { return "demo --db ARCHIVO.db [--filas N] [--semilla S]"; }
     std::string Ayuda() const override {
-        return "Crea (o reemplaza) una base de datos SQLite con las tablas del sistema Tamaris que\n"
+        return "Crea (o reemplaza) una base de datos SQLite con las tablas del sistema Tamaris "
+               "que\n"
                "este programa lee y escribe, y datos de ejemplo: N asientos (5000 por defecto)\n"
                "con facturas, notas de débito y de crédito de letras A, B y C, otros\n"
                "comprobantes que no se exportan, varias cuentas y meses de 2013 y 2014.\n\n"
@@ -50,14 +52,13 @@ public:
         }
         const std::string archivo = op.Valor("--db");
         const ResumenDemo r = CreaDemo(archivo, opciones);
-        s.out << "Base de datos de demostración: " << std::filesystem::absolute(archivo).string()
-              << "\n"
+        s.out << "Base de datos de demostración: " << plataforma::RutaAbsoluta(archivo) << "\n"
               << "Asientos: " << r.asientos << " (" << r.exportables
               << " con percepción para exportar)\n";
         return kExitoCli;
     }
 
-private:
+  private:
     static bool EsEnteroPositivo(const std::string& t, long maximo) {
         if (t.empty() || t.size() > 10) return false;
         for (char c : t)

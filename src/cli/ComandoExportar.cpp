@@ -4,6 +4,7 @@
 #include "cli/Cli.h"
 #include "cli/Conectar.h"
 #include "cli/UiConsola.h"
+#include "components/Plataforma.h"
 #include "export_perceptions/ExportaPercepciones.h"
 
 namespace tamaris::cli {
@@ -100,7 +101,7 @@ class Exportar : public Comando {
     }
 
     static int InformaResultado(const ResultadoExportacion& r, bool soloRevision, Salidas& s) {
-        const std::string ruta = std::filesystem::absolute(r.archivo).string();
+        const std::string ruta = plataforma::RutaAbsoluta(r.archivo);
         using Estado = ResultadoExportacion::Estado;
         switch (r.estado) {
             case Estado::Revisado:

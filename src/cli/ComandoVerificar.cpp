@@ -4,6 +4,7 @@
 #include "cli/Cli.h"
 #include "cli/Conectar.h"
 #include "cli/UiConsola.h"
+#include "components/Plataforma.h"
 #include "export_citi/ExportaCiti.h"
 #include "export_perceptions/ExportaPercepciones.h"
 
@@ -67,7 +68,7 @@ class Verificar : public Comando {
         }
         const std::string archivo = op.Valor("--archivo");
         std::error_code ec;
-        if (!std::filesystem::is_regular_file(archivo, ec)) {
+        if (!std::filesystem::is_regular_file(plataforma::Ruta(archivo), ec)) {
             s.err << "No existe el archivo " << archivo << "\n";
             return kFalloCli;
         }

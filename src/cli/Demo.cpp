@@ -4,7 +4,6 @@
 #include "cli/Demo.h"
 
 #include <sqlite3.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <array>
@@ -20,6 +19,7 @@
 
 #include "EsquemaSql.h"
 #include "components/Error.h"
+#include "components/Plataforma.h"
 
 namespace tamaris {
 namespace {
@@ -366,8 +366,8 @@ class ArchivoTemporal {
         Cierra();
         if (!listo_) {
             std::error_code ec;
-            fs::remove(ruta_, ec);
-            fs::remove(ruta_ + "-journal", ec);
+            fs::remove(plataforma::Ruta(ruta_), ec);
+            fs::remove(plataforma::Ruta(ruta_ + "-journal"), ec);
         }
     }
     ArchivoTemporal(const ArchivoTemporal&) = delete;
@@ -375,7 +375,7 @@ class ArchivoTemporal {
 
     sqlite3* Abre() {
         std::error_code ec;
-        fs::remove(ruta_, ec);  // left over by an interrupted run
+        fs::remove(plataforma::Ruta(ruta_), ec);  // left over by an interrupted run
         const int rc = sqlite3_open_v2(ruta_.c_str(), &db_,
                                        SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
         if (rc != SQLITE_OK) throw Falla{MotivoSqlite(db_, rc)};
@@ -718,11 +718,6 @@ void CargaLibroIva(sqlite3* db, Azar& az, long filas, const std::vector<Cliente>
     }
 }
 
-std::string CarpetaDe(const std::string& archivo) {
-    fs::path p = fs::path(archivo).parent_path();
-    return p.empty() ? std::string(".") : p.string();
-}
-
 }  // namespace
 
 ResumenDemo CreaDemo(const std::string& archivo, const OpcionesDemo& op,
@@ -735,16 +730,18 @@ ResumenDemo CreaDemo(const std::string& archivo, const OpcionesDemo& op,
     if (op.filas < 0) throw error("la cantidad de filas no puede ser negativa");
     {
         std::error_code ec;
-        const std::string carpeta = CarpetaDe(archivo);
-        if (!fs::is_directory(carpeta, ec)) throw error("no existe la carpeta " + carpeta);
-        if (fs::is_directory(archivo, ec)) throw error("ya existe una carpeta con ese nombre");
+        const std::string carpeta = plataforma::Carpeta(archivo);
+        if (!fs::is_directory(plataforma::Ruta(carpeta), ec))
+            throw error("no existe la carpeta " + carpeta);
+        if (fs::is_directory(plataforma::Ruta(archivo), ec))
+            throw error("ya existe una carpeta con ese nombre");
     }
 
     ResumenDemo r;
     r.asientos = op.filas;
     r.libroIva = op.filas == 0 ? 0 : std::clamp(op.filas / 10, 20L, 20000L);
 
-    ArchivoTemporal tmp(archivo + "." + std::to_string(static_cast<long>(::getpid())) + ".tmp");
+    ArchivoTemporal tmp(archivo + "." + std::to_string(plataforma::IdProceso()) + ".tmp");
     try {
         sqlite3* db = tmp.Abre();
         Exec(db,
@@ -769,9 +766,9 @@ ResumenDemo CreaDemo(const std::string& archivo, const OpcionesDemo& op,
         Exec(db, "COMMIT");
         tmp.Cierra();
 
-        std::error_code ec;
-        fs::rename(tmp.Ruta(), archivo, ec);
-        if (ec) throw Falla{"no se puede reemplazar el archivo: " + MotivoSistema(ec)};
+        if (const int e = plataforma::Reemplaza(tmp.Ruta(), archivo); e != 0)
+            throw Falla{"no se puede reemplazar el archivo: " +
+                        MotivoSistema(std::error_code(e, std::generic_category()))};
         tmp.Listo();
     } catch (const Falla& f) {
         throw error(f.motivo);

@@ -7,15 +7,18 @@
 #include <string>
 #include <string_view>
 
+#include "components/Plataforma.h"
+
 namespace tamaris {
 
 // Writes a new file in full and puts it in place only when told the file is complete: the
 // lines go, buffered, to a temporary file beside the destination; Confirmar() flushes it to
 // disk and renames it over the destination. Destroyed (or Descartar()) without Confirmar(), it
 // removes the temporary file and leaves the destination exactly as it was. The temporary is
-// registered for removal on SIGINT, SIGTERM and SIGHUP (InstalaLimpiezaTemporales) and holds
-// an flock while it exists; creating a writer removes the temporaries of the same destination
-// that no live writer holds (left by a run that was killed).
+// registered for removal when the user ends the program (InstalaLimpiezaTemporales) and belongs
+// to this run alone while it exists (an flock; on Windows, no sharing); creating a writer removes
+// the temporaries of the same destination that no live writer holds (left by a run that was
+// killed).
 class ArchivoSeguro {
   public:
     explicit ArchivoSeguro(std::string destino);
@@ -38,14 +41,13 @@ class ArchivoSeguro {
   private:
     void Vuelca();
     std::string destino_, temporal_;
-    std::FILE* f_ = nullptr;
+    plataforma::Descriptor d_;  // open from creation until the file is in place
+    bool abierto_ = false;      // lines may still be written
     std::string buffer_;
     long lineas_ = 0;
     long long enDisco_ = 0;           // offset up to which writing to disk was requested
     std::size_t pendienteDisco_ = 0;  // bytes written since
     int ranura_ = -1;                 // in the table of temporaries removed on a signal
-    int cerrojo_ = -1;                // keeps the lock between closing the stream and the rename
-    void Suelta();
 };
 
 // Appends one line (UTF-8 converted to Windows-1252, CR LF) to a file, creating it when

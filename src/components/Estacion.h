@@ -16,10 +16,11 @@ struct Estacion {
 
 // Folder of the program's own files (lookup masks, error log, column widths, INI): the
 // environment variable TAMARIS_HOME when set, else the program's folder when writable, else
-// the user's data folder ($XDG_DATA_HOME/tamaris or ~/.local/share/tamaris). Ends in '/'.
+// the user's data folder ($XDG_DATA_HOME/tamaris or ~/.local/share/tamaris; on Windows
+// %APPDATA%\Tamaris). Ends in a separator.
 // The folder is created when missing.
 std::string CarpetaDatos();
-// Folder of the running executable, ending in '/'.
+// Folder of the running executable, ending in a separator.
 std::string CarpetaPrograma();
 // Executable name without extension.
 std::string NombrePrograma();

@@ -1,12 +1,10 @@
 #include "components/Temporales.h"
 
-#include <unistd.h>
-
 #include <atomic>
-#include <cerrno>
-#include <csignal>
 #include <cstdlib>
 #include <cstring>
+
+#include "components/Plataforma.h"
 
 namespace tamaris {
 
@@ -24,50 +22,21 @@ struct Ranura {
 };
 Ranura gRanuras[kRanuras];
 
-constexpr int kSenales[] = {SIGINT, SIGTERM, SIGHUP};
-struct sigaction gPrevias[3];
 std::atomic<bool> gInstalada{false};
 
 void BorraRegistrados() {
     for (Ranura& r : gRanuras)
-        if (r.estado.load(std::memory_order_acquire) == kLista) ::unlink(r.ruta);
+        if (r.estado.load(std::memory_order_acquire) == kLista) plataforma::BorraEnSenal(r.ruta);
 }
 
 void AlSalir() { BorraRegistrados(); }
-
-void Manejador(int senal, siginfo_t* info, void* contexto) {
-    const int guardado = errno;
-    BorraRegistrados();
-    int i = 0;
-    while (kSenales[i] != senal) ++i;
-    const struct sigaction& previa = gPrevias[i];
-    if (previa.sa_flags & SA_SIGINFO) {
-        previa.sa_sigaction(senal, info, contexto);
-    } else if (previa.sa_handler == SIG_DFL) {
-        ::_exit(128 + senal);
-    } else if (previa.sa_handler != SIG_IGN) {
-        previa.sa_handler(senal);
-    }
-    errno = guardado;
-}
 
 }  // namespace
 
 void InstalaLimpiezaTemporales() {
     if (gInstalada.exchange(true)) return;
     std::atexit(AlSalir);
-    for (int i = 0; i < 3; ++i) {
-        struct sigaction previa {};
-        ::sigaction(kSenales[i], nullptr, &previa);
-        gPrevias[i] = previa;
-        // Whoever started us with the signal ignored (nohup) meant it.
-        if (!(previa.sa_flags & SA_SIGINFO) && previa.sa_handler == SIG_IGN) continue;
-        struct sigaction nueva {};
-        nueva.sa_sigaction = &Manejador;
-        nueva.sa_flags = SA_SIGINFO | SA_RESTART;
-        sigemptyset(&nueva.sa_mask);
-        ::sigaction(kSenales[i], &nueva, nullptr);
-    }
+    plataforma::AlTerminarPorSenal(&BorraRegistrados);
 }
 
 int RegistraTemporal(const char* ruta) {

@@ -1,7 +1,8 @@
 #pragma once
 // Temporary files that must not outlive the run that writes them. A writer registers its
-// temporary while it exists; when the program is ended by SIGINT, SIGTERM or SIGHUP, or exits
-// without removing it, the registered files are removed.
+// temporary while it exists; when the program is ended by SIGINT, SIGTERM or SIGHUP (on
+// Windows: Ctrl+C, Ctrl+Break, the closing of the console), or exits without removing it, the
+// registered files are removed.
 
 namespace tamaris {
 

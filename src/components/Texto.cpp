@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <cstring>
 
+#include "components/Plataforma.h"
+
 namespace tamaris {
 
 namespace {
@@ -304,7 +306,7 @@ std::string SeparadorDirectorio(std::string_view carpeta) {
     std::string r(carpeta);
     // A path that already ends in either separator is left alone: folders typed in the suite's
     // INI files may still carry the Windows one.
-    if (!r.empty() && r.back() != '/' && r.back() != '\\') r.push_back('/');
+    if (!r.empty() && r.back() != '/' && r.back() != '\\') r.push_back(plataforma::kSeparador);
     return r;
 }
 

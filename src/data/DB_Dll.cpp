@@ -11,6 +11,7 @@
 #include "components/Estacion.h"
 #include "components/Numero.h"
 #include "components/Pasos.h"
+#include "components/Plataforma.h"
 #include "components/Texto.h"
 #include "data/AccesoDialogo.h"
 #include "data/dialectos/Dialecto.h"
@@ -583,9 +584,7 @@ std::string TextoRespuesta(int respuesta) {
 }
 
 std::string FechaHoraCorta() {
-    const std::time_t t = std::time(nullptr);
-    std::tm tm{};
-    localtime_r(&t, &tm);
+    const std::tm tm = plataforma::HoraLocal(std::time(nullptr));
     char buf[32];
     std::strftime(buf, sizeof buf, "%d/%m/%Y %H:%M:%S", &tm);
     return buf;

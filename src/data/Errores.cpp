@@ -12,6 +12,7 @@
 #include "components/Estacion.h"
 #include "components/Numero.h"
 #include "components/Pasos.h"
+#include "components/Plataforma.h"
 #include "components/Texto.h"
 #include "data/DB_Dll.h"
 #include "data/ModuloDatos.h"
@@ -21,15 +22,12 @@ namespace tamaris {
 
 namespace {
 
-std::string Entorno(const char* nombre) {
-    const char* v = std::getenv(nombre);
-    return v ? std::string(v) : std::string();
-}
+std::string Entorno(const char* nombre) { return plataforma::Variable(nombre); }
 
 // Opens the log for appending (creating it when absent) and closes it again, so that a log
 // that cannot be used fails before the operator is asked anything.
 void AbreParaAnexar(const std::string& ruta) {
-    std::FILE* f = std::fopen(ruta.c_str(), "ab");
+    std::FILE* f = plataforma::AbreFlujo(ruta, "ab");
     if (!f) {
         const int e = errno;
         const long numero =
@@ -42,9 +40,7 @@ void AbreParaAnexar(const std::string& ruta) {
 
 // Current date and time as the suite writes them in AUX_ERR.
 std::string FechaHoraAux() {
-    const std::time_t t = std::time(nullptr);
-    std::tm tm{};
-    localtime_r(&t, &tm);
+    const std::tm tm = plataforma::HoraLocal(std::time(nullptr));
     Fecha f{tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec};
     return FormatoValor(Variant(f), "dd/mm/yy hh:mm");
 }
@@ -72,7 +68,6 @@ std::string RutaLogErrores() {
     if (!Entorno("TEMP").empty()) carpeta = Trim(Entorno("TMP"));
     if (carpeta.empty()) carpeta = Estacion::CarpetaDefecto();
     carpeta = SeparadorDirectorio(carpeta);
-    if (!carpeta.ends_with('/')) carpeta += '/';
     return carpeta + "TMERR.LOG";
 }
 

@@ -1,8 +1,5 @@
 #include "export_citi/ExportaCiti.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
@@ -16,6 +13,7 @@
 #include "app/Verificacion.h"
 #include "components/ArchivoTexto.h"
 #include "components/Numero.h"
+#include "components/Plataforma.h"
 #include "components/Texto.h"
 #include "data/Errores.h"
 #include "export_citi/Formatos.h"
@@ -30,48 +28,38 @@ constexpr std::string_view kSinDatos = "NO HAY DATOS PARA LISTAR!!!";
 bool Bisiesto(int a) { return (a % 4 == 0 && a % 100 != 0) || a % 400 == 0; }
 
 [[noreturn]] void FallaArchivo(int e, long numero, const std::string& que) {
-    throw ErrorTamaris(numero, que + ": " + std::strerror(e));
+    throw ErrorTamaris(numero, que + ": " + plataforma::TextoError(e));
 }
 
 // Folder of the temporary file: TEMP, then the system's temporary folder.
 std::string CarpetaTemporal() {
-    for (const char* variable : {"TEMP", "TMPDIR"}) {
-        const char* v = std::getenv(variable);
-        if (v && *v) return v;
-    }
-    std::error_code ec;
-    const auto p = std::filesystem::temp_directory_path(ec);
-    return ec ? std::string("/tmp") : p.string();
+    std::string carpeta = plataforma::Variable("TEMP");
+    return carpeta.empty() ? plataforma::CarpetaTemporales() : carpeta;
 }
 
 // Current date and time as DDMMYYYYHHMMSS.
 std::string MarcaHora() {
-    const std::time_t ahora = std::time(nullptr);
-    std::tm t{};
-    localtime_r(&ahora, &t);
+    const std::tm t = plataforma::HoraLocal(std::time(nullptr));
     char buf[32];
     std::strftime(buf, sizeof buf, "%d%m%Y%H%M%S", &t);
     return buf;
 }
 
-// The records while the file is being made. They go to a file in the temporary folder that is
-// unlinked as soon as it is created, so that nothing of it stays behind however the run ends;
-// once the folder is chosen they are copied into the destination.
+// The records while the file is being made. They go to a file in the temporary folder that
+// disappears when it is closed, however the run ends, so that nothing of it stays behind; once
+// the folder is chosen they are copied into the destination.
 class RegistrosTemporales {
   public:
     RegistrosTemporales() {
         std::string plantilla =
-            SeparadorDirectorio(CarpetaTemporal()) + MarcaHora() + "_XXXXXX.TMP";
-        fd_ = ::mkstemps(plantilla.data(), 4);
-        if (fd_ < 0) {
-            FallaArchivo(errno, err::kAccesoRuta,
+            plataforma::ConSeparador(CarpetaTemporal()) + MarcaHora() + "_XXXXXX.TMP";
+        int error = 0;
+        d_ = plataforma::CreaTemporalAnonimo(plantilla, 4, &error);
+        if (!d_.Abierto()) {
+            FallaArchivo(error, err::kAccesoRuta,
                          "No se puede crear el archivo temporal " + plantilla);
         }
-        ::unlink(plantilla.c_str());
         pendiente_.reserve(kBloque + 4096);
-    }
-    ~RegistrosTemporales() {
-        if (fd_ >= 0) ::close(fd_);
     }
     RegistrosTemporales(const RegistrosTemporales&) = delete;
     RegistrosTemporales& operator=(const RegistrosTemporales&) = delete;
@@ -86,19 +74,13 @@ class RegistrosTemporales {
     // Writes what is pending; on failure the part not written stays pending.
     void Vuelca() {
         std::size_t hecho = 0;
-        while (hecho < pendiente_.size()) {
-            const ssize_t n = ::write(fd_, pendiente_.data() + hecho, pendiente_.size() - hecho);
-            if (n < 0) {
-                if (errno == EINTR) continue;
-                const int e = errno;
-                pendiente_.erase(0, hecho);
-                tamano_ += static_cast<off_t>(hecho);
-                FallaArchivo(e, e == ENOSPC ? err::kDiscoLleno : err::kErrorEscritura,
-                             "No se puede escribir el archivo temporal");
-            }
-            hecho += static_cast<std::size_t>(n);
+        const int e = plataforma::Escribe(d_, pendiente_.data(), pendiente_.size(), &hecho);
+        tamano_ += static_cast<long long>(hecho);
+        if (e != 0) {
+            pendiente_.erase(0, hecho);
+            FallaArchivo(e, e == ENOSPC ? err::kDiscoLleno : err::kErrorEscritura,
+                         "No se puede escribir el archivo temporal");
         }
-        tamano_ += static_cast<off_t>(hecho);
         pendiente_.clear();
     }
 
@@ -106,12 +88,11 @@ class RegistrosTemporales {
     void Copia(ArchivoSeguro& destino) {
         Vuelca();
         std::string bloque(kBloque, '\0');
-        for (off_t pos = 0; pos < tamano_;) {
-            const ssize_t n = ::pread(fd_, bloque.data(), bloque.size(), pos);
-            if (n < 0) {
-                if (errno == EINTR) continue;
-                FallaArchivo(errno, err::kErrorEscritura, "No se puede leer el archivo temporal");
-            }
+        for (long long pos = 0; pos < tamano_;) {
+            int error = 0;
+            const long long n = plataforma::LeeEn(d_, bloque.data(), bloque.size(), pos, &error);
+            if (n < 0)
+                FallaArchivo(error, err::kErrorEscritura, "No se puede leer el archivo temporal");
             if (n == 0) break;
             destino.EscribeBytes(std::string_view(bloque.data(), static_cast<std::size_t>(n)));
             pos += n;
@@ -120,8 +101,8 @@ class RegistrosTemporales {
 
   private:
     static constexpr std::size_t kBloque = 64 * 1024;
-    int fd_ = -1;
-    off_t tamano_ = 0;
+    plataforma::Descriptor d_;
+    long long tamano_ = 0;
     std::string pendiente_;
 };
 

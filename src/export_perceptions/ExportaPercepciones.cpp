@@ -9,6 +9,7 @@
 #include "app/Verificacion.h"
 #include "components/ArchivoTexto.h"
 #include "components/Cp1252.h"
+#include "components/Plataforma.h"
 #include "components/Texto.h"
 
 namespace tamaris {
@@ -17,9 +18,9 @@ namespace {
 
 void BorraArchivo(const std::string& ruta) {
     if (!ExisteArchivo(ruta)) return;
-    if (std::remove(ruta.c_str()) != 0) {
-        throw ErrorTamaris(err::kPermisoDenegado,
-                           "No se puede borrar el archivo " + ruta + ": " + std::strerror(errno));
+    if (const int e = plataforma::Borra(ruta); e != 0) {
+        throw ErrorTamaris(err::kPermisoDenegado, "No se puede borrar el archivo " + ruta + ": " +
+                                                      plataforma::TextoError(e));
     }
 }
 

@@ -8,6 +8,7 @@
 #include "components/ArchivoTexto.h"
 #include "components/Cp1252.h"
 #include "components/Error.h"
+#include "components/Plataforma.h"
 #include "components/Texto.h"
 
 namespace tamaris {
@@ -97,21 +98,19 @@ void GrabaArchivoAnchos(const std::string& carpeta, std::string_view tabla,
     bytes += Utf8ACp1252(LineaAnchos(tabla, anchos));
     bytes += "\r\n";
 
-    std::FILE* f = std::fopen(auxiliar.c_str(), "wb");
+    std::FILE* f = plataforma::AbreFlujo(auxiliar, "wb");
     if (!f) Falla(err::kAccesoRuta, auxiliar, errno);
     const bool escrito = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
     const int error = errno;
     if (std::fclose(f) != 0 || !escrito) {
-        std::remove(auxiliar.c_str());
+        plataforma::Borra(auxiliar);
         Falla(err::kErrorEscritura, auxiliar, escrito ? errno : error);
     }
     // The rename replaces the old file in one step: no moment without a width file.
-    std::error_code ec;
-    std::filesystem::rename(auxiliar, archivo, ec);
-    if (ec) {
-        std::remove(auxiliar.c_str());
+    if (const int e = plataforma::Reemplaza(auxiliar, archivo); e != 0) {
+        plataforma::Borra(auxiliar);
         throw ErrorTamaris(err::kAccesoRuta, "No se puede reemplazar el archivo de anchos " +
-                                                 archivo + ": " + ec.message());
+                                                 archivo + ": " + plataforma::TextoError(e));
     }
 }
 

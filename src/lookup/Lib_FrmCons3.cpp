@@ -9,6 +9,7 @@
 #include "components/Estacion.h"
 #include "components/Numero.h"
 #include "components/Pasos.h"
+#include "components/Plataforma.h"
 #include "components/Ui.h"
 #include "data/DB_Dll.h"
 #include "lookup/AnchosConsulta.h"
@@ -54,9 +55,7 @@ int NivelStock(int64_t puntoPedido, int64_t stock) {
 }
 
 Fecha Ahora() {
-    const std::time_t t = std::time(nullptr);
-    std::tm tm{};
-    localtime_r(&t, &tm);
+    const std::tm tm = plataforma::HoraLocal(std::time(nullptr));
     return Fecha{tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec};
 }
 

@@ -1,8 +1,5 @@
 #include "lookup/Mascaras.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <atomic>
 #include <cerrno>
 #include <cstdio>
@@ -11,6 +8,7 @@
 #include "components/ArchivoTexto.h"
 #include "components/Cp1252.h"
 #include "components/Error.h"
+#include "components/Plataforma.h"
 #include "components/Texto.h"
 
 namespace tamaris {
@@ -25,7 +23,7 @@ void AnexaCampo(std::string& registro, std::string_view texto, std::size_t ancho
 
 [[noreturn]] void FallaArchivo(const std::string& archivo, int error) {
     throw ErrorTamaris(err::kAccesoRuta, "No se puede escribir el archivo de consultas " + archivo +
-                                             ": " + std::strerror(error));
+                                             ": " + plataforma::TextoError(error));
 }
 
 std::string Registros(const std::vector<MascaraConsulta>& mascaras) {
@@ -33,21 +31,6 @@ std::string Registros(const std::vector<MascaraConsulta>& mascaras) {
     bytes.reserve(mascaras.size() * kLargoRegistroMascara);
     for (const MascaraConsulta& m : mascaras) bytes += RegistroMascara(m);
     return bytes;
-}
-
-// Writes all of `bytes` at `desde`; the errno of the failure, 0 when done.
-int EscribeEn(int fd, const std::string& bytes, off_t desde) {
-    std::size_t hecho = 0;
-    while (hecho < bytes.size()) {
-        const ssize_t n = ::pwrite(fd, bytes.data() + hecho, bytes.size() - hecho,
-                                   desde + static_cast<off_t>(hecho));
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            return errno;
-        }
-        hecho += static_cast<std::size_t>(n);
-    }
-    return 0;
 }
 
 std::string LeeTodo(const std::string& archivo, bool& existe) {
@@ -102,48 +85,47 @@ std::string CampoMascaraLimpio(std::string_view campo) {
 }
 
 void AgregaMascaras(const std::string& archivo, const std::vector<MascaraConsulta>& mascaras) {
-    const int fd = ::open(archivo.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
-    if (fd < 0) FallaArchivo(archivo, errno);
-    const off_t largo = ::lseek(fd, 0, SEEK_END);
-    int error = largo < 0 ? errno : 0;
-    if (error == 0) {
-        const off_t registro = static_cast<off_t>(kLargoRegistroMascara);
-        error = EscribeEn(fd, Registros(mascaras), (largo / registro) * registro);
+    int error = 0;
+    plataforma::Descriptor d = plataforma::AbreEscritura(archivo, false, &error);
+    if (!d.Abierto()) FallaArchivo(archivo, error);
+    const long long largo = plataforma::Largo(d, &error);
+    if (largo >= 0) {
+        const long long registro = static_cast<long long>(kLargoRegistroMascara);
+        const std::string bytes = Registros(mascaras);
+        error = plataforma::EscribeEn(d, bytes.data(), bytes.size(), (largo / registro) * registro);
     }
-    if (::close(fd) != 0 && error == 0) error = errno;
+    if (const int e = d.Cierra(); e != 0 && error == 0) error = e;
     if (error != 0) FallaArchivo(archivo, error);
 }
 
 bool CreaArchivoMascaras(const std::string& archivo, const std::vector<MascaraConsulta>& mascaras) {
     static std::atomic<int> contador{0};
     const std::string bytes = Registros(mascaras);
-    const std::string temporal =
-        archivo + ".tmp" + std::to_string(::getpid()) + "_" + std::to_string(++contador);
-    const int fd = ::open(temporal.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
-    if (fd < 0) FallaArchivo(archivo, errno);
-    int error = EscribeEn(fd, bytes, 0);
-    if (error == 0 && ::fsync(fd) != 0) error = errno;
-    if (::close(fd) != 0 && error == 0) error = errno;
+    const std::string temporal = archivo + ".tmp" + std::to_string(plataforma::IdProceso()) + "_" +
+                                 std::to_string(++contador);
+    int error = 0;
+    plataforma::Descriptor d = plataforma::AbreEscritura(temporal, true, &error);
+    if (!d.Abierto()) FallaArchivo(archivo, error);
+    error = plataforma::EscribeEn(d, bytes.data(), bytes.size(), 0);
+    if (error == 0) error = plataforma::VuelcaADisco(d);
+    if (const int e = d.Cierra(); e != 0 && error == 0) error = e;
     if (error != 0) {
-        ::unlink(temporal.c_str());
+        plataforma::Borra(temporal);
         FallaArchivo(archivo, error);
     }
-    // A hard link puts the complete file in place only when no file has that name yet.
-    if (::link(temporal.c_str(), archivo.c_str()) == 0) {
-        ::unlink(temporal.c_str());
-        return true;
-    }
-    const int motivo = errno;
-    ::unlink(temporal.c_str());
+    // The complete file takes the name only when no file has it yet.
+    const int motivo = plataforma::NombraSiLibre(temporal, archivo);
+    if (motivo == 0) return true;
+    plataforma::Borra(temporal);
     if (motivo == EEXIST) return false;
     // File systems without hard links: an exclusive create does the same, less atomically.
-    const int directo = ::open(archivo.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
-    if (directo < 0) {
-        if (errno == EEXIST) return false;
-        FallaArchivo(archivo, errno);
+    plataforma::Descriptor directo = plataforma::AbreEscritura(archivo, true, &error);
+    if (!directo.Abierto()) {
+        if (error == EEXIST) return false;
+        FallaArchivo(archivo, error);
     }
-    error = EscribeEn(directo, bytes, 0);
-    if (::close(directo) != 0 && error == 0) error = errno;
+    error = plataforma::EscribeEn(directo, bytes.data(), bytes.size(), 0);
+    if (const int e = directo.Cierra(); e != 0 && error == 0) error = e;
     if (error != 0) FallaArchivo(archivo, error);
     return true;
 }
@@ -161,7 +143,7 @@ std::optional<MascaraConsulta> LeeMascara(const std::string& archivo, std::size_
     if (numero == 0) return std::nullopt;
     if (const std::string problema = ProblemaArchivoLeido(archivo); !problema.empty())
         throw ErrorTamaris(err::kAccesoRuta, problema);
-    std::FILE* f = std::fopen(archivo.c_str(), "rb");
+    std::FILE* f = plataforma::AbreFlujo(archivo, "rb");
     if (!f) return std::nullopt;
     std::string bytes(kLargoRegistroMascara, '\0');
     const long desde = static_cast<long>((numero - 1) * kLargoRegistroMascara);

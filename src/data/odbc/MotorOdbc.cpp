@@ -1,10 +1,6 @@
 #include "data/odbc/MotorOdbc.h"
 
-#include <sql.h>
-#include <sqlext.h>
 #include <sqlite3.h>
-#include <sys/socket.h>
-#include <sys/stat.h>
 
 #include <algorithm>
 #include <atomic>
@@ -22,6 +18,8 @@
 #include <utility>
 #include <vector>
 
+#include "components/Plataforma.h"
+#include "components/PlataformaOdbc.h"
 #include "components/Texto.h"
 #include "data/Conexion.h"
 #include "data/sqlite/MotorSqlite.h"
@@ -208,7 +206,7 @@ class Manija {
 class Vigia {
   public:
     // The sockets of the connection watched (kept by the connection, which outlives this).
-    void Sockets(const std::vector<int>* s) { sockets_ = s; }
+    void Sockets(const std::vector<std::intptr_t>* s) { sockets_ = s; }
 
     ~Vigia() {
         {
@@ -296,7 +294,7 @@ class Vigia {
                 continue;  // that fetch ended meanwhile
             const SQLHSTMT st = st_.load(std::memory_order_relaxed);
             if (EnRed()) {
-                for (int fd : *sockets_) ::shutdown(fd, SHUT_RDWR);
+                for (const std::intptr_t s : *sockets_) plataforma::CortaSocket(s);
             } else {
                 // SQLCancel is the one ODBC call meant to come from another thread.
                 TAMARIS_ODBC(*ctx_.load(std::memory_order_relaxed), AnteFalla::Ignorar,
@@ -310,7 +308,7 @@ class Vigia {
     std::mutex m_;
     std::condition_variable cv_;
     std::thread hilo_;
-    const std::vector<int>* sockets_ = nullptr;
+    const std::vector<std::intptr_t>* sockets_ = nullptr;
     uint64_t turno_ = 0;  // only the armed side counts turns
     std::atomic<uint64_t> estado_{kLibre};
     std::atomic<const Contexto*> ctx_{nullptr};
@@ -350,7 +348,8 @@ struct ConexionOdbc {
     // with rows still unread.
     int maxActivas = 0;
     int activos = 0;
-    std::vector<int> sockets;  // the network sockets the driver opened for this connection
+    std::vector<std::intptr_t>
+        sockets;  // the network sockets the driver opened for this connection
     // What SQLGetData may read where columns are bound: any row of a block (after SQLSetPos),
     // so rows can come in blocks; the current row only (rows then come one at a time, still
     // into bound columns); nothing, so every column is read with SQLGetData. Either way a text
@@ -843,26 +842,6 @@ class CursorOdbc final : public Cursor {
 
 SQLCHAR* Sql(std::string& s) { return reinterpret_cast<SQLCHAR*>(s.data()); }
 
-// Descriptors of the process that are network sockets, in ascending order.
-std::vector<int> SocketsAbiertos() {
-    std::vector<int> r;
-    std::error_code ec;
-    for (const auto& e : std::filesystem::directory_iterator("/proc/self/fd", ec)) {
-        int fd = -1;
-        const std::string n = e.path().filename().string();
-        if (std::from_chars(n.data(), n.data() + n.size(), fd).ec != std::errc()) continue;
-        struct stat st {};
-        sockaddr_storage dir{};
-        socklen_t largo = sizeof dir;
-        if (::fstat(fd, &st) != 0 || !S_ISSOCK(st.st_mode) ||
-            ::getsockname(fd, reinterpret_cast<sockaddr*>(&dir), &largo) != 0)
-            continue;
-        if (dir.ss_family == AF_INET || dir.ss_family == AF_INET6) r.push_back(fd);
-    }
-    std::sort(r.begin(), r.end());
-    return r;
-}
-
 std::string InfoTexto(const Contexto& ctx, SQLHDBC d, SQLUSMALLINT info) {
     char buf[256] = {};
     SQLSMALLINT largo = 0;
@@ -889,14 +868,14 @@ std::shared_ptr<ConexionOdbc> ConectaOdbc(const std::string& cadenaOdbc, int tie
     std::string cadena = cadenaOdbc;
     SQLCHAR salida[1024];
     SQLSMALLINT largoSalida = 0;
-    const std::vector<int> antes = SocketsAbiertos();
+    const std::vector<std::intptr_t> antes = plataforma::SocketsDeRed();
     TAMARIS_ODBC(ctx, AnteFalla::Lanzar, SQL_HANDLE_DBC, d, SQLDriverConnect, d, nullptr,
                  Sql(cadena), static_cast<SQLSMALLINT>(cadena.size()), salida,
                  static_cast<SQLSMALLINT>(sizeof salida), &largoSalida, SQL_DRIVER_NOPROMPT);
     cn->conectada = true;
     // Connections are opened from one thread at a time: the sockets that appeared belong to
     // this one.
-    for (int fd : SocketsAbiertos())
+    for (const std::intptr_t fd : plataforma::SocketsDeRed())
         if (!std::binary_search(antes.begin(), antes.end(), fd)) cn->sockets.push_back(fd);
     cn->vigia.Sockets(&cn->sockets);
 

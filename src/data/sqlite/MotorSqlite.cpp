@@ -18,6 +18,7 @@
 #include <utility>
 #include <vector>
 
+#include "components/Plataforma.h"
 #include "components/Texto.h"
 
 namespace tamaris {
@@ -671,10 +672,10 @@ std::unique_ptr<Motor> AbreMotorSqlite(const std::string& archivo, int tiempoEsp
     if (archivo != ":memory:") {
         std::error_code ec;
         // SQL state 3024 is what the suite's Access code expects for a file it must look for.
-        if (!std::filesystem::exists(archivo, ec))
+        if (!std::filesystem::exists(plataforma::Ruta(archivo), ec))
             falla("No se encontró el archivo de base de datos '" + archivo + "'.", "3024",
                   SQLITE_CANTOPEN);
-        if (std::filesystem::is_directory(archivo, ec))
+        if (std::filesystem::is_directory(plataforma::Ruta(archivo), ec))
             falla("'" + archivo + "' es una carpeta, no un archivo de base de datos.", "3024",
                   SQLITE_CANTOPEN);
     }

@@ -1,0 +1,867 @@
+#include "components/Plataforma.h"
+
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <dirent.h>
+#include <fcntl.h>
+#include <pwd.h>
+#include <signal.h>
+#include <sys/file.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
+#include <algorithm>
+#include <atomic>
+#include <cerrno>
+#include <charconv>
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+#include <mutex>
+#include <random>
+#include <system_error>
+
+namespace tamaris::plataforma {
+
+namespace {
+
+void Guarda(int* destino, int valor) {
+    if (destino) *destino = valor;
+}
+
+}  // namespace
+
+Descriptor& Descriptor::operator=(Descriptor&& o) noexcept {
+    if (this != &o) {
+        Cierra();
+        h_ = o.h_;
+        o.h_ = -1;
+    }
+    return *this;
+}
+
+// --- Paths, common to both systems ---------------------------------------------------------
+
+std::size_t UltimoSeparador(std::string_view ruta) {
+    for (std::size_t i = ruta.size(); i-- > 0;)
+        if (EsSeparador(ruta[i])) return i;
+    return std::string_view::npos;
+}
+
+std::string Carpeta(const std::string& ruta) {
+    const std::size_t barra = UltimoSeparador(ruta);
+    if (barra == std::string::npos) return ".";
+    if (barra == 0) return ruta.substr(0, 1);
+    // "C:\archivo" lives in "C:\", not in "C:".
+    if (kWindows && barra == 2 && ruta[1] == ':') return ruta.substr(0, 3);
+    return ruta.substr(0, barra);
+}
+
+std::string NombreBase(const std::string& ruta) {
+    const std::size_t barra = UltimoSeparador(ruta);
+    return barra == std::string::npos ? ruta : ruta.substr(barra + 1);
+}
+
+std::string ConSeparador(std::string ruta) {
+    if (!ruta.empty() && !EsSeparador(ruta.back())) ruta.push_back(kSeparador);
+    return ruta;
+}
+
+bool EsAbsoluta(std::string_view ruta) {
+    if (ruta.empty()) return false;
+    if (EsSeparador(ruta[0])) return true;
+    return kWindows && ruta.size() >= 3 && ruta[1] == ':' && EsSeparador(ruta[2]);
+}
+
+bool CreaCarpetas(const std::string& ruta) {
+    std::error_code ec;
+    const std::filesystem::path p = Ruta(ruta);
+    std::filesystem::create_directories(p, ec);
+    return std::filesystem::is_directory(p, ec);
+}
+
+std::vector<std::string> NombresEn(const std::string& carpeta) {
+    std::vector<std::string> r;
+    std::error_code ec;
+    for (std::filesystem::directory_iterator i(Ruta(carpeta), ec), fin; !ec && i != fin;
+         i.increment(ec))
+        r.push_back(Texto(i->path().filename()));
+    return r;
+}
+
+std::string RutaAbsoluta(const std::string& ruta) {
+    std::error_code ec;
+    std::filesystem::path p = std::filesystem::absolute(Ruta(ruta), ec);
+    if (ec) return ruta;
+    return Texto(p.make_preferred());
+}
+
+std::string TextoError(int error) { return std::strerror(error); }
+
+#ifdef _WIN32
+
+// --- Windows -------------------------------------------------------------------------------
+
+namespace {
+
+std::wstring Ancho(std::string_view utf8) {
+    if (utf8.empty()) return {};
+    const int n =
+        ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
+    std::wstring r(static_cast<std::size_t>(n), L'\0');
+    ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), r.data(), n);
+    return r;
+}
+
+std::string Utf8(std::wstring_view ancho) {
+    if (ancho.empty()) return {};
+    const int n = ::WideCharToMultiByte(CP_UTF8, 0, ancho.data(), static_cast<int>(ancho.size()),
+                                        nullptr, 0, nullptr, nullptr);
+    std::string r(static_cast<std::size_t>(n), '\0');
+    ::WideCharToMultiByte(CP_UTF8, 0, ancho.data(), static_cast<int>(ancho.size()), r.data(), n,
+                          nullptr, nullptr);
+    return r;
+}
+
+int ErrnoDe(DWORD e) {
+    switch (e) {
+        case ERROR_FILE_NOT_FOUND:
+        case ERROR_PATH_NOT_FOUND:
+        case ERROR_INVALID_DRIVE:
+        case ERROR_BAD_NETPATH:
+        case ERROR_BAD_NET_NAME:
+        case ERROR_INVALID_NAME:
+            return ENOENT;
+        case ERROR_ACCESS_DENIED:
+        case ERROR_SHARING_VIOLATION:
+        case ERROR_LOCK_VIOLATION:
+        case ERROR_WRITE_PROTECT:
+        case ERROR_NETWORK_ACCESS_DENIED:
+            return EACCES;
+        case ERROR_DISK_FULL:
+        case ERROR_HANDLE_DISK_FULL:
+            return ENOSPC;
+        case ERROR_FILE_EXISTS:
+        case ERROR_ALREADY_EXISTS:
+            return EEXIST;
+        case ERROR_DIRECTORY:
+            return ENOTDIR;
+        case ERROR_INVALID_HANDLE:
+            return EBADF;
+        case ERROR_NOT_ENOUGH_MEMORY:
+        case ERROR_OUTOFMEMORY:
+            return ENOMEM;
+        case ERROR_BROKEN_PIPE:
+            return EPIPE;
+        default:
+            return EIO;
+    }
+}
+
+// Six characters for a temporary name: letters and digits, hard to guess.
+void Aleatorios(std::string& plantilla, std::size_t largoSufijo) {
+    static std::mutex m;
+    static std::mt19937_64 generador = [] {
+        std::random_device azar;
+        std::seed_seq semilla{azar(), azar(), static_cast<unsigned>(std::time(nullptr)),
+                              static_cast<unsigned>(IdProceso())};
+        return std::mt19937_64(semilla);
+    }();
+    static constexpr char kLetras[] =
+        "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+    const std::size_t fin = plantilla.size() - largoSufijo;
+    std::lock_guard<std::mutex> l(m);
+    for (std::size_t i = fin - 6; i < fin; ++i)
+        plantilla[i] = kLetras[generador() % (sizeof kLetras - 1)];
+}
+
+int UltimoError() { return ErrnoDe(::GetLastError()); }
+
+HANDLE H(const Descriptor& d) { return reinterpret_cast<HANDLE>(d.Nativo()); }
+
+Descriptor DeManija(HANDLE h, int* error) {
+    if (h == INVALID_HANDLE_VALUE) {
+        Guarda(error, UltimoError());
+        return {};
+    }
+    return Descriptor(reinterpret_cast<std::intptr_t>(h));
+}
+
+// Moves the file pointer and tells where it was, so that positional calls leave it as found.
+long long Posicion(HANDLE h) {
+    LARGE_INTEGER cero{}, actual{};
+    return ::SetFilePointerEx(h, cero, &actual, FILE_CURRENT) ? actual.QuadPart : -1;
+}
+
+void Vuelve(HANDLE h, long long pos) {
+    if (pos < 0) return;
+    LARGE_INTEGER p{};
+    p.QuadPart = pos;
+    ::SetFilePointerEx(h, p, nullptr, FILE_BEGIN);
+}
+
+OVERLAPPED En(long long desde) {
+    OVERLAPPED o{};
+    o.Offset = static_cast<DWORD>(desde & 0xFFFFFFFF);
+    o.OffsetHigh = static_cast<DWORD>(static_cast<unsigned long long>(desde) >> 32);
+    return o;
+}
+
+Descriptor CreaConNombre(std::string& plantilla, std::size_t largoSufijo, DWORD atributos,
+                         int* error) {
+    for (int intento = 0; intento < 100; ++intento) {
+        Aleatorios(plantilla, largoSufijo);
+        // Shared for deletion only: the clearing of a signal may remove it, but no other
+        // process can open it, which is how runs tell a live temporary from an abandoned one.
+        const HANDLE h = ::CreateFileW(Ancho(plantilla).c_str(), GENERIC_READ | GENERIC_WRITE,
+                                       FILE_SHARE_DELETE, nullptr, CREATE_NEW, atributos, nullptr);
+        if (h != INVALID_HANDLE_VALUE) return Descriptor(reinterpret_cast<std::intptr_t>(h));
+        const DWORD e = ::GetLastError();
+        if (e != ERROR_FILE_EXISTS && e != ERROR_ALREADY_EXISTS) {
+            Guarda(error, ErrnoDe(e));
+            return {};
+        }
+    }
+    Guarda(error, EEXIST);
+    return {};
+}
+
+void (*gLimpieza)() = nullptr;
+
+BOOL WINAPI EventoConsola(DWORD evento) {
+    if (gLimpieza) gLimpieza();
+    const UINT codigo = evento == CTRL_C_EVENT || evento == CTRL_BREAK_EVENT ? 130 : 129;
+    ::TerminateProcess(::GetCurrentProcess(), codigo);
+    return TRUE;
+}
+
+}  // namespace
+
+int Descriptor::Cierra() {
+    if (h_ == -1) return 0;
+    const BOOL ok = ::CloseHandle(reinterpret_cast<HANDLE>(h_));
+    h_ = -1;
+    return ok ? 0 : UltimoError();
+}
+
+Descriptor AbreLectura(const std::string& ruta, int* error) {
+    return DeManija(::CreateFileW(Ancho(ruta).c_str(), GENERIC_READ,
+                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                  OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr),
+                    error);
+}
+
+Descriptor AbreEscritura(const std::string& ruta, bool exclusivo, int* error) {
+    return DeManija(
+        ::CreateFileW(Ancho(ruta).c_str(), GENERIC_READ | GENERIC_WRITE,
+                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                      exclusivo ? CREATE_NEW : OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr),
+        error);
+}
+
+Estado EstadoDe(const Descriptor& d, int* error) {
+    Estado e;
+    switch (::GetFileType(H(d))) {
+        case FILE_TYPE_PIPE:
+            e.tipo = Tipo::kFifo;
+            return e;
+        case FILE_TYPE_CHAR:
+            e.tipo = Tipo::kDispositivo;
+            return e;
+        case FILE_TYPE_DISK:
+            break;
+        default:
+            if (::GetLastError() != NO_ERROR) {
+                Guarda(error, UltimoError());
+                return e;
+            }
+            e.tipo = Tipo::kOtro;
+            return e;
+    }
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (!::GetFileInformationByHandle(H(d), &info)) {
+        Guarda(error, UltimoError());
+        return e;
+    }
+    e.tipo = (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ? Tipo::kCarpeta : Tipo::kRegular;
+    e.tamano = (static_cast<unsigned long long>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
+    return e;
+}
+
+Estado EstadoDeRuta(const std::string& ruta) {
+    Estado e;
+    WIN32_FILE_ATTRIBUTE_DATA datos{};
+    if (ruta.empty() || !::GetFileAttributesExW(Ancho(ruta).c_str(), GetFileExInfoStandard, &datos))
+        return e;
+    e.tipo = (datos.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ? Tipo::kCarpeta : Tipo::kRegular;
+    e.tamano = (static_cast<unsigned long long>(datos.nFileSizeHigh) << 32) | datos.nFileSizeLow;
+    return e;
+}
+
+long long Lee(const Descriptor& d, char* datos, std::size_t n, int* error) {
+    DWORD leidos = 0;
+    const DWORD pedido = static_cast<DWORD>(std::min<std::size_t>(n, 1u << 30));
+    if (!::ReadFile(H(d), datos, pedido, &leidos, nullptr)) {
+        if (::GetLastError() == ERROR_BROKEN_PIPE || ::GetLastError() == ERROR_HANDLE_EOF) return 0;
+        Guarda(error, UltimoError());
+        return -1;
+    }
+    return leidos;
+}
+
+long long LeeEn(const Descriptor& d, char* datos, std::size_t n, long long desde, int* error) {
+    const long long antes = Posicion(H(d));
+    OVERLAPPED o = En(desde);
+    DWORD leidos = 0;
+    const DWORD pedido = static_cast<DWORD>(std::min<std::size_t>(n, 1u << 30));
+    const BOOL ok = ::ReadFile(H(d), datos, pedido, &leidos, &o);
+    const DWORD e = ok ? NO_ERROR : ::GetLastError();
+    Vuelve(H(d), antes);
+    if (!ok) {
+        if (e == ERROR_HANDLE_EOF) return 0;
+        Guarda(error, ErrnoDe(e));
+        return -1;
+    }
+    return leidos;
+}
+
+int Escribe(const Descriptor& d, const char* datos, std::size_t n, std::size_t* hecho) {
+    std::size_t total = 0;
+    int resultado = 0;
+    while (total < n) {
+        DWORD escritos = 0;
+        const DWORD pedido = static_cast<DWORD>(std::min<std::size_t>(n - total, 1u << 30));
+        if (!::WriteFile(H(d), datos + total, pedido, &escritos, nullptr)) {
+            resultado = UltimoError();
+            break;
+        }
+        total += escritos;
+    }
+    if (hecho) *hecho = total;
+    return resultado;
+}
+
+int EscribeEn(const Descriptor& d, const char* datos, std::size_t n, long long desde) {
+    const long long antes = Posicion(H(d));
+    std::size_t total = 0;
+    int resultado = 0;
+    while (total < n) {
+        OVERLAPPED o = En(desde + static_cast<long long>(total));
+        DWORD escritos = 0;
+        const DWORD pedido = static_cast<DWORD>(std::min<std::size_t>(n - total, 1u << 30));
+        if (!::WriteFile(H(d), datos + total, pedido, &escritos, &o)) {
+            resultado = UltimoError();
+            break;
+        }
+        total += escritos;
+    }
+    Vuelve(H(d), antes);
+    return resultado;
+}
+
+long long Largo(const Descriptor& d, int* error) {
+    LARGE_INTEGER t{};
+    if (!::GetFileSizeEx(H(d), &t)) {
+        Guarda(error, UltimoError());
+        return -1;
+    }
+    return t.QuadPart;
+}
+
+int VuelcaADisco(const Descriptor& d) {
+    if (::FlushFileBuffers(H(d))) return 0;
+    const DWORD e = ::GetLastError();
+    // Consoles and pipes have nothing to flush.
+    if (e == ERROR_INVALID_HANDLE || e == ERROR_INVALID_FUNCTION) return 0;
+    return ErrnoDe(e);
+}
+
+void AdelantaADisco(const Descriptor&, long long, long long) {}
+
+// MoveFileExW with MOVEFILE_WRITE_THROUGH already waits for the rename to reach the disk.
+void VuelcaCarpeta(const std::string&) {}
+
+std::FILE* AbreFlujo(const std::string& ruta, const char* modo) {
+    std::string m = modo;
+    if (m.find('b') == std::string::npos) m.push_back('b');
+    return ::_wfopen(Ancho(ruta).c_str(), Ancho(m).c_str());
+}
+
+Descriptor CreaTemporal(std::string& plantilla, std::size_t largoSufijo, int* error) {
+    return CreaConNombre(plantilla, largoSufijo, FILE_ATTRIBUTE_NORMAL, error);
+}
+
+Descriptor CreaTemporalAnonimo(std::string& plantilla, std::size_t largoSufijo, int* error) {
+    return CreaConNombre(plantilla, largoSufijo,
+                         FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, error);
+}
+
+// Nobody else can open a live temporary, so its name cannot have been taken from it.
+bool NombraArchivo(const Descriptor& d, const std::string&) { return d.Abierto(); }
+
+void BorraSiAbandonado(const std::string& ruta) {
+    // Opening without sharing fails while the run that writes it is alive; the last close of
+    // a file opened for deletion on close removes it.
+    const HANDLE h =
+        ::CreateFileW(Ancho(ruta).c_str(), DELETE | GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                      FILE_FLAG_DELETE_ON_CLOSE | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    if (h != INVALID_HANDLE_VALUE) ::CloseHandle(h);
+}
+
+void PermisosDeNuevo(const Descriptor&, const std::string&) {}
+
+int Reemplaza(const std::string& origen, const std::string& destino) {
+    if (::MoveFileExW(Ancho(origen).c_str(), Ancho(destino).c_str(),
+                      MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        return 0;
+    return UltimoError();
+}
+
+int NombraSiLibre(const std::string& origen, const std::string& destino) {
+    if (::MoveFileExW(Ancho(origen).c_str(), Ancho(destino).c_str(), MOVEFILE_WRITE_THROUGH))
+        return 0;
+    return UltimoError();
+}
+
+int Borra(const std::string& ruta) {
+    return ::DeleteFileW(Ancho(ruta).c_str()) ? 0 : UltimoError();
+}
+
+bool CarpetaEscribible(const std::string& carpeta) {
+    // Permissions on Windows are lists that only the system can judge: try it.
+    std::string prueba = ConSeparador(carpeta) + ".tamaris-XXXXXX";
+    Descriptor d = CreaTemporalAnonimo(prueba, 0, nullptr);
+    return d.Abierto();
+}
+
+std::filesystem::path Ruta(const std::string& utf8) { return std::filesystem::path(Ancho(utf8)); }
+
+std::string Texto(const std::filesystem::path& ruta) { return Utf8(ruta.native()); }
+
+std::string RutaEjecutable() {
+    std::wstring buf(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD n = ::GetModuleFileNameW(nullptr, buf.data(), static_cast<DWORD>(buf.size()));
+        if (n == 0) return {};
+        if (n < buf.size()) return Utf8(std::wstring_view(buf.data(), n));
+        buf.resize(buf.size() * 2);
+    }
+}
+
+std::string NombreEquipo() {
+    wchar_t buf[MAX_COMPUTERNAME_LENGTH + 1] = {};
+    DWORD n = MAX_COMPUTERNAME_LENGTH + 1;
+    if (::GetComputerNameW(buf, &n) && n > 0) return Utf8(std::wstring_view(buf, n));
+    const std::string h = Variable("COMPUTERNAME");
+    return h.empty() ? "localhost" : h;
+}
+
+std::string NombreUsuario() {
+    wchar_t buf[257] = {};
+    DWORD n = 257;
+    if (::GetUserNameW(buf, &n) && n > 1) return Utf8(std::wstring_view(buf, n - 1));
+    return Variable("USERNAME");
+}
+
+std::string CarpetaDatosUsuario() {
+    std::string base = Variable("APPDATA");
+    if (base.empty()) {
+        const std::string perfil = Variable("USERPROFILE");
+        base = perfil.empty() ? CarpetaTemporales() : perfil + "\\AppData\\Roaming";
+    }
+    return ConSeparador(base) + "Tamaris";
+}
+
+std::string CarpetaTemporales() {
+    wchar_t buf[MAX_PATH + 2] = {};
+    const DWORD n = ::GetTempPathW(MAX_PATH + 1, buf);
+    std::string r = n > 0 && n <= MAX_PATH ? Utf8(std::wstring_view(buf, n)) : std::string(".");
+    while (r.size() > 3 && EsSeparador(r.back())) r.pop_back();
+    return r;
+}
+
+std::string Variable(const char* nombre) {
+    const wchar_t* v = ::_wgetenv(Ancho(nombre).c_str());
+    return v ? Utf8(v) : std::string();
+}
+
+long IdProceso() { return static_cast<long>(::GetCurrentProcessId()); }
+
+std::tm HoraLocal(std::time_t t) {
+    std::tm r{};
+    ::localtime_s(&r, &t);
+    return r;
+}
+
+void AlTerminarPorSenal(void (*limpieza)()) {
+    gLimpieza = limpieza;
+    ::SetConsoleCtrlHandler(&EventoConsola, TRUE);
+}
+
+void BorraEnSenal(const char* ruta) {
+    // No allocation here: the path is converted on the stack.
+    wchar_t ancho[4096];
+    const int n = ::MultiByteToWideChar(CP_UTF8, 0, ruta, -1, ancho, 4096);
+    if (n > 0) ::DeleteFileW(ancho);
+}
+
+// Under Windows the drivers' sockets are not the process's to list; statements that stall
+// are then cancelled through the driver.
+std::vector<std::intptr_t> SocketsDeRed() { return {}; }
+
+void CortaSocket(std::intptr_t) {}
+
+#else
+
+// --- POSIX ---------------------------------------------------------------------------------
+
+namespace {
+
+int F(const Descriptor& d) { return static_cast<int>(d.Nativo()); }
+
+Descriptor DeFd(int fd, int* error) {
+    if (fd < 0) {
+        Guarda(error, errno);
+        return {};
+    }
+    return Descriptor(fd);
+}
+
+bool MismoArchivo(int fd, const std::string& ruta) {
+    struct stat abierto, nombrado;
+    return ::fstat(fd, &abierto) == 0 && ::lstat(ruta.c_str(), &nombrado) == 0 &&
+           abierto.st_dev == nombrado.st_dev && abierto.st_ino == nombrado.st_ino;
+}
+
+Tipo TipoDe(mode_t modo) {
+    if (S_ISREG(modo)) return Tipo::kRegular;
+    if (S_ISDIR(modo)) return Tipo::kCarpeta;
+    if (S_ISFIFO(modo)) return Tipo::kFifo;
+    if (S_ISCHR(modo) || S_ISBLK(modo)) return Tipo::kDispositivo;
+    return Tipo::kOtro;
+}
+
+void (*gLimpieza)() = nullptr;
+constexpr int kSenales[] = {SIGINT, SIGTERM, SIGHUP};
+struct sigaction gPrevias[3];
+
+void Manejador(int senal, siginfo_t* info, void* contexto) {
+    const int guardado = errno;
+    if (gLimpieza) gLimpieza();
+    int i = 0;
+    while (kSenales[i] != senal) ++i;
+    const struct sigaction& previa = gPrevias[i];
+    if (previa.sa_flags & SA_SIGINFO) {
+        previa.sa_sigaction(senal, info, contexto);
+    } else if (previa.sa_handler == SIG_DFL) {
+        ::_exit(128 + senal);
+    } else if (previa.sa_handler != SIG_IGN) {
+        previa.sa_handler(senal);
+    }
+    errno = guardado;
+}
+
+}  // namespace
+
+int Descriptor::Cierra() {
+    if (h_ == -1) return 0;
+    const int r = ::close(static_cast<int>(h_));
+    h_ = -1;
+    return r == 0 ? 0 : errno;
+}
+
+Descriptor AbreLectura(const std::string& ruta, int* error) {
+    return DeFd(::open(ruta.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC), error);
+}
+
+Descriptor AbreEscritura(const std::string& ruta, bool exclusivo, int* error) {
+    const int banderas = O_RDWR | O_CREAT | O_CLOEXEC | (exclusivo ? O_EXCL : 0);
+    return DeFd(::open(ruta.c_str(), banderas, 0644), error);
+}
+
+Estado EstadoDe(const Descriptor& d, int* error) {
+    Estado e;
+    struct stat st;
+    if (::fstat(F(d), &st) != 0) {
+        Guarda(error, errno);
+        return e;
+    }
+    e.tipo = TipoDe(st.st_mode);
+    e.tamano = static_cast<unsigned long long>(st.st_size);
+    return e;
+}
+
+Estado EstadoDeRuta(const std::string& ruta) {
+    Estado e;
+    struct stat st;
+    if (ruta.empty() || ::stat(ruta.c_str(), &st) != 0) return e;
+    e.tipo = TipoDe(st.st_mode);
+    e.tamano = static_cast<unsigned long long>(st.st_size);
+    return e;
+}
+
+long long Lee(const Descriptor& d, char* datos, std::size_t n, int* error) {
+    for (;;) {
+        const ssize_t r = ::read(F(d), datos, n);
+        if (r >= 0) return r;
+        if (errno == EINTR) continue;
+        if (errno == EAGAIN) return 0;  // an empty FIFO opened without waiting
+        Guarda(error, errno);
+        return -1;
+    }
+}
+
+long long LeeEn(const Descriptor& d, char* datos, std::size_t n, long long desde, int* error) {
+    for (;;) {
+        const ssize_t r = ::pread(F(d), datos, n, static_cast<off_t>(desde));
+        if (r >= 0) return r;
+        if (errno == EINTR) continue;
+        Guarda(error, errno);
+        return -1;
+    }
+}
+
+int Escribe(const Descriptor& d, const char* datos, std::size_t n, std::size_t* hecho) {
+    std::size_t total = 0;
+    int resultado = 0;
+    while (total < n) {
+        const ssize_t r = ::write(F(d), datos + total, n - total);
+        if (r < 0) {
+            if (errno == EINTR) continue;
+            resultado = errno;
+            break;
+        }
+        total += static_cast<std::size_t>(r);
+    }
+    if (hecho) *hecho = total;
+    return resultado;
+}
+
+int EscribeEn(const Descriptor& d, const char* datos, std::size_t n, long long desde) {
+    std::size_t total = 0;
+    while (total < n) {
+        const ssize_t r = ::pwrite(F(d), datos + total, n - total,
+                                   static_cast<off_t>(desde) + static_cast<off_t>(total));
+        if (r < 0) {
+            if (errno == EINTR) continue;
+            return errno;
+        }
+        total += static_cast<std::size_t>(r);
+    }
+    return 0;
+}
+
+long long Largo(const Descriptor& d, int* error) {
+    struct stat st;
+    if (::fstat(F(d), &st) != 0) {
+        Guarda(error, errno);
+        return -1;
+    }
+    return st.st_size;
+}
+
+int VuelcaADisco(const Descriptor& d) {
+    if (::fsync(F(d)) == 0 || errno == EINVAL) return 0;
+    return errno;
+}
+
+void AdelantaADisco(const Descriptor& d, long long desde, long long largo) {
+#ifdef SYNC_FILE_RANGE_WRITE
+    ::sync_file_range(F(d), static_cast<off_t>(desde), static_cast<off_t>(largo),
+                      SYNC_FILE_RANGE_WRITE);
+#else
+    (void)d, (void)desde, (void)largo;
+#endif
+}
+
+void VuelcaCarpeta(const std::string& carpeta) {
+    const int dir = ::open(carpeta.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dir >= 0) {
+        ::fsync(dir);
+        ::close(dir);
+    }
+}
+
+std::FILE* AbreFlujo(const std::string& ruta, const char* modo) {
+    std::string m = modo;
+    if (m.find('b') == std::string::npos) m.push_back('b');
+    return std::fopen(ruta.c_str(), m.c_str());
+}
+
+Descriptor CreaTemporal(std::string& plantilla, std::size_t largoSufijo, int* error) {
+    const std::string original = plantilla;
+    for (int intento = 0; intento < 9; ++intento) {
+        plantilla = original;
+        const int fd = ::mkostemps(plantilla.data(), static_cast<int>(largoSufijo), O_CLOEXEC);
+        if (fd < 0) {
+            Guarda(error, errno);
+            return {};
+        }
+        // A run that cleared the name away before the lock was taken leaves it pointing
+        // elsewhere: start again.
+        if (::flock(fd, LOCK_EX) == 0 && MismoArchivo(fd, plantilla)) return Descriptor(fd);
+        ::close(fd);
+    }
+    Guarda(error, EBUSY);
+    return {};
+}
+
+Descriptor CreaTemporalAnonimo(std::string& plantilla, std::size_t largoSufijo, int* error) {
+    const int fd = ::mkostemps(plantilla.data(), static_cast<int>(largoSufijo), O_CLOEXEC);
+    if (fd < 0) {
+        Guarda(error, errno);
+        return {};
+    }
+    ::unlink(plantilla.c_str());
+    return Descriptor(fd);
+}
+
+bool NombraArchivo(const Descriptor& d, const std::string& ruta) {
+    return MismoArchivo(F(d), ruta);
+}
+
+void BorraSiAbandonado(const std::string& ruta) {
+    const int fd = ::open(ruta.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return;
+    struct stat st;
+    // A live writer holds the lock from creation to removal.
+    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && ::flock(fd, LOCK_EX | LOCK_NB) == 0 &&
+        MismoArchivo(fd, ruta))
+        ::unlink(ruta.c_str());
+    ::close(fd);
+}
+
+void PermisosDeNuevo(const Descriptor& d, const std::string& destino) {
+    struct stat st;
+    mode_t modo;
+    if (::stat(destino.c_str(), &st) == 0 && S_ISREG(st.st_mode)) {
+        modo = st.st_mode & 07777;
+    } else {
+        const mode_t mascara = ::umask(022);
+        ::umask(mascara);
+        modo = 0666 & ~mascara;
+    }
+    ::fchmod(F(d), modo);
+}
+
+int Reemplaza(const std::string& origen, const std::string& destino) {
+    return std::rename(origen.c_str(), destino.c_str()) == 0 ? 0 : errno;
+}
+
+int NombraSiLibre(const std::string& origen, const std::string& destino) {
+    // A hard link puts the file in place only when no file has that name yet.
+    if (::link(origen.c_str(), destino.c_str()) != 0) return errno;
+    ::unlink(origen.c_str());
+    return 0;
+}
+
+int Borra(const std::string& ruta) { return ::unlink(ruta.c_str()) == 0 ? 0 : errno; }
+
+bool CarpetaEscribible(const std::string& carpeta) { return ::access(carpeta.c_str(), W_OK) == 0; }
+
+std::filesystem::path Ruta(const std::string& utf8) { return std::filesystem::path(utf8); }
+
+std::string Texto(const std::filesystem::path& ruta) { return ruta.string(); }
+
+std::string RutaEjecutable() {
+    std::vector<char> buf(PATH_MAX);
+    for (;;) {
+        const ssize_t n = ::readlink("/proc/self/exe", buf.data(), buf.size());
+        if (n < 0) return {};
+        if (static_cast<std::size_t>(n) < buf.size())
+            return std::string(buf.data(), static_cast<std::size_t>(n));
+        buf.resize(buf.size() * 2);
+    }
+}
+
+std::string NombreEquipo() {
+    char buf[256] = {};
+    if (::gethostname(buf, sizeof buf - 1) == 0 && buf[0] != '\0') return buf;
+    const std::string h = Variable("HOSTNAME");
+    return h.empty() ? "localhost" : h;
+}
+
+std::string NombreUsuario() {
+    if (const passwd* pw = ::getpwuid(::geteuid()); pw && pw->pw_name && pw->pw_name[0])
+        return pw->pw_name;
+    // Containers often run with a user id that has no entry in the password database.
+    std::string u = Variable("USER");
+    if (u.empty()) u = Variable("LOGNAME");
+    return u;
+}
+
+std::string CarpetaDatosUsuario() {
+    const std::string xdg = Variable("XDG_DATA_HOME");
+    if (!xdg.empty() && xdg.front() == '/') return ConSeparador(xdg) + "tamaris";
+    std::string home = Variable("HOME");
+    if (home.empty()) {
+        if (const passwd* pw = ::getpwuid(::geteuid()); pw && pw->pw_dir) home = pw->pw_dir;
+    }
+    return ConSeparador(home.empty() ? std::string("/tmp") : home) + ".local/share/tamaris";
+}
+
+std::string CarpetaTemporales() {
+    std::string r = Variable("TMPDIR");
+    if (r.empty()) r = "/tmp";
+    while (r.size() > 1 && r.back() == '/') r.pop_back();
+    return r;
+}
+
+std::string Variable(const char* nombre) {
+    const char* v = std::getenv(nombre);
+    return v ? std::string(v) : std::string();
+}
+
+long IdProceso() { return static_cast<long>(::getpid()); }
+
+std::tm HoraLocal(std::time_t t) {
+    std::tm r{};
+    ::localtime_r(&t, &r);
+    return r;
+}
+
+void AlTerminarPorSenal(void (*limpieza)()) {
+    gLimpieza = limpieza;
+    for (int i = 0; i < 3; ++i) {
+        struct sigaction previa {};
+        ::sigaction(kSenales[i], nullptr, &previa);
+        gPrevias[i] = previa;
+        // Whoever started us with the signal ignored (nohup) meant it.
+        if (!(previa.sa_flags & SA_SIGINFO) && previa.sa_handler == SIG_IGN) continue;
+        struct sigaction nueva {};
+        nueva.sa_sigaction = &Manejador;
+        nueva.sa_flags = SA_SIGINFO | SA_RESTART;
+        sigemptyset(&nueva.sa_mask);
+        ::sigaction(kSenales[i], &nueva, nullptr);
+    }
+}
+
+void BorraEnSenal(const char* ruta) { ::unlink(ruta); }
+
+std::vector<std::intptr_t> SocketsDeRed() {
+    std::vector<std::intptr_t> r;
+    std::error_code ec;
+    for (const auto& e : std::filesystem::directory_iterator("/proc/self/fd", ec)) {
+        int fd = -1;
+        const std::string n = e.path().filename().string();
+        if (std::from_chars(n.data(), n.data() + n.size(), fd).ec != std::errc()) continue;
+        struct stat st {};
+        sockaddr_storage dir{};
+        socklen_t largo = sizeof dir;
+        if (::fstat(fd, &st) != 0 || !S_ISSOCK(st.st_mode) ||
+            ::getsockname(fd, reinterpret_cast<sockaddr*>(&dir), &largo) != 0)
+            continue;
+        if (dir.ss_family == AF_INET || dir.ss_family == AF_INET6) r.push_back(fd);
+    }
+    std::sort(r.begin(), r.end());
+    return r;
+}
+
+void CortaSocket(std::intptr_t socket) { ::shutdown(static_cast<int>(socket), SHUT_RDWR); }
+
+#endif
+
+}  // namespace tamaris::plataforma
