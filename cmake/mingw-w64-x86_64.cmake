@@ -19,5 +19,9 @@ set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 
-# No libgcc, libstdc++ or libwinpthread DLL to ship.
+# No libgcc, libstdc++ or libwinpthread DLL to ship. CMake links a library given by its path
+# (libodbc32.a) between -Bstatic and -Bdynamic; ending the line static keeps the libraries that
+# g++ adds last (libstdc++, libwinpthread) static too.
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
+set(CMAKE_LINK_SEARCH_START_STATIC ON)
+set(CMAKE_LINK_SEARCH_END_STATIC ON)
