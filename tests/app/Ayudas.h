@@ -17,32 +17,11 @@
 #include "soporte/BaseDePrueba.h"
 #include "soporte/Percepciones.h"
 #include "soporte/Proceso.h"
+#include "soporte/SistemaPrueba.h"
 
 namespace prueba {
 
-// Sets an environment variable (nullptr unsets it) and puts the old value back when destroyed.
-class VariableEntorno {
-  public:
-    VariableEntorno(const char* nombre, const char* valor) : nombre_(nombre) {
-        if (const char* v = ::getenv(nombre)) anterior_ = v;
-        if (valor)
-            ::setenv(nombre, valor, 1);
-        else
-            ::unsetenv(nombre);
-    }
-    ~VariableEntorno() {
-        if (anterior_)
-            ::setenv(nombre_.c_str(), anterior_->c_str(), 1);
-        else
-            ::unsetenv(nombre_.c_str());
-    }
-    VariableEntorno(const VariableEntorno&) = delete;
-    VariableEntorno& operator=(const VariableEntorno&) = delete;
-
-  private:
-    std::string nombre_;
-    std::optional<std::string> anterior_;
-};
+using VariableEntorno = prueba_sistema::VariableEntorno;
 
 // Creates `archivo` with the suite's schema, copied from one made once per test program (making
 // each anew costs a disk sync per statement).

@@ -3,7 +3,9 @@
 // access log), the INI file, and every way the start-up ends the program.
 
 #include <gtest/gtest.h>
+#ifndef _WIN32
 #include <sys/stat.h>
+#endif
 
 #include <filesystem>
 #include <fstream>
@@ -14,6 +16,7 @@
 #include "components/Ini.h"
 #include "export_perceptions/Form1.h"
 #include "soporte/Percepciones.h"
+#include "soporte/SistemaPrueba.h"
 
 namespace tamaris {
 namespace {
@@ -82,6 +85,8 @@ TEST_F(Inicio, ArchivoSqliteAbreYRecorreTodaLaCola) {
 }
 
 TEST_F(Inicio, IniOMascarasQueNoSonArchivosComunesSeAvisanYNoSeLeen) {
+    SOLO_POSIX("tuberías con nombre (FIFO) y dispositivos");
+#ifndef _WIN32
     std::filesystem::create_directories(hogar);
     ASSERT_EQ(::mkfifo((hogar + "/QX000pr.INI").c_str(), 0600), 0);
     std::filesystem::create_symlink("/dev/zero", Mascaras());
@@ -94,6 +99,7 @@ TEST_F(Inicio, IniOMascarasQueNoSonArchivosComunesSeAvisanYNoSeLeen) {
     ASSERT_EQ(puertos.mensajes.mostrados.size(), 2u);
     EXPECT_NE(puertos.mensajes.mostrados[0].texto.find("tubería"), std::string::npos);
     EXPECT_NE(puertos.mensajes.mostrados[1].texto.find("dispositivo"), std::string::npos);
+#endif
 }
 
 TEST_F(Inicio, CadenaJetTambienEsUnArchivoLocal) {

@@ -284,11 +284,10 @@ TEST_F(CliExportar, ParametrosSinServidorFallaSinEsperar) {
 
 TEST_F(CliExportar, ParametrosConServidorInalcanzable) {
     // No driver answers for the server: the open fails and the program ends.
-    ::setenv("TAMARIS_ODBC_SQLSERVER", "SinDriverDePrueba", 1);
+    prueba_sistema::VariableEntorno driver("TAMARIS_ODBC_SQLSERVER", "SinDriverDePrueba");
     const auto r = Cli({"exportar", "--archivo", destino, "--parametros",
                         "@server=srv01; @dbname= TAMARIS; @usuario= ana; @Password= s3cr3t0; "
                         "@ParametroAdicional=; @Caja=1;orva@"});
-    ::unsetenv("TAMARIS_ODBC_SQLSERVER");
     EXPECT_EQ(r.codigo, 1);
     EXPECT_NE(r.err.find("No se pudo abrir la conexión"), std::string::npos) << r.err;
     EXPECT_EQ(r.err.find("s3cr3t0"), std::string::npos) << r.err;

@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 #include <sqlite3.h>
-#include <unistd.h>
 
 #include <cctype>
 #include <cmath>
@@ -20,6 +19,7 @@
 #include "EsquemaSql.h"
 #include "cli/Demo.h"
 #include "components/Error.h"
+#include "components/Plataforma.h"
 
 namespace {
 
@@ -36,7 +36,8 @@ class Carpeta {
     Carpeta() {
         static int n = 0;
         ruta_ = fs::temp_directory_path() /
-                ("tamaris_demo_" + std::to_string(::getpid()) + "_" + std::to_string(++n));
+                ("tamaris_demo_" + std::to_string(tamaris::plataforma::IdProceso()) + "_" +
+                 std::to_string(++n));
         fs::remove_all(ruta_);
         fs::create_directories(ruta_);
     }

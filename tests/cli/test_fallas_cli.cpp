@@ -4,11 +4,13 @@
 // line whose user swallowed the password is refused without repeating it. Each child is
 // killed after 20 s at most.
 
-#include <fcntl.h>
 #include <gtest/gtest.h>
+#ifndef _WIN32
+#include <fcntl.h>
 #include <sys/file.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#endif
 
 #include <chrono>
 #include <csignal>
@@ -24,6 +26,12 @@ namespace {
 namespace fs = std::filesystem;
 using prueba::CarpetaTemporal;
 using prueba::LeeArchivo;
+
+#ifdef _WIN32
+TEST(CliFallas, SenalesYCerrojosDeProcesosHijos) {
+    SOLO_POSIX("procesos hijos con fork, señales y flock");
+}
+#else
 
 // The command-line program as a child, its output in files.
 class Hijo {
@@ -158,6 +166,8 @@ TEST_F(CliFallas, BaseDanadaTerminaConAvisoClaro) {
     EXPECT_NE(err.find("La base de datos está dañada"), std::string::npos) << err;
     EXPECT_EQ(LeeArchivo(destino), "archivo anterior");
 }
+
+#endif
 
 TEST(CliClaves, UsuarioQueSeLlevaLaClaveNoSeEnviaNiSeMuestra) {
     CarpetaTemporal tmp;

@@ -9,17 +9,13 @@
 #include <string>
 #include <vector>
 
-#include <stdlib.h>
+#include "soporte/SistemaPrueba.h"
 
 namespace tamaris::prueba {
 
 class CarpetaTemporal {
-public:
-    CarpetaTemporal() {
-        std::string plantilla = (std::filesystem::temp_directory_path() / "tamaris-XXXXXX").string();
-        if (!::mkdtemp(plantilla.data())) throw std::runtime_error("mkdtemp");
-        ruta_ = plantilla;
-    }
+  public:
+    CarpetaTemporal() { ruta_ = prueba_sistema::CarpetaNueva("tamaris-"); }
     ~CarpetaTemporal() {
         std::error_code ec;
         std::filesystem::permissions(ruta_, std::filesystem::perms::owner_all,
@@ -44,7 +40,7 @@ public:
         return r;
     }
 
-private:
+  private:
     std::filesystem::path ruta_;
 };
 

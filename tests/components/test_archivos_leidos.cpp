@@ -3,11 +3,14 @@
 // with a message that says why, without blocking and without reading it.
 
 #include <gtest/gtest.h>
+#ifndef _WIN32
 #include <sys/stat.h>
 #include <unistd.h>
+#endif
 
 #include <filesystem>
 #include <fstream>
+#include <vector>
 
 #include "CarpetaTemporal.h"
 #include "components/ArchivoTexto.h"
@@ -23,8 +26,6 @@ TEST(ArchivosLeidos, SoloArchivosComunesDeTamanoRazonable) {
                       carpeta = tmp / "carpeta.INI", enorme = tmp / "enorme.INI",
                       falta = tmp / "falta.INI";
     std::ofstream(comun) << "[S]\r\nFlatToolbars=0\r\n";
-    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
-    std::filesystem::create_symlink("/dev/zero", cero);
     std::filesystem::create_directory(carpeta);
     { std::ofstream crea(enorme); }
     std::filesystem::resize_file(enorme, kLimiteArchivoLeido + 1);
@@ -33,10 +34,15 @@ TEST(ArchivosLeidos, SoloArchivosComunesDeTamanoRazonable) {
         std::string ruta;
         const char* motivo;  // nullptr: read
     };
-    const Caso casos[] = {
-        {comun, nullptr},      {falta, nullptr},     {fifo, "tubería"},
-        {cero, "dispositivo"}, {carpeta, "carpeta"}, {enorme, "bytes"},
-    };
+    std::vector<Caso> casos = {
+        {comun, nullptr}, {falta, nullptr}, {carpeta, "carpeta"}, {enorme, "bytes"}};
+#ifndef _WIN32
+    // FIFOs and device nodes in folders exist on POSIX systems only.
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    std::filesystem::create_symlink("/dev/zero", cero);
+    casos.push_back({fifo, "tubería"});
+    casos.push_back({cero, "dispositivo"});
+#endif
     for (const Caso& c : casos) {
         SCOPED_TRACE(c.ruta);
         const std::string problema = ProblemaArchivoLeido(c.ruta);

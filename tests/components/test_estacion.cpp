@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#ifndef _WIN32
 #include <unistd.h>
+#endif
 
 #include <cstdlib>
 #include <filesystem>
@@ -8,41 +10,35 @@
 
 #include "CarpetaTemporal.h"
 #include "components/Estacion.h"
+#include "components/Plataforma.h"
+#include "soporte/SistemaPrueba.h"
 
 namespace tamaris {
 namespace {
 
 // Sets an environment variable for one test and puts the old value back.
-class Entorno {
-public:
-    Entorno(const char* nombre, const std::optional<std::string>& valor) : nombre_(nombre) {
-        if (const char* v = std::getenv(nombre)) anterior_ = v;
-        if (valor) ::setenv(nombre, valor->c_str(), 1);
-        else ::unsetenv(nombre);
-    }
-    ~Entorno() {
-        if (anterior_) ::setenv(nombre_, anterior_->c_str(), 1);
-        else ::unsetenv(nombre_);
-    }
-
-private:
-    const char* nombre_;
-    std::optional<std::string> anterior_;
+struct Entorno : prueba_sistema::VariableEntorno {
+    Entorno(const char* nombre, const std::optional<std::string>& valor)
+        : VariableEntorno(nombre, valor ? valor->c_str() : nullptr) {}
 };
+
+namespace pl = plataforma;
 
 TEST(Estacion, NombreEIdentidad) {
     EXPECT_FALSE(Estacion::NombreMaquina().empty());
+    EXPECT_FALSE(Estacion::Identidad().empty());
+#ifndef _WIN32
     char esperado[256] = {};
     ::gethostname(esperado, sizeof esperado - 1);
     EXPECT_EQ(Estacion::NombreMaquina(), esperado);
-    EXPECT_FALSE(Estacion::Identidad().empty());
+#endif
 }
 
 TEST(Estacion, ProgramaYSuCarpeta) {
     const std::string carpeta = CarpetaPrograma();
     ASSERT_FALSE(carpeta.empty());
-    EXPECT_EQ(carpeta.back(), '/');
-    EXPECT_TRUE(std::filesystem::exists(carpeta + NombrePrograma()));
+    EXPECT_TRUE(pl::EsSeparador(carpeta.back()));
+    EXPECT_TRUE(std::filesystem::exists(carpeta + NombrePrograma() + (pl::kWindows ? ".exe" : "")));
     EXPECT_EQ(NombrePrograma(), "pruebas_components");
 }
 
@@ -50,21 +46,42 @@ TEST(Estacion, CarpetaDatosDeTamarisHomeSeCreaYTerminaEnBarra) {
     prueba::CarpetaTemporal dir;
     const std::string home = dir / "datos/tamaris";
     Entorno e("TAMARIS_HOME", home);
-    EXPECT_EQ(CarpetaDatos(), home + "/");
+    EXPECT_EQ(CarpetaDatos(), home + pl::kSeparador);
     EXPECT_TRUE(std::filesystem::is_directory(home));
-    EXPECT_EQ(Estacion::CarpetaDefecto(), home + "/");
+    EXPECT_EQ(Estacion::CarpetaDefecto(), home + pl::kSeparador);
 }
 
 TEST(Estacion, SinTamarisHomeUsaLaCarpetaDelProgramaOLaDeDatosDelUsuario) {
     prueba::CarpetaTemporal dir;
     Entorno e("TAMARIS_HOME", std::nullopt);
-    Entorno x("XDG_DATA_HOME", dir.Ruta().string());
+    Entorno x(pl::kWindows ? "APPDATA" : "XDG_DATA_HOME", dir.Ruta().string());
     const std::string programa = CarpetaPrograma();
-    if (::access(programa.c_str(), W_OK) == 0) {
+    if (pl::CarpetaEscribible(programa)) {
         EXPECT_EQ(CarpetaDatos(), programa);
     } else {
-        EXPECT_EQ(CarpetaDatos(), dir / "tamaris/");
-        EXPECT_TRUE(std::filesystem::is_directory(dir / "tamaris"));
+        const std::string propia = pl::kWindows ? "Tamaris" : "tamaris";
+        EXPECT_EQ(CarpetaDatos(), pl::ConSeparador(dir / propia));
+        EXPECT_TRUE(std::filesystem::is_directory(dir / propia));
+    }
+}
+
+// Paths as operators type them: Windows takes both separators and drive letters.
+TEST(Plataforma, CarpetaYNombreDeUnaRuta) {
+    struct Caso {
+        std::string ruta, carpetaPosix, nombrePosix, carpetaWindows, nombreWindows;
+    };
+    const Caso casos[] = {
+        {"/ruta/archivo.txt", "/ruta", "archivo.txt", "/ruta", "archivo.txt"},
+        {"archivo.txt", ".", "archivo.txt", ".", "archivo.txt"},
+        {"/archivo.txt", "/", "archivo.txt", "/", "archivo.txt"},
+        {"Z:\\ruta\\archivo.txt", ".", "Z:\\ruta\\archivo.txt", "Z:\\ruta", "archivo.txt"},
+        {"C:\\archivo.txt", ".", "C:\\archivo.txt", "C:\\", "archivo.txt"},
+        {"Z:\\ruta/sub\\archivo.txt", "Z:\\ruta", "sub\\archivo.txt", "Z:\\ruta/sub",
+         "archivo.txt"},
+    };
+    for (const Caso& c : casos) {
+        EXPECT_EQ(pl::Carpeta(c.ruta), pl::kWindows ? c.carpetaWindows : c.carpetaPosix) << c.ruta;
+        EXPECT_EQ(pl::NombreBase(c.ruta), pl::kWindows ? c.nombreWindows : c.nombrePosix) << c.ruta;
     }
 }
 

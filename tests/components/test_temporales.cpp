@@ -4,9 +4,11 @@
 // processes; each is killed after 20 s at most.
 
 #include <gtest/gtest.h>
+#ifndef _WIN32
 #include <poll.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#endif
 
 #include <chrono>
 #include <csignal>
@@ -18,11 +20,16 @@
 #include "CarpetaTemporal.h"
 #include "components/ArchivoTexto.h"
 #include "components/Temporales.h"
+#include "soporte/SistemaPrueba.h"
 
 namespace tamaris {
 namespace {
 
 namespace fs = std::filesystem;
+
+#ifdef _WIN32
+TEST(Temporales, SenalesDeProcesosHijos) { SOLO_POSIX("procesos hijos con fork y señales"); }
+#else
 
 std::string Lee(const std::string& ruta) {
     std::ifstream f(ruta, std::ios::binary);
@@ -141,6 +148,8 @@ TEST(Temporales, ElSiguienteEscritorBorraSoloLosAbandonados) {
     EXPECT_EQ(vivo.Termina(SIGTERM), 143);
     EXPECT_TRUE(Temporales(tmp.Ruta()).empty());
 }
+
+#endif
 
 }  // namespace
 }  // namespace tamaris

@@ -5,7 +5,6 @@
 
 #include <gtest/gtest.h>
 #include <sqlite3.h>
-#include <unistd.h>
 
 #include <atomic>
 #include <cstdlib>
@@ -18,6 +17,7 @@
 
 #include "data/Conexion.h"
 #include "data/Recordset.h"
+#include "soporte/SistemaPrueba.h"
 
 namespace tamaris::prueba {
 
@@ -95,8 +95,8 @@ inline long long EnteroDirecto(const std::string& archivo, const std::string& sq
 inline std::string ArchivoTemporal(const std::string& sufijo) {
     static std::atomic<int> contador{0};
     auto ruta = std::filesystem::temp_directory_path() /
-                ("tamaris_data_" + std::to_string(::getpid()) + "_" + std::to_string(contador++) +
-                 "_" + sufijo + ".db");
+                ("tamaris_data_" + std::to_string(tamaris::plataforma::IdProceso()) + "_" +
+                 std::to_string(contador++) + "_" + sufijo + ".db");
     std::filesystem::remove(ruta);
     return ruta.string();
 }
@@ -112,7 +112,7 @@ inline const char* kEsquema =
 
 // A fresh database file with the schema above, and a connection open on it.
 class PruebaAcceso : public ::testing::TestWithParam<Acceso> {
-protected:
+  protected:
     void SetUp() override {
         archivo = ArchivoTemporal(GetParam().nombre);
         SqlDirecto(archivo, kEsquema);
@@ -131,27 +131,7 @@ protected:
     Conexion cn;
 };
 
-// Sets an environment variable for the life of the object, then puts back what was there.
-class VariableEntorno {
-public:
-    VariableEntorno(const char* nombre, const char* valor) : nombre_(nombre) {
-        if (const char* v = std::getenv(nombre)) anterior_ = v;
-        if (valor)
-            ::setenv(nombre, valor, 1);
-        else
-            ::unsetenv(nombre);
-    }
-    ~VariableEntorno() {
-        if (anterior_)
-            ::setenv(nombre_, anterior_->c_str(), 1);
-        else
-            ::unsetenv(nombre_);
-    }
-
-private:
-    const char* nombre_;
-    std::optional<std::string> anterior_;
-};
+using VariableEntorno = prueba_sistema::VariableEntorno;
 
 // The ErrorBD that `f` throws; fails the test when it throws none.
 inline ErrorBD ErrorDe(const std::function<void()>& f) {

@@ -18,6 +18,7 @@
 #include "data/DB_Dll.h"
 #include "data/Errores.h"
 #include "soporte/BaseDePrueba.h"
+#include "soporte/SistemaPrueba.h"
 
 namespace tamaris {
 namespace {
@@ -25,27 +26,7 @@ namespace {
 using prueba::CarpetaTemporal;
 using prueba::LeeBytes;
 
-// Sets (or, with nullptr, removes) an environment variable and puts it back afterwards.
-class EntornoFijado {
-  public:
-    EntornoFijado(const char* nombre, const char* valor) : nombre_(nombre) {
-        if (const char* v = std::getenv(nombre)) anterior_ = v;
-        Pon(valor);
-    }
-    ~EntornoFijado() { Pon(anterior_ ? anterior_->c_str() : nullptr); }
-    EntornoFijado(const EntornoFijado&) = delete;
-    EntornoFijado& operator=(const EntornoFijado&) = delete;
-    void Pon(const char* valor) {
-        if (valor)
-            ::setenv(nombre_, valor, 1);
-        else
-            ::unsetenv(nombre_);
-    }
-
-  private:
-    const char* nombre_;
-    std::optional<std::string> anterior_;
-};
+using EntornoFijado = prueba_sistema::VariableEntorno;
 
 // Splits the log into its lines (each ended by CR LF) and checks that each one starts with the
 // date and time and goes on exactly with the expected bytes.

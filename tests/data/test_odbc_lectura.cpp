@@ -20,7 +20,7 @@ TEST(LecturaOdbc, LasFilasLleganSinStepApiEnLaCadena) {
     // A DSN of its own: unixODBC reads the user's DSNs from $ODBCINI.
     const std::string ini = archivo + ".odbc.ini";
     std::ofstream(ini) << "[TamarisPrueba]\nDriver=SQLite3\nDatabase=" << archivo << "\n";
-    ::setenv("ODBCINI", ini.c_str(), 1);
+    prueba_sistema::FijaVariable("ODBCINI", ini.c_str());
     for (const std::string& cadena : {"DRIVER={SQLite3};Database=" + archivo + ";NoCreat=1;",
                                       std::string("DSN=TamarisPrueba;")}) {
         const auto inicio = std::chrono::steady_clock::now();
@@ -37,7 +37,7 @@ TEST(LecturaOdbc, LasFilasLleganSinStepApiEnLaCadena) {
                   10.0)
             << cadena;
     }
-    ::unsetenv("ODBCINI");
+    prueba_sistema::FijaVariable("ODBCINI", nullptr);
     std::filesystem::remove(ini);
     std::filesystem::remove(archivo);
 }

@@ -19,6 +19,7 @@
 #include "data/Errores.h"
 #include "data/Scripts.h"
 #include "soporte/BaseDePrueba.h"
+#include "soporte/SistemaPrueba.h"
 
 namespace tamaris {
 namespace {
@@ -26,26 +27,7 @@ namespace {
 using prueba::CarpetaTemporal;
 using prueba::LeeBytes;
 
-class EntornoFijado {
-  public:
-    EntornoFijado(const char* nombre, const char* valor) : nombre_(nombre) {
-        if (const char* v = std::getenv(nombre)) anterior_ = v;
-        Pon(valor);
-    }
-    ~EntornoFijado() { Pon(anterior_ ? anterior_->c_str() : nullptr); }
-    EntornoFijado(const EntornoFijado&) = delete;
-    EntornoFijado& operator=(const EntornoFijado&) = delete;
-    void Pon(const char* valor) {
-        if (valor)
-            ::setenv(nombre_, valor, 1);
-        else
-            ::unsetenv(nombre_);
-    }
-
-  private:
-    const char* nombre_;
-    std::optional<std::string> anterior_;
-};
+using EntornoFijado = prueba_sistema::VariableEntorno;
 
 constexpr const char* kTablasScript =
     "CREATE TABLE PADRE(ID INTEGER PRIMARY KEY, CODIGO VARCHAR(10) UNIQUE, "

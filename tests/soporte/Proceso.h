@@ -1,9 +1,6 @@
 #pragma once
 // Runs the command-line program as a separate process and captures what it prints.
 
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <array>
 #include <cstdio>
 #include <filesystem>
@@ -12,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "soporte/SistemaPrueba.h"
+
 namespace prueba {
 
 struct Salida {
@@ -19,14 +18,7 @@ struct Salida {
     std::string out, err;
 };
 
-inline std::string Comillas(const std::string& s) {
-    std::string r = "'";
-    for (char c : s) {
-        if (c == '\'') r += "'\\''";
-        else r += c;
-    }
-    return r + "'";
-}
+using prueba_sistema::Comillas;
 
 inline std::string LeeArchivo(const std::filesystem::path& p) {
     std::ifstream f(p, std::ios::binary);
@@ -40,14 +32,14 @@ inline Salida Corre(const std::string& programa, const std::vector<std::string>&
     namespace fs = std::filesystem;
     static int n = 0;
     const fs::path base = fs::temp_directory_path() /
-                          ("tamaris_proc_" + std::to_string(::getpid()) + "_" + std::to_string(++n));
+                          ("tamaris_proc_" + std::to_string(tamaris::plataforma::IdProceso()) +
+                           "_" + std::to_string(++n));
     std::string cmd = Comillas(programa);
     for (const auto& a : args) cmd += " " + Comillas(a);
-    cmd += " </dev/null >" + Comillas(base.string() + ".out") + " 2>" +
-           Comillas(base.string() + ".err");
-    const int estado = std::system(cmd.c_str());
+    cmd += std::string(" <") + prueba_sistema::kNulo + " >" + Comillas(base.string() + ".out") +
+           " 2>" + Comillas(base.string() + ".err");
     Salida s;
-    s.codigo = WIFEXITED(estado) ? WEXITSTATUS(estado) : -1;
+    s.codigo = prueba_sistema::Ejecuta(cmd);
     s.out = LeeArchivo(base.string() + ".out");
     s.err = LeeArchivo(base.string() + ".err");
     fs::remove(base.string() + ".out");
@@ -57,12 +49,13 @@ inline Salida Corre(const std::string& programa, const std::vector<std::string>&
 
 // A fresh temporary folder, removed with the object.
 class CarpetaTemporal {
-public:
+  public:
     CarpetaTemporal() {
         namespace fs = std::filesystem;
         static int n = 0;
         ruta_ = fs::temp_directory_path() /
-                ("tamaris_prueba_" + std::to_string(::getpid()) + "_" + std::to_string(++n));
+                ("tamaris_prueba_" + std::to_string(tamaris::plataforma::IdProceso()) + "_" +
+                 std::to_string(++n));
         fs::remove_all(ruta_);
         fs::create_directories(ruta_);
     }
@@ -73,7 +66,7 @@ public:
     std::string operator/(const std::string& nombre) const { return (ruta_ / nombre).string(); }
     const std::filesystem::path& ruta() const { return ruta_; }
 
-private:
+  private:
     std::filesystem::path ruta_;
 };
 

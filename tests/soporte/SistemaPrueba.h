@@ -1,0 +1,116 @@
+#pragma once
+// What the tests need from the system, the same on Windows and POSIX: environment variables,
+// fresh folders and running a command.
+
+#include <cstdlib>
+#include <filesystem>
+#include <optional>
+#include <random>
+#include <stdexcept>
+#include <string>
+
+#include "components/Plataforma.h"
+
+namespace prueba_sistema {
+
+#ifdef _WIN32
+inline constexpr const char* kNulo = "NUL";
+#else
+inline constexpr const char* kNulo = "/dev/null";
+#endif
+
+// Sets (or, with nullptr, removes) an environment variable of this process.
+inline void FijaVariable(const char* nombre, const char* valor) {
+#ifdef _WIN32
+    ::_putenv_s(nombre, valor ? valor : "");
+#else
+    if (valor)
+        ::setenv(nombre, valor, 1);
+    else
+        ::unsetenv(nombre);
+#endif
+}
+
+// Sets (or, with nullptr, removes) an environment variable for the life of the object, then
+// puts back what was there.
+class VariableEntorno {
+  public:
+    VariableEntorno(const char* nombre, const char* valor) : nombre_(nombre) {
+        if (const char* v = std::getenv(nombre)) anterior_ = v;
+        Pon(valor);
+    }
+    ~VariableEntorno() { Pon(anterior_ ? anterior_->c_str() : nullptr); }
+    VariableEntorno(const VariableEntorno&) = delete;
+    VariableEntorno& operator=(const VariableEntorno&) = delete;
+    void Pon(const char* valor) { FijaVariable(nombre_.c_str(), valor); }
+
+  private:
+    std::string nombre_;
+    std::optional<std::string> anterior_;
+};
+
+// A new folder, created empty under the system's temporary folder.
+inline std::filesystem::path CarpetaNueva(const std::string& prefijo) {
+    static std::mt19937_64 azar{std::random_device{}() ^
+                                static_cast<unsigned long>(tamaris::plataforma::IdProceso())};
+    const std::filesystem::path base = std::filesystem::temp_directory_path();
+    for (int i = 0; i < 100; ++i) {
+        const std::filesystem::path p = base / (prefijo + std::to_string(azar() % 1000000000));
+        std::error_code ec;
+        if (std::filesystem::create_directory(p, ec)) return p;
+    }
+    throw std::runtime_error("no se puede crear una carpeta temporal");
+}
+
+// A word of a command line, quoted for the system's shell.
+inline std::string Comillas(const std::string& s) {
+#ifdef _WIN32
+    std::string r = "\"";
+    std::size_t barras = 0;
+    for (char c : s) {
+        if (c == '\\') {
+            ++barras;
+            continue;
+        }
+        if (c == '"')
+            r.append(barras * 2 + 1, '\\');
+        else
+            r.append(barras, '\\');
+        barras = 0;
+        r += c;
+    }
+    r.append(barras * 2, '\\');
+    return r + "\"";
+#else
+    std::string r = "'";
+    for (char c : s) {
+        if (c == '\'')
+            r += "'\\''";
+        else
+            r += c;
+    }
+    return r + "'";
+#endif
+}
+
+// Runs a command line through the system's shell; its exit code, -1 when it did not exit.
+inline int Ejecuta(const std::string& linea) {
+#ifdef _WIN32
+    // cmd.exe drops the first and the last quote of the line: give it a pair to drop.
+    return std::system(("\"" + linea + "\"").c_str());
+#else
+    const int estado = std::system(linea.c_str());
+    if (estado == -1 || (estado & 0x7f) != 0) return -1;
+    return (estado >> 8) & 0xff;
+#endif
+}
+
+}  // namespace prueba_sistema
+
+// First line of a test that checks what only POSIX systems have (permissions, FIFOs, signals,
+// rlimits): on Windows the test is reported as skipped, with the reason.
+#ifdef _WIN32
+#define SOLO_POSIX(motivo) GTEST_SKIP() << "solo en sistemas POSIX: " << (motivo)
+#else
+#define SOLO_POSIX(motivo) static_cast<void>(0)
+#endif
