@@ -58,6 +58,7 @@ SQLITE_PAQ=$(dpkg-query -W -f='${source:Package}' libsqlite3-dev)
 SQLITE_VER=$(dpkg-query -W -f='${source:Version}' libsqlite3-dev)
 SQ=$BW/sqlite
 paso "SQLite $SQLITE_VER (paquete fuente $SQLITE_PAQ de Debian)"
+t_paso=$(date +%s)
 if [ -f "$SQ/lib/libsqlite3.a" ] && [ "$(cat "$SQ/version" 2>/dev/null)" = "$SQLITE_VER" ]; then
     info "Ya compilada: $SQ/lib/libsqlite3.a"
 else
@@ -109,12 +110,13 @@ EOF
     $MINGW-ar rcs "$SQ/lib/libsqlite3.a" "$SQ/obj/sqlite3.o" "$SQ/obj/fts5.o"
     cp "$SQ/amalgama/sqlite3.h" "$SQ/amalgama/sqlite3ext.h" "$SQ/include/"
     echo "$SQLITE_VER" > "$SQ/version"
-    info "Lista: $SQ/lib/libsqlite3.a"
+    info "Lista en $(($(date +%s) - t_paso)) s: $SQ/lib/libsqlite3.a"
 fi
 
 # ---------------------------------------------------------------------------------------------
 GT=$BW/gtest-install
 paso "GoogleTest de /usr/src/googletest (paquete googletest $(dpkg-query -W -f='${Version}' googletest))"
+t_paso=$(date +%s)
 if [ -f "$GT/lib/libgtest.a" ] && [ -f "$GT/lib/libgmock.a" ]; then
     info "Ya compilado: $GT"
 else
@@ -127,14 +129,14 @@ else
     cmake --build "$BW/gtest-build" -j2 >"$BW/gtest-build.log" 2>&1 ||
         { tail -n 30 "$BW/gtest-build.log" >&2; falla "no se pudo compilar GoogleTest"; }
     cmake --install "$BW/gtest-build" >/dev/null
-    info "Listo: $GT"
+    info "Listo en $(($(date +%s) - t_paso)) s: $GT"
 fi
 
 # ---------------------------------------------------------------------------------------------
 paso "Configuración del proyecto para Windows (build-windows/)"
 cmake -S "$RAIZ" -B "$BW" -G Ninja \
     -DCMAKE_TOOLCHAIN_FILE="$RAIZ/cmake/mingw-w64-x86_64.cmake" \
-    -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    -DCMAKE_BUILD_TYPE=Release \
     -DTAMARIS_GUI=OFF -DTAMARIS_BENCH=OFF -DTAMARIS_TESTS=ON \
     -DSQLite3_INCLUDE_DIR="$SQ/include" -DSQLite3_LIBRARY="$SQ/lib/libsqlite3.a" \
     -DGTest_DIR="$GT/lib/cmake/GTest" -DCMAKE_PREFIX_PATH="$GT" \
