@@ -1,6 +1,10 @@
 #include "gui/Aplicacion.h"
 
+#include <QDir>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QMessageBox>
+#include <QTranslator>
 
 #include "app/Chrome.h"
 #include "app/Configuracion.h"
@@ -55,6 +59,29 @@ ResultadoInicio IniciaPrograma(Sistema& sis, const ArgumentosPrograma& args,
                                : args.db.empty()      ? std::string()
                                                       : CadenaArchivoLocal(args.db);
     return InicioSistema(sis, false, "", cadena, adUseClient);
+}
+
+bool InstalaIdiomaEspanol(QApplication& app) {
+    QLocale::setDefault(QLocale(QLocale::Spanish, QLocale::Argentina));
+    const QString nombre = "tamaris_qtbase_es";
+    if (app.findChild<QTranslator*>(nombre, Qt::FindDirectChildrenOnly)) return true;
+    // A Windows installation made with windeployqt keeps the translations beside the program.
+    const QStringList carpetas{
+        QLibraryInfo::path(QLibraryInfo::TranslationsPath),
+        QDir(QCoreApplication::applicationDirPath()).filePath("translations")};
+    auto* traduccion = new QTranslator(&app);
+    traduccion->setObjectName(nombre);
+    for (const QString& carpeta : carpetas) {
+        if (traduccion->load("qtbase_es", carpeta) &&
+            QCoreApplication::installTranslator(traduccion))
+            return true;
+    }
+    delete traduccion;
+    qWarning(
+        "No se encontró la traducción de Qt al español (qtbase_es.qm en %s); los textos "
+        "propios de Qt quedan en inglés.",
+        qUtf8Printable(carpetas.join(", ")));
+    return false;
 }
 
 namespace {
