@@ -99,7 +99,15 @@ int Muestra(QApplication& app, Sistema& sis, UiQt& puertos, DialogoAcceso& vista
 }  // namespace
 
 int EjecutaAplicacion(QApplication& app, int argc, char** argv) {
-    const ArgumentosPrograma args = LeeArgumentos(std::vector<std::string>(argv + 1, argv + argc));
+#ifdef Q_OS_WIN
+    // There main's argv is in the ANSI code page; Qt's copy comes from the Unicode command line,
+    // so a path with "ñ" reaches the program in UTF-8, as on Linux.
+    std::vector<std::string> lista;
+    for (const QString& a : QCoreApplication::arguments().mid(1)) lista.push_back(Ss(a));
+#else
+    std::vector<std::string> lista(argv + 1, argv + argc);
+#endif
+    const ArgumentosPrograma args = LeeArgumentos(lista);
     QApplication::setWindowIcon(IconoTamaris());
     if (!args.error.empty()) {
         QMessageBox::critical(nullptr, "percepciones", Qs(args.error));
