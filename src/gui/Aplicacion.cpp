@@ -65,21 +65,23 @@ bool InstalaIdiomaEspanol(QApplication& app) {
     QLocale::setDefault(QLocale(QLocale::Spanish, QLocale::Argentina));
     const QString nombre = "tamaris_qtbase_es";
     if (app.findChild<QTranslator*>(nombre, Qt::FindDirectChildrenOnly)) return true;
-    // A Windows installation made with windeployqt keeps the translations beside the program.
+    // windeployqt leaves the translations beside the program, in one catalog (qt_es) per language.
     const QStringList carpetas{
         QLibraryInfo::path(QLibraryInfo::TranslationsPath),
         QDir(QCoreApplication::applicationDirPath()).filePath("translations")};
     auto* traduccion = new QTranslator(&app);
     traduccion->setObjectName(nombre);
     for (const QString& carpeta : carpetas) {
-        if (traduccion->load("qtbase_es", carpeta) &&
-            QCoreApplication::installTranslator(traduccion))
-            return true;
+        for (const char* catalogo : {"qtbase_es", "qt_es"}) {
+            if (traduccion->load(catalogo, carpeta) &&
+                QCoreApplication::installTranslator(traduccion))
+                return true;
+        }
     }
     delete traduccion;
     qWarning(
-        "No se encontró la traducción de Qt al español (qtbase_es.qm en %s); los textos "
-        "propios de Qt quedan en inglés.",
+        "No se encontró la traducción de Qt al español (qtbase_es.qm ni qt_es.qm en %s); los "
+        "textos propios de Qt quedan en inglés.",
         qUtf8Printable(carpetas.join(", ")));
     return false;
 }
