@@ -27,6 +27,11 @@ if(WIN32)
   install(TARGETS percepciones-cli RUNTIME DESTINATION . COMPONENT linea_de_comandos)
   install(FILES ${PROJECT_BINARY_DIR}/paquete/LEEME-windows.txt
           DESTINATION . COMPONENT linea_de_comandos)
+  # The DLLs the program needs when it is not linked statically (MinGW runtime, sqlite3.dll).
+  set(TAMARIS_DLL_WINDOWS "" CACHE STRING "DLL que van junto a percepciones-cli.exe en el ZIP")
+  if(TAMARIS_DLL_WINDOWS)
+    install(FILES ${TAMARIS_DLL_WINDOWS} DESTINATION . COMPONENT linea_de_comandos)
+  endif()
   set(CPACK_GENERATOR ZIP)
   set(CPACK_PACKAGE_FILE_NAME
       ${CPACK_PACKAGE_NAME}-${PROJECT_VERSION}-windows-${tamaris_arquitectura})
