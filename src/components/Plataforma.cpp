@@ -441,6 +441,18 @@ std::filesystem::path Ruta(const std::string& utf8) { return std::filesystem::pa
 
 std::string Texto(const std::filesystem::path& ruta) { return Utf8(ruta.native()); }
 
+std::string RutaAnfitrion(const std::string& ruta) {
+    using Convierte = char*(__cdecl*)(const wchar_t*);
+    static const Convierte convierte = reinterpret_cast<Convierte>(reinterpret_cast<void*>(
+        ::GetProcAddress(::GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
+    if (!convierte) return ruta;
+    char* unix = convierte(Ancho(ruta).c_str());
+    if (!unix) return ruta;
+    std::string r = unix;
+    ::HeapFree(::GetProcessHeap(), 0, unix);
+    return r;
+}
+
 std::string RutaEjecutable() {
     std::wstring buf(MAX_PATH, L'\0');
     for (;;) {
@@ -765,6 +777,8 @@ bool CarpetaEscribible(const std::string& carpeta) { return ::access(carpeta.c_s
 std::filesystem::path Ruta(const std::string& utf8) { return std::filesystem::path(utf8); }
 
 std::string Texto(const std::filesystem::path& ruta) { return ruta.string(); }
+
+std::string RutaAnfitrion(const std::string& ruta) { return ruta; }
 
 std::string RutaEjecutable() {
     std::vector<char> buf(PATH_MAX);

@@ -136,6 +136,9 @@ std::string ConSeparador(std::string ruta);
 bool EsAbsoluta(std::string_view ruta);
 // The absolute form of a path, with the system's own separators (for messages).
 std::string RutaAbsoluta(const std::string& ruta);
+// Under Wine, the host's own (Unix) path of a Windows path, as the host's ODBC drivers, which
+// Wine hands the calls to, need it; the path itself anywhere else.
+std::string RutaAnfitrion(const std::string& ruta);
 // A UTF-8 path as std::filesystem takes it, and back.
 std::filesystem::path Ruta(const std::string& utf8);
 std::string Texto(const std::filesystem::path& ruta);

@@ -1,6 +1,10 @@
 #include "gui/Aplicacion.h"
 
+#include <QDir>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QMessageBox>
+#include <QTranslator>
 
 #include "app/Chrome.h"
 #include "app/Configuracion.h"
@@ -57,6 +61,31 @@ ResultadoInicio IniciaPrograma(Sistema& sis, const ArgumentosPrograma& args,
     return InicioSistema(sis, false, "", cadena, adUseClient);
 }
 
+bool InstalaIdiomaEspanol(QApplication& app) {
+    QLocale::setDefault(QLocale(QLocale::Spanish, QLocale::Argentina));
+    const QString nombre = "tamaris_qtbase_es";
+    if (app.findChild<QTranslator*>(nombre, Qt::FindDirectChildrenOnly)) return true;
+    // windeployqt leaves the translations beside the program, in one catalog (qt_es) per language.
+    const QStringList carpetas{
+        QLibraryInfo::path(QLibraryInfo::TranslationsPath),
+        QDir(QCoreApplication::applicationDirPath()).filePath("translations")};
+    auto* traduccion = new QTranslator(&app);
+    traduccion->setObjectName(nombre);
+    for (const QString& carpeta : carpetas) {
+        for (const char* catalogo : {"qtbase_es", "qt_es"}) {
+            if (traduccion->load(catalogo, carpeta) &&
+                QCoreApplication::installTranslator(traduccion))
+                return true;
+        }
+    }
+    delete traduccion;
+    qWarning(
+        "No se encontró la traducción de Qt al español (qtbase_es.qm ni qt_es.qm en %s); los "
+        "textos propios de Qt quedan en inglés.",
+        qUtf8Printable(carpetas.join(", ")));
+    return false;
+}
+
 namespace {
 
 // Runs the event loop with `ventana` shown: its dialogs are modal to it and it wears the chrome.
@@ -72,7 +101,15 @@ int Muestra(QApplication& app, Sistema& sis, UiQt& puertos, DialogoAcceso& vista
 }  // namespace
 
 int EjecutaAplicacion(QApplication& app, int argc, char** argv) {
-    const ArgumentosPrograma args = LeeArgumentos(std::vector<std::string>(argv + 1, argv + argc));
+#ifdef Q_OS_WIN
+    // There main's argv is in the ANSI code page; Qt's copy comes from the Unicode command line,
+    // so a path with "ñ" reaches the program in UTF-8, as on Linux.
+    std::vector<std::string> lista;
+    for (const QString& a : QCoreApplication::arguments().mid(1)) lista.push_back(Ss(a));
+#else
+    std::vector<std::string> lista(argv + 1, argv + argc);
+#endif
+    const ArgumentosPrograma args = LeeArgumentos(lista);
     QApplication::setWindowIcon(IconoTamaris());
     if (!args.error.empty()) {
         QMessageBox::critical(nullptr, "percepciones", Qs(args.error));

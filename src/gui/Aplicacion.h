@@ -35,6 +35,13 @@ ArgumentosPrograma LeeArgumentos(const std::vector<std::string>& args);
 ResultadoInicio IniciaPrograma(Sistema& sis, const ArgumentosPrograma& args,
                                const std::string& programa, AccesoDialogo& acceso);
 
+// Puts Qt's own texts in Spanish (calendars, standard buttons, file and folder dialogs) with
+// Qt's Spanish catalog (qtbase_es or qt_es) from Qt's translations folder or from "translations"
+// beside the program, and makes es_AR the default locale for numbers, dates and month names.
+// Returns whether the catalog was found; without it the program runs with Qt's texts in English.
+// Calling it again changes nothing.
+bool InstalaIdiomaEspanol(QApplication& app);
+
 // Runs the program; returns its exit code.
 int EjecutaAplicacion(QApplication& app, int argc, char** argv);
 

@@ -2,6 +2,7 @@
 
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QFileInfo>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QKeyEvent>
@@ -12,7 +13,6 @@
 #include <QStatusBar>
 #include <QVBoxLayout>
 #include <algorithm>
-#include <filesystem>
 
 #include "components/Campos.h"
 #include "components/Texto.h"
@@ -259,8 +259,8 @@ void VentanaCiti::MuestraResultado() {
     switch (r.estado) {
         case Estado::Completo:
             // The message box has told the whole path; the bar keeps the file's name.
-            Mensaje("Archivo generado: " + std::filesystem::path(r.archivo).filename().string() +
-                    " (" + std::to_string(r.comprobantes) + " comprobantes" +
+            Mensaje("Archivo generado: " + Ss(QFileInfo(Qs(r.archivo)).fileName()) + " (" +
+                    std::to_string(r.comprobantes) + " comprobantes" +
                     (r.omitidos ? ", " + std::to_string(r.omitidos) + " omitidos" : std::string()) +
                     ", " + std::to_string(r.registros) + " registros; total " +
                     TextoTotal(r.totales.total) + "; neto " + TextoTotal(r.totales.neto) + ")");

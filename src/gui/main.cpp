@@ -11,5 +11,6 @@
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName("percepciones");
+    tamaris::gui::InstalaIdiomaEspanol(app);
     return tamaris::gui::EjecutaAplicacion(app, argc, argv);
 }

@@ -11,6 +11,7 @@
 #include "app/Chrome.h"
 #include "app/Inicio.h"
 #include "export_citi/FRMSiapCITI.h"
+#include "soporte/SistemaPrueba.h"
 
 namespace tamaris {
 namespace {
@@ -21,7 +22,7 @@ using prueba::LeeFilas;
 
 // A form that records what the chrome did to it. `barras` are the toolbar controls it has.
 class FormularioPrueba : public FormularioChrome {
-public:
+  public:
     std::string tipo = "Form1";
     bool recursoFalla = false;
     bool archivoFalla = false;
@@ -48,7 +49,7 @@ public:
 };
 
 class ChromePrepara : public ::testing::Test {
-protected:
+  protected:
     PuertosPrueba puertos;
     Sistema sis{puertos.ui()};
     FormularioPrueba form;
@@ -100,12 +101,12 @@ struct Acceso {
 };
 const Acceso kNativo{"Nativo", [](const std::string& a) { return CadenaArchivoLocal(a); }};
 const Acceso kOdbc{"Odbc", [](const std::string& a) {
-                       return "DRIVER={SQLite3};Database=" + a + ";NoCreat=1;StepAPI=1;";
+                       return prueba_sistema::CadenaSqliteOdbc(a, "NoCreat=1;StepAPI=1;");
                    }};
 void PrintTo(const Acceso& a, std::ostream* os) { *os << a.nombre; }
 
 class ChromeBarraEstado : public ::testing::TestWithParam<Acceso> {
-protected:
+  protected:
     void SetUp() override {
         prueba::BaseConEsquema(base);
         prueba::EjecutaSqlite(base,
@@ -209,7 +210,8 @@ TEST(ChromeBarraSinBase, UnPanelQueFaltaNoImpideLosDemas) {
     Sistema sis{puertos.ui()};
     sis.db.gDBName = "EMPRESA";
     FRMSiapCITI::BarraEstado barra;
-    for (const char* clave : {"SERVER", "BASEDEDATOS", "VERSION"}) barra.Panels.push_back({clave, "", ""});
+    for (const char* clave : {"SERVER", "BASEDEDATOS", "VERSION"})
+        barra.Panels.push_back({clave, "", ""});
     ActualizaBarraEstado(sis, barra, "sin panel de mensaje");
     EXPECT_EQ(barra.Item("SERVER")->Text, "Srv: ");
     EXPECT_EQ(barra.Item("VERSION")->Text, "V.1.0.0");

@@ -183,7 +183,7 @@ TEST_F(Inicio, SegundaLlamadaSoloRepiteLaCola) {
 
 TEST_F(Inicio, DriverOdbcDeSqliteSinPreguntar) {
     sis.interactivo = false;
-    const std::string cadena = "DRIVER={SQLite3};Database=" + base + ";";
+    const std::string cadena = prueba_sistema::CadenaSqliteOdbc(base);
     ASSERT_EQ(InicioSistema(sis, false, "", cadena, adUseClient), ResultadoInicio::Iniciado);
     EXPECT_TRUE(sis.db.gOpenFlag);
     EXPECT_EQ(sis.db.gConnString, cadena);
@@ -314,7 +314,7 @@ TEST_F(Inicio, ArchivoIniConCredencialesCifradas) {
     GrabaIni(ini, SeccionEstacion(maquina, identidad), "FlatToolbars", "0");
 
     sis.interactivo = false;
-    ASSERT_EQ(InicioSistema(sis, true, "", "DRIVER={SQLite3};Database=" + base + ";", adUseClient),
+    ASSERT_EQ(InicioSistema(sis, true, "", prueba_sistema::CadenaSqliteOdbc(base), adUseClient),
               ResultadoInicio::Iniciado);
     EXPECT_EQ(sis.db.gServidor, "servidor-ini");
     EXPECT_EQ(sis.db.gDBName, base);

@@ -40,7 +40,7 @@ TEST(BaseDanada, ElErrorSeInformaUnaVezYElComandoTermina) {
     std::ofstream(destino, std::ios::binary) << "anterior\r\n";
     for (const std::string& acceso : {std::string("--db"), std::string("--conexion")}) {
         const std::string base =
-            acceso == "--db" ? db : "DRIVER={SQLite3};Database=" + db + ";NoCreat=1;";
+            acceso == "--db" ? db : prueba_sistema::CadenaSqliteOdbc(db, "NoCreat=1;");
         // Killed after a minute, so that a loop fails the test instead of hanging it.
         const auto r = prueba::Corre("timeout", {"-s", "KILL", "60", TAMARIS_CLI_EXE, "exportar",
                                                  acceso, base, "--archivo", destino});

@@ -96,7 +96,7 @@ TEST_F(CliCiti, EscribeElMesEImprimeLaRuta) {
 
 TEST_F(CliCiti, PorOdbc) {
     const auto r =
-        Cli({"citi", "--conexion", "DRIVER={SQLite3};Database=" + db + ";NoCreat=1;StepAPI=1;",
+        Cli({"citi", "--conexion", prueba_sistema::CadenaSqliteOdbc(db, "NoCreat=1;StepAPI=1;"),
              "--anio", "2013", "--mes", "01", "--directorio", dir});
     ASSERT_EQ(r.codigo, 0) << r.err;
     EXPECT_EQ(LeeArchivo(dir + "/ENE013.TXT"), prueba::Golden("enero2013.txt"));

@@ -168,7 +168,7 @@ TEST_F(CliExportar, MismasLineasPorCadaConexion) {
     const std::vector<std::string> cadenas = {
         "Provider=Microsoft.Jet.OLEDB.4.0;Data Source =" + db + ";",
         "Provider=SQLite;Data Source=" + db + ";",
-        "DRIVER={SQLite3};Database=" + db + ";",
+        prueba_sistema::CadenaSqliteOdbc(db),
     };
     for (const auto& cadena : cadenas) {
         const auto r = Cli({"exportar", "--conexion", cadena, "--archivo", destino, "--desde",
@@ -303,10 +303,10 @@ TEST_F(CliExportar, ConDbElInicioRegistraElAcceso) {
     EXPECT_EQ(filas[0][0], "PERCEPCIONES-CLI");
 
     // Each start is one more row, whichever way the database is named.
-    ASSERT_EQ(Cli({"exportar", "--conexion", "DRIVER={SQLite3};Database=" + db + ";", "--archivo",
-                   destino})
-                  .codigo,
-              0);
+    ASSERT_EQ(
+        Cli({"exportar", "--conexion", prueba_sistema::CadenaSqliteOdbc(db), "--archivo", destino})
+            .codigo,
+        0);
     EXPECT_EQ(FilasSqlite(db, "SELECT count(*) FROM Control_Acceso").at(0).at(0), "2");
 }
 

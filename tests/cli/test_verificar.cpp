@@ -123,7 +123,7 @@ TEST_F(CliVerificar, ArchivoDePercepciones) {
     };
     // The ledger is read natively and through the SQLite ODBC driver alike.
     const std::vector<std::vector<std::string>> bases = {
-        {"--db", base_}, {"--conexion", "DRIVER={SQLite3};Database=" + base_ + ";NoCreat=1;"}};
+        {"--db", base_}, {"--conexion", prueba_sistema::CadenaSqliteOdbc(base_, "NoCreat=1;")}};
     for (const auto& conexion : bases) {
         for (const Caso& c : casos) {
             Escribe(archivo, c.bytes);
@@ -179,7 +179,7 @@ TEST_F(CliVerificar, ArchivoCiti) {
     // through the ODBC driver.
     for (const std::vector<std::string>& conexion :
          {std::vector<std::string>{"--db", base_},
-          {"--conexion", "DRIVER={SQLite3};Database=" + base_ + ";NoCreat=1;"}}) {
+          {"--conexion", prueba_sistema::CadenaSqliteOdbc(base_, "NoCreat=1;")}}) {
         std::vector<std::string> citi = {"citi", "--anio", "2013", "--mes", "1", "--revisar"};
         citi.insert(citi.end(), conexion.begin(), conexion.end());
         const auto revisar = Cli(citi);

@@ -45,7 +45,7 @@ inline std::string CadenaNativa(const std::string& archivo) {
 // NoCreat: like the native backend, never make a file that is not there. StepAPI: rows stream
 // instead of being read whole by SQLExecDirect.
 inline std::string CadenaOdbc(const std::string& archivo) {
-    return "DRIVER={SQLite3};Database=" + archivo + ";NoCreat=1;StepAPI=1;";
+    return prueba_sistema::CadenaSqliteOdbc(archivo, "NoCreat=1;StepAPI=1;");
 }
 
 inline const Acceso kNativo{"Nativo", CadenaNativa, "42S02", "42000", "42S22", "23000",

@@ -13,6 +13,7 @@
 #include "data/PuertosPrueba.h"
 #include "export_citi/FRMSiapCITI.h"
 #include "export_citi/LibroIvaPrueba.h"
+#include "soporte/SistemaPrueba.h"
 
 namespace tamaris {
 namespace {
@@ -30,7 +31,7 @@ const Acceso kNativo{"Nativo", [](const std::string& archivo) {
                          return "Provider=Microsoft.Jet.OLEDB.4.0;Data Source =" + archivo + ";";
                      }};
 const Acceso kOdbc{"Odbc", [](const std::string& archivo) {
-                       return "DRIVER={SQLite3};Database=" + archivo + ";NoCreat=1;StepAPI=1;";
+                       return prueba_sistema::CadenaSqliteOdbc(archivo, "NoCreat=1;StepAPI=1;");
                    }};
 
 void PrintTo(const Acceso& a, std::ostream* os) { *os << a.nombre; }

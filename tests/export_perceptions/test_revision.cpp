@@ -10,6 +10,7 @@
 #include "data/PuertosPrueba.h"
 #include "export_perceptions/ExportaPercepciones.h"
 #include "soporte/Percepciones.h"
+#include "soporte/SistemaPrueba.h"
 
 namespace tamaris {
 namespace {
@@ -25,7 +26,7 @@ const Acceso kNativo{"Nativo", [](const std::string& archivo) {
                          return "Provider=Microsoft.Jet.OLEDB.4.0;Data Source =" + archivo + ";";
                      }};
 const Acceso kOdbc{"Odbc", [](const std::string& archivo) {
-                       return "DRIVER={SQLite3};Database=" + archivo + ";NoCreat=1;StepAPI=1;";
+                       return prueba_sistema::CadenaSqliteOdbc(archivo, "NoCreat=1;StepAPI=1;");
                    }};
 void PrintTo(const Acceso& a, std::ostream* os) { *os << a.nombre; }
 

@@ -19,6 +19,7 @@
 #include "lookup/Lib_FrmCons3.h"
 #include "lookup/Lib_FrmCons3Tree.h"
 #include "soporte/BaseDePrueba.h"
+#include "soporte/SistemaPrueba.h"
 
 namespace tamaris::prueba {
 
@@ -33,7 +34,7 @@ inline std::string CadenaNativaConsulta(const std::string& archivo) {
 }
 // StepAPI: rows stream instead of being read whole; NoCreat: a missing file is an error.
 inline std::string CadenaOdbcConsulta(const std::string& archivo) {
-    return "DRIVER={SQLite3};Database=" + archivo + ";NoCreat=1;StepAPI=1;";
+    return prueba_sistema::CadenaSqliteOdbc(archivo, "NoCreat=1;StepAPI=1;");
 }
 
 inline const AccesoConsulta kNativoConsulta{"Nativo", CadenaNativaConsulta};

@@ -114,3 +114,14 @@ inline int Ejecuta(const std::string& linea) {
 #else
 #define SOLO_POSIX(motivo) static_cast<void>(0)
 #endif
+
+namespace prueba_sistema {
+
+// Connection string of the SQLite ODBC driver for a database file. The file goes as the driver
+// sees it: under Wine the drivers are the host's, which take host paths.
+inline std::string CadenaSqliteOdbc(const std::string& archivo, const std::string& opciones = "") {
+    return "DRIVER={SQLite3};Database=" + tamaris::plataforma::RutaAnfitrion(archivo) + ";" +
+           opciones;
+}
+
+}  // namespace prueba_sistema
