@@ -19,7 +19,6 @@ RAIZ=$PWD
 BW=$RAIZ/build-windows
 MINGW=x86_64-w64-mingw32
 CC_W=$MINGW-gcc-posix
-CXX_W=$MINGW-g++-posix
 TIMEOUT_PRUEBA=${TAMARIS_WINE_TIMEOUT:-300}
 inicio=$(date +%s)
 
@@ -34,7 +33,7 @@ instalado() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q "install o
 # ---------------------------------------------------------------------------------------------
 paso "Paquetes de Debian para la compilación cruzada"
 paquetes=(g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
-          wine wine64 tcl dpkg-dev cmake ninja-build googletest libsqlite3-dev xz-utils)
+          wine wine64 tcl dpkg-dev gcc make cmake ninja-build googletest libsqlite3-dev xz-utils)
 faltan=()
 for p in "${paquetes[@]}"; do instalado "$p" || faltan+=("$p"); done
 if [ ${#faltan[@]} -gt 0 ]; then
