@@ -72,11 +72,19 @@ ArchivoSeguro::ArchivoSeguro(std::string destino) : destino_(std::move(destino))
     const std::string prefijo = "." + base + ".tamaris-";
     std::string plantilla = carpeta + prefijo + "XXXXXX";
     int error = 0;
-    d_ = pl::CreaTemporal(plantilla, 0, &error);
-    if (!d_.Abierto()) Falla(error, err::kAccesoRuta, "No se puede crear el archivo", destino_);
+    // Each name is registered before the file exists, so that a signal never finds the file
+    // unregistered.
+    d_ = pl::CreaTemporal(plantilla, 0, &error, [this](const std::string& nombre) {
+        OlvidaTemporal(ranura_);
+        ranura_ = RegistraTemporal(nombre.c_str());
+    });
+    if (!d_.Abierto()) {
+        OlvidaTemporal(ranura_);
+        ranura_ = -1;
+        Falla(error, err::kAccesoRuta, "No se puede crear el archivo", destino_);
+    }
     temporal_ = plantilla;
     abierto_ = true;
-    ranura_ = RegistraTemporal(temporal_.c_str());
     BorraTemporalesHuerfanos(carpeta, prefijo, temporal_);
     pl::PermisosDeNuevo(d_, destino_);
     buffer_.reserve(kBloque + 1024);

@@ -32,6 +32,23 @@ void Guarda(int* destino, int valor) {
     if (destino) *destino = valor;
 }
 
+// Six characters for a temporary name: letters and digits, hard to guess.
+void Aleatorios(std::string& plantilla, std::size_t largoSufijo) {
+    static std::mutex m;
+    static std::mt19937_64 generador = [] {
+        std::random_device azar;
+        std::seed_seq semilla{azar(), azar(), static_cast<unsigned>(std::time(nullptr)),
+                              static_cast<unsigned>(IdProceso())};
+        return std::mt19937_64(semilla);
+    }();
+    static constexpr char kLetras[] =
+        "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+    const std::size_t fin = plantilla.size() - largoSufijo;
+    std::lock_guard<std::mutex> l(m);
+    for (std::size_t i = fin - 6; i < fin; ++i)
+        plantilla[i] = kLetras[generador() % (sizeof kLetras - 1)];
+}
+
 }  // namespace
 
 Descriptor& Descriptor::operator=(Descriptor&& o) noexcept {
@@ -161,23 +178,6 @@ int ErrnoDe(DWORD e) {
     }
 }
 
-// Six characters for a temporary name: letters and digits, hard to guess.
-void Aleatorios(std::string& plantilla, std::size_t largoSufijo) {
-    static std::mutex m;
-    static std::mt19937_64 generador = [] {
-        std::random_device azar;
-        std::seed_seq semilla{azar(), azar(), static_cast<unsigned>(std::time(nullptr)),
-                              static_cast<unsigned>(IdProceso())};
-        return std::mt19937_64(semilla);
-    }();
-    static constexpr char kLetras[] =
-        "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
-    const std::size_t fin = plantilla.size() - largoSufijo;
-    std::lock_guard<std::mutex> l(m);
-    for (std::size_t i = fin - 6; i < fin; ++i)
-        plantilla[i] = kLetras[generador() % (sizeof kLetras - 1)];
-}
-
 int UltimoError() { return ErrnoDe(::GetLastError()); }
 
 HANDLE H(const Descriptor& d) { return reinterpret_cast<HANDLE>(d.Nativo()); }
@@ -211,9 +211,10 @@ OVERLAPPED En(long long desde) {
 }
 
 Descriptor CreaConNombre(std::string& plantilla, std::size_t largoSufijo, DWORD atributos,
-                         int* error) {
+                         int* error, const std::function<void(const std::string&)>& alElegir) {
     for (int intento = 0; intento < 100; ++intento) {
         Aleatorios(plantilla, largoSufijo);
+        if (alElegir) alElegir(plantilla);
         // Shared for deletion only: the clearing of a signal may remove it, but no other
         // process can open it, which is how runs tell a live temporary from an abandoned one.
         const HANDLE h = ::CreateFileW(Ancho(plantilla).c_str(), GENERIC_READ | GENERIC_WRITE,
@@ -390,13 +391,14 @@ std::FILE* AbreFlujo(const std::string& ruta, const char* modo) {
     return ::_wfopen(Ancho(ruta).c_str(), Ancho(m).c_str());
 }
 
-Descriptor CreaTemporal(std::string& plantilla, std::size_t largoSufijo, int* error) {
-    return CreaConNombre(plantilla, largoSufijo, FILE_ATTRIBUTE_NORMAL, error);
+Descriptor CreaTemporal(std::string& plantilla, std::size_t largoSufijo, int* error,
+                        const std::function<void(const std::string&)>& alElegir) {
+    return CreaConNombre(plantilla, largoSufijo, FILE_ATTRIBUTE_NORMAL, error, alElegir);
 }
 
 Descriptor CreaTemporalAnonimo(std::string& plantilla, std::size_t largoSufijo, int* error) {
     return CreaConNombre(plantilla, largoSufijo,
-                         FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, error);
+                         FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, error, {});
 }
 
 // Nobody else can open a live temporary, so its name cannot have been taken from it.
@@ -703,12 +705,14 @@ std::FILE* AbreFlujo(const std::string& ruta, const char* modo) {
     return std::fopen(ruta.c_str(), m.c_str());
 }
 
-Descriptor CreaTemporal(std::string& plantilla, std::size_t largoSufijo, int* error) {
-    const std::string original = plantilla;
-    for (int intento = 0; intento < 9; ++intento) {
-        plantilla = original;
-        const int fd = ::mkostemps(plantilla.data(), static_cast<int>(largoSufijo), O_CLOEXEC);
+Descriptor CreaTemporal(std::string& plantilla, std::size_t largoSufijo, int* error,
+                        const std::function<void(const std::string&)>& alElegir) {
+    for (int intento = 0; intento < 100; ++intento) {
+        Aleatorios(plantilla, largoSufijo);
+        if (alElegir) alElegir(plantilla);
+        const int fd = ::open(plantilla.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
         if (fd < 0) {
+            if (errno == EEXIST) continue;
             Guarda(error, errno);
             return {};
         }
@@ -717,7 +721,7 @@ Descriptor CreaTemporal(std::string& plantilla, std::size_t largoSufijo, int* er
         if (::flock(fd, LOCK_EX) == 0 && MismoArchivo(fd, plantilla)) return Descriptor(fd);
         ::close(fd);
     }
-    Guarda(error, EBUSY);
+    Guarda(error, EEXIST);
     return {};
 }
 

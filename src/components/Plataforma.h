@@ -12,6 +12,7 @@
 #include <cstdio>
 #include <ctime>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -94,7 +95,10 @@ std::FILE* AbreFlujo(const std::string& ruta, const char* modo);
 // becomes random characters; the name made is left in `plantilla`. The file belongs to this
 // process alone while open: on POSIX an flock is held on it; on Windows no other program may
 // open it. Not open: `*error` holds why.
-Descriptor CreaTemporal(std::string& plantilla, std::size_t largoSufijo = 0, int* error = nullptr);
+// `alElegir`, when given, hears each name before the file is created under it, so that the
+// name can be registered for removal with no moment in which the file exists unregistered.
+Descriptor CreaTemporal(std::string& plantilla, std::size_t largoSufijo = 0, int* error = nullptr,
+                        const std::function<void(const std::string&)>& alElegir = {});
 // The same, for a file that disappears when closed, however the process ends (scratch data).
 Descriptor CreaTemporalAnonimo(std::string& plantilla, std::size_t largoSufijo = 0,
                                int* error = nullptr);
