@@ -398,7 +398,16 @@ info "La demostración de Windows es idéntica a la de Linux."
 if [ -f "$BW/CPackConfig.cmake" ]; then
     paso "Paquete ZIP"
     (cd "$BW" && cpack -G ZIP >"$BW/cpack.log" 2>&1) || { tail -n 20 "$BW/cpack.log"; falla "cpack falló"; }
-    ls -1 "$BW"/*.zip | sed 's/^/    /'
+    ZIP=$(ls -t "$BW"/*.zip | head -n1)
+    info "$ZIP"
+    # What the archive holds has to run as it is, with no DLL beside it.
+    rm -rf "$BW/zip-prueba" && mkdir -p "$BW/zip-prueba"
+    (cd "$BW/zip-prueba" && cmake -E tar xf "$ZIP")
+    EXE_ZIP=$(find "$BW/zip-prueba" -name percepciones-cli.exe | head -n1)
+    [ -n "$EXE_ZIP" ] || falla "el ZIP no tiene percepciones-cli.exe"
+    (cd "$BW/zip-prueba" && $WINE "$EXE_ZIP" --help >"$BW/zip-prueba.log" 2>&1) ||
+        { cat "$BW/zip-prueba.log"; falla "percepciones-cli.exe del ZIP no arranca bajo Wine"; }
+    info "Contiene: $(cd "$BW/zip-prueba" && find . -type f | sed 's|^\./||' | sort | tr '\n' ' ')(percepciones-cli.exe --help anda)"
 fi
 
 # ---------------------------------------------------------------------------------------------
