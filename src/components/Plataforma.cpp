@@ -184,7 +184,9 @@ HANDLE H(const Descriptor& d) { return reinterpret_cast<HANDLE>(d.Nativo()); }
 
 Descriptor DeManija(HANDLE h, int* error) {
     if (h == INVALID_HANDLE_VALUE) {
-        Guarda(error, UltimoError());
+        // errno too, as the C library's own open would leave it.
+        errno = UltimoError();
+        Guarda(error, errno);
         return {};
     }
     return Descriptor(reinterpret_cast<std::intptr_t>(h));

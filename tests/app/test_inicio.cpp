@@ -35,10 +35,11 @@ class Inicio : public ::testing::Test {
             EXPECT_EQ(m.texto.find(texto), std::string::npos) << m.texto;
             EXPECT_EQ(m.titulo.find(texto), std::string::npos) << m.titulo;
         }
-        EXPECT_EQ(LeeArchivo(hogar + "/TMERR.LOG").find(texto), std::string::npos);
+        EXPECT_EQ(LeeArchivo(hogar + prueba_sistema::kBarra + "TMERR.LOG").find(texto),
+                  std::string::npos);
     }
 
-    std::string Mascaras() const { return hogar + "/consultas.tms"; }
+    std::string Mascaras() const { return hogar + prueba_sistema::kBarra + "consultas.tms"; }
 
     prueba::CarpetaTemporal tmp;
     std::string hogar = tmp / "hogar";
@@ -55,13 +56,13 @@ TEST_F(Inicio, ArchivoSqliteAbreYRecorreTodaLaCola) {
     EXPECT_TRUE(sis.db.gCnn().Abierta());
     EXPECT_EQ(sis.db.gDBName, base);
     EXPECT_EQ(sis.db.gProveedor, "SQLite");
-    EXPECT_EQ(sis.CarpetaAplicacion, hogar + "/");
-    EXPECT_EQ(sis.ArchivoAyuda, hogar + "/htmlhelp/orvantis.chm");
-    EXPECT_EQ(sis.settings.CarpetaAplicacion, hogar + "/");
+    EXPECT_EQ(sis.CarpetaAplicacion, hogar + prueba_sistema::kBarra);
+    EXPECT_EQ(sis.ArchivoAyuda, hogar + prueba_sistema::kBarra + "htmlhelp/orvantis.chm");
+    EXPECT_EQ(sis.settings.CarpetaAplicacion, hogar + prueba_sistema::kBarra);
     // Nothing was asked for and nothing shown.
     EXPECT_TRUE(puertos.mensajes.mostrados.empty());
     EXPECT_TRUE(puertos.errores.reportados.empty());
-    EXPECT_FALSE(std::filesystem::exists(hogar + "/TMERR.LOG"));
+    EXPECT_FALSE(std::filesystem::exists(hogar + prueba_sistema::kBarra + "TMERR.LOG"));
 
     // No statistics server for a file: the time-out stays at its default.
     EXPECT_EQ(sis.TimeOut, 360);
@@ -88,7 +89,7 @@ TEST_F(Inicio, IniOMascarasQueNoSonArchivosComunesSeAvisanYNoSeLeen) {
     SOLO_POSIX("tuberías con nombre (FIFO) y dispositivos");
 #ifndef _WIN32
     std::filesystem::create_directories(hogar);
-    ASSERT_EQ(::mkfifo((hogar + "/QX000pr.INI").c_str(), 0600), 0);
+    ASSERT_EQ(::mkfifo((hogar + prueba_sistema::kBarra + "QX000pr.INI").c_str(), 0600), 0);
     std::filesystem::create_symlink("/dev/zero", Mascaras());
     // A FIFO would hang the start and /dev/zero fill the memory: both are only reported.
     EXPECT_EQ(InicioSistema(sis, true, "", CadenaArchivoLocal(base), adUseClient),
@@ -143,7 +144,7 @@ TEST_F(Inicio, SinTablasOpcionalesIgualIniciaYExporta) {
               ResultadoInicio::Iniciado);
     EXPECT_TRUE(sis.db.gOpenFlag);
     EXPECT_TRUE(puertos.mensajes.mostrados.empty()) << puertos.mensajes.Ultimo();
-    EXPECT_FALSE(std::filesystem::exists(hogar + "/TMERR.LOG"));
+    EXPECT_FALSE(std::filesystem::exists(hogar + prueba_sistema::kBarra + "TMERR.LOG"));
     EXPECT_EQ(sis.CantidadDecimales, "");
     EXPECT_EQ(std::filesystem::file_size(Mascaras()), 11u * 1202u);
 
@@ -189,7 +190,7 @@ TEST_F(Inicio, DriverOdbcDeSqliteSinPreguntar) {
     EXPECT_EQ(sis.db.gConnString, cadena);
     EXPECT_EQ(sis.db.plataforma(), Plataforma::SQLite);
     // The connection string stands for the data that would have been asked for.
-    EXPECT_EQ(sis.db.gDBName, base);
+    EXPECT_EQ(sis.db.gDBName, plataforma::RutaAnfitrion(base));
     EXPECT_EQ(sis.db.gServidor, "");
     EXPECT_EQ(sis.TimeOut, 360);
     EXPECT_EQ(Cuenta(base, "Control_Acceso"), 1);
@@ -304,7 +305,7 @@ TEST_F(Inicio, ServidorConProtocoloYPuerto) {
 
 TEST_F(Inicio, ArchivoIniConCredencialesCifradas) {
     std::filesystem::create_directories(hogar);
-    const std::string ini = hogar + "/QX000pr.INI";
+    const std::string ini = hogar + prueba_sistema::kBarra + "QX000pr.INI";
     const std::string maquina = Estacion::NombreMaquina(), identidad = Estacion::Identidad();
     const std::string seccion = SeccionBaseDeDatos(maquina, identidad);
     GrabaIni(ini, seccion, "Servidor", "servidor-ini");
@@ -331,7 +332,7 @@ TEST_F(Inicio, ArchivoIniConCredencialesCifradas) {
 
 TEST_F(Inicio, ConLineaDadaElIniNoSeUsa) {
     std::filesystem::create_directories(hogar);
-    const std::string ini = hogar + "/QX000pr.INI";
+    const std::string ini = hogar + prueba_sistema::kBarra + "QX000pr.INI";
     const std::string seccion =
         SeccionBaseDeDatos(Estacion::NombreMaquina(), Estacion::Identidad());
     GrabaIni(ini, seccion, "Servidor", "servidor-ini");

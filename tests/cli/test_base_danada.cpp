@@ -20,6 +20,7 @@ std::size_t Veces(const std::string& texto, const std::string& buscado) {
 }
 
 TEST(BaseDanada, ElErrorSeInformaUnaVezYElComandoTermina) {
+    SOLO_POSIX("usa las órdenes sqlite3 y timeout del sistema");
     prueba::CarpetaTemporal tmp;
     const std::string db = tmp / "suite.db";
     const std::string destino = tmp / "perc.txt";

@@ -84,7 +84,7 @@ TEST(CliCitiUso, AyudaYUsoIncorrecto) {
 TEST_F(CliCiti, EscribeElMesEImprimeLaRuta) {
     const auto r = Cli(Args("2013", "1"));
     ASSERT_EQ(r.codigo, 0) << r.err;
-    const std::string destino = dir + "/ENE013.TXT";
+    const std::string destino = dir + prueba_sistema::kBarra + "ENE013.TXT";
     EXPECT_NE(r.out.find("Archivo generado: " + destino + "\n"), std::string::npos) << r.out;
     EXPECT_NE(r.out.find("Comprobantes: 26"), std::string::npos) << r.out;
     EXPECT_NE(r.out.find("Registros: 39"), std::string::npos) << r.out;
@@ -99,7 +99,8 @@ TEST_F(CliCiti, PorOdbc) {
         Cli({"citi", "--conexion", prueba_sistema::CadenaSqliteOdbc(db, "NoCreat=1;StepAPI=1;"),
              "--anio", "2013", "--mes", "01", "--directorio", dir});
     ASSERT_EQ(r.codigo, 0) << r.err;
-    EXPECT_EQ(LeeArchivo(dir + "/ENE013.TXT"), prueba::Golden("enero2013.txt"));
+    EXPECT_EQ(LeeArchivo(dir + prueba_sistema::kBarra + "ENE013.TXT"),
+              prueba::Golden("enero2013.txt"));
 }
 
 TEST_F(CliCiti, AnioRechazadoNoEscribeNada) {
@@ -128,12 +129,12 @@ TEST_F(CliCiti, MesSinDatos) {
 
 TEST_F(CliCiti, FalloDejaLaCarpetaComoEstaba) {
     prueba::EjecutaSqlite(db, "UPDATE LIBROIVAVENTAS SET liva_aliciva = 0 WHERE Numero = 104");
-    std::ofstream(dir + "/ENE013.TXT", std::ios::binary) << "anterior\r\n";
+    std::ofstream(dir + prueba_sistema::kBarra + "ENE013.TXT", std::ios::binary) << "anterior\r\n";
     const auto r = Cli(Args("2013", "1"));
     EXPECT_EQ(r.codigo, 1);
     EXPECT_NE(r.err.find("Error 11"), std::string::npos) << r.err;
     EXPECT_NE(r.err.find("FC A 104 del 24/01/2013"), std::string::npos) << r.err;
-    EXPECT_EQ(LeeArchivo(dir + "/ENE013.TXT"), "anterior\r\n");
+    EXPECT_EQ(LeeArchivo(dir + prueba_sistema::kBarra + "ENE013.TXT"), "anterior\r\n");
     EXPECT_EQ(Entradas(dir), "ENE013.TXT");
 }
 

@@ -49,8 +49,12 @@ TEST(PoliticaConsola, UnFalloSeInformaUnaVezYDetiene) {
     EXPECT_NE(errores.str().find("AbrirRecordset Aviso al operador!!!"), std::string::npos)
         << errores.str();
     EXPECT_EQ(salida.str(), "");
-    std::ifstream f(log, std::ios::binary);
-    const std::string lineas((std::istreambuf_iterator<char>(f)), {});
+    std::string lineas;
+    {
+        // Closed before the file is removed: Windows removes no open file.
+        std::ifstream f(log, std::ios::binary);
+        lineas.assign(std::istreambuf_iterator<char>(f), {});
+    }
     EXPECT_EQ(Cuenta(lineas, "Rutina:"), 1u) << lineas;
     EXPECT_NE(lineas.find(" : Abortar"), std::string::npos) << lineas;
 

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "components/Plataforma.h"
 #include "components/Texto.h"
 
 namespace tamaris {
@@ -18,11 +19,11 @@ TEST(Ancho, CompletaYLimitaCuentanCaracteres) {
         {"", 3, "   "},
         {"123456789012345", 12, "123456789012"},
         {"30712345679", 11, "30712345679"},
-        {"Peña", 6, "Peña  "},            // ñ is one character though two bytes
+        {"Peña", 6, "Peña  "},  // ñ is one character though two bytes
         {"Peñaloza", 4, "Peña"},
         {"áéíóú", 3, "áéí"},
         {"ÑANDÚ", 5, "ÑANDÚ"},
-        {"€uro", 2, "€u"},              // a three-byte character
+        {"€uro", 2, "€u"},  // a three-byte character
         {"abc", 0, ""},
         {"abc", -4, ""},
     };
@@ -113,7 +114,7 @@ TEST(ReemplazaTexto, TodasLasOcurrenciasSinReexaminar) {
         {"1500.5", ".", ",", "1500,5"},
         {"1.234.567", ".", ",", "1,234,567"},
         {"@Admin_TABLA, @admin_OTRA", "@ADMIN_", "", "TABLA, OTRA"},
-        {"aaa", "a", "aa", "aaaaaa"},     // replaced text is not searched again
+        {"aaa", "a", "aa", "aaaaaa"},  // replaced text is not searched again
         {"abab", "ABA", "x", "xb"},
         {"Año año AÑO", "año", "year", "year year year"},
         {"sin cambios", "", "x", "sin cambios"},
@@ -148,7 +149,8 @@ TEST(DiasDelMes, SinAnio) {
 }
 
 TEST(SeparadorDirectorio, TerminaEnBarra) {
-    EXPECT_EQ(SeparadorDirectorio("/tmp"), "/tmp/");
+    // A folder without one gets the system's own.
+    EXPECT_EQ(SeparadorDirectorio("/tmp"), "/tmp" + std::string(1, plataforma::kSeparador));
     EXPECT_EQ(SeparadorDirectorio("/tmp/"), "/tmp/");
     EXPECT_EQ(SeparadorDirectorio(""), "");
     EXPECT_EQ(SeparadorDirectorio("C:\\salida\\"), "C:\\salida\\");

@@ -58,7 +58,7 @@ class TrataErrorPrueba : public ::testing::Test {
     Sistema sis{puertos.ui()};
 
     void SetUp() override { std::filesystem::create_directories(temporal); }
-    std::string LogTemporal() { return LeeBytes(temporal + "/TMERR.LOG"); }
+    std::string LogTemporal() { return LeeBytes(temporal + prueba_sistema::kBarra + "TMERR.LOG"); }
 };
 
 TEST_F(TrataErrorPrueba, MuestraElErrorYAnexaLaLinea) {
@@ -73,7 +73,7 @@ TEST_F(TrataErrorPrueba, MuestraElErrorYAnexaLaLinea) {
     EXPECT_EQ(m.titulo, "percepciones - Cfg Aviso al operador!!! ");
     VerificaLog(LogTemporal(), {" Rutina: - Cfg Mensaje Ha ocurrido el Siguiente Error (13) No "
                                 "coinciden los tipos Respondi\xF3 : Reintentar"});
-    EXPECT_EQ(RutaLogErrores(), temporal + "/TMERR.LOG");
+    EXPECT_EQ(RutaLogErrores(), temporal + prueba_sistema::kBarra + "TMERR.LOG");
 }
 
 TEST_F(TrataErrorPrueba, TextoDeCadaRespuesta) {
@@ -127,8 +127,8 @@ TEST_F(TrataErrorPrueba, RutinaAbrirRecordset) {
 
 TEST_F(TrataErrorPrueba, CarpetaDelRegistroSegunTempYTmp) {
     const std::string defecto = Estacion::CarpetaDefecto() + "TMERR.LOG";
-    EXPECT_EQ(defecto, home + "/TMERR.LOG");
-    const std::string conBarra = temporal + "/";
+    EXPECT_EQ(defecto, home + prueba_sistema::kBarra + "TMERR.LOG");
+    const std::string conBarra = temporal + prueba_sistema::kBarra;
     const struct {
         const char* temp;
         const char* tmp;
@@ -136,8 +136,8 @@ TEST_F(TrataErrorPrueba, CarpetaDelRegistroSegunTempYTmp) {
     } casos[] = {
         {nullptr, temporal.c_str(), defecto},  // TEMP unset: TMP is not looked at
         {"", temporal.c_str(), defecto},
-        {"/var/tmp", temporal.c_str(), temporal + "/TMERR.LOG"},
-        {"/var/tmp", conBarra.c_str(), temporal + "/TMERR.LOG"},
+        {"/var/tmp", temporal.c_str(), temporal + prueba_sistema::kBarra + "TMERR.LOG"},
+        {"/var/tmp", conBarra.c_str(), temporal + prueba_sistema::kBarra + "TMERR.LOG"},
         {"/var/tmp", nullptr, defecto},
         {"/var/tmp", "   ", defecto},
     };
@@ -198,7 +198,7 @@ TEST_F(TrataErrorPrueba, ArchivoErroresDelObjetoDeDatos) {
     VerificaLog(LeeBytes(propio), {" Rutina: - CierraRecordset Mensaje Ha ocurrido el Siguiente "
                                    "Error (3704) Cerrado Respondi\xF3 : Reintentar"});
     EXPECT_EQ(LogTemporal(), "");
-    EXPECT_FALSE(std::filesystem::exists(home + "/TMERR.LOG"));
+    EXPECT_FALSE(std::filesystem::exists(home + prueba_sistema::kBarra + "TMERR.LOG"));
 }
 
 // ---- RegistraErrorAux, on both backends ----
@@ -237,7 +237,7 @@ class RegistraErrorAuxPrueba : public ::testing::TestWithParam<prueba::Acceso> {
     }
     void SinRastro() {
         EXPECT_TRUE(puertos.mensajes.mostrados.empty());
-        EXPECT_FALSE(std::filesystem::exists(home + "/TMERR.LOG"));
+        EXPECT_FALSE(std::filesystem::exists(home + prueba_sistema::kBarra + "TMERR.LOG"));
         EXPECT_FALSE(std::filesystem::exists(RutaLogErrores()));
     }
 

@@ -292,12 +292,14 @@ class Aprovisiona : public ::testing::Test {
         sis.db.gUsuario = "operador";
         sis.db.gDBName = "SUITE";
     }
-    void ConCompleto() { prueba::GrabaBytes(home + "/completotme.sql", "-- completo\r\n"); }
+    void ConCompleto() {
+        prueba::GrabaBytes(home + prueba_sistema::kBarra + "completotme.sql", "-- completo\r\n");
+    }
     void SinCambios() {
         EXPECT_TRUE(sis.db.gCnn().Abierta());
         EXPECT_EQ(sis.db.gUsuario, "operador");
         EXPECT_EQ(sis.db.gDBName, "SUITE");
-        EXPECT_FALSE(std::filesystem::exists(home + "/TMERR.LOG"));
+        EXPECT_FALSE(std::filesystem::exists(home + prueba_sistema::kBarra + "TMERR.LOG"));
     }
 
     CarpetaTemporal tmp;
@@ -334,10 +336,11 @@ std::string ScriptEsperado() {
 
 TEST_F(Aprovisiona, CreaBaseDatosEscribeElScript) {
     ConCompleto();
-    prueba::GrabaBytes(temporal + "/CDB7.SQL", "anterior, más largo que nada\r\n");
-    EXPECT_EQ(RutaScriptCreacion(), temporal + "/CDB7.SQL");
+    prueba::GrabaBytes(temporal + prueba_sistema::kBarra + "CDB7.SQL",
+                       "anterior, más largo que nada\r\n");
+    EXPECT_EQ(RutaScriptCreacion(), temporal + prueba_sistema::kBarra + "CDB7.SQL");
     EXPECT_TRUE(CreaBaseDatos(sis, "tcp/SRV01:1433", "no", "usados", "  BASE1 "));
-    EXPECT_EQ(LeeBytes(temporal + "/CDB7.SQL"), ScriptEsperado());
+    EXPECT_EQ(LeeBytes(temporal + prueba_sistema::kBarra + "CDB7.SQL"), ScriptEsperado());
     EXPECT_EQ(tmp.Entradas(), "home,suite.db,temporal");
     EXPECT_TRUE(puertos.mensajes.mostrados.empty());
     // A database file has no logins: the connection stays as it was.
@@ -347,10 +350,10 @@ TEST_F(Aprovisiona, CreaBaseDatosEscribeElScript) {
 TEST_F(Aprovisiona, CreaBaseDatosSinTempUsaLaCarpetaPorDefecto) {
     ConCompleto();
     envTemp.Pon("  ");
-    EXPECT_EQ(RutaScriptCreacion(), home + "/CDB7.SQL");
+    EXPECT_EQ(RutaScriptCreacion(), home + prueba_sistema::kBarra + "CDB7.SQL");
     EXPECT_TRUE(CreaBaseDatos(sis, "SRV01", "", "", "BASE1"));
-    EXPECT_EQ(LeeBytes(home + "/CDB7.SQL"), ScriptEsperado());
-    EXPECT_FALSE(std::filesystem::exists(temporal + "/CDB7.SQL"));
+    EXPECT_EQ(LeeBytes(home + prueba_sistema::kBarra + "CDB7.SQL"), ScriptEsperado());
+    EXPECT_FALSE(std::filesystem::exists(temporal + prueba_sistema::kBarra + "CDB7.SQL"));
 }
 
 TEST_F(Aprovisiona, CreaBaseDatosSinCompletoPideElArchivo) {
@@ -360,7 +363,7 @@ TEST_F(Aprovisiona, CreaBaseDatosSinCompletoPideElArchivo) {
               "No se encuentra el archivo " + home +
                   "/completotme.sql, Por favor, ingrese la ruta donde se encuentra! ");
     EXPECT_EQ(puertos.mensajes.mostrados[0].botones, mb::kOk);
-    EXPECT_FALSE(std::filesystem::exists(temporal + "/CDB7.SQL"));
+    EXPECT_FALSE(std::filesystem::exists(temporal + prueba_sistema::kBarra + "CDB7.SQL"));
     SinCambios();
 }
 
@@ -370,8 +373,8 @@ TEST_F(Aprovisiona, CreaUsuarioBaseNoHaceNadaEnUnArchivo) {
     CreaUsuarioBase(sis, "TM_ESTADISTICAS", "TM_ESTADISTICAS", "RB_CONSTELACION",
                     &sis.estadisticas);
     EXPECT_TRUE(puertos.mensajes.mostrados.empty());
-    EXPECT_FALSE(std::filesystem::exists(temporal + "/CDB7.SQL"));
-    EXPECT_FALSE(std::filesystem::exists(home + "/CDB7.SQL"));
+    EXPECT_FALSE(std::filesystem::exists(temporal + prueba_sistema::kBarra + "CDB7.SQL"));
+    EXPECT_FALSE(std::filesystem::exists(home + prueba_sistema::kBarra + "CDB7.SQL"));
     EXPECT_FALSE(sis.estadisticas.gCnn().Abierta());
     EXPECT_EQ(prueba::EnteroDirecto(base, "SELECT count(*) FROM AUX_ERR"), 0);
     SinCambios();

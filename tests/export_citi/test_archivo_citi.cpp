@@ -69,7 +69,7 @@ class ArchivoCiti : public ::testing::TestWithParam<Acceso> {
         form.SetCampo("AÑO", anio);
         ASSERT_TRUE(form.SeleccionaMes(mes));
     }
-    std::string Destino() const { return carpeta + "/ENE013.TXT"; }
+    std::string Destino() const { return carpeta + prueba_sistema::kBarra + "ENE013.TXT"; }
 
     prueba::CarpetaTemporal tmp;
     std::string base = tmp / "suite.db";
@@ -94,7 +94,8 @@ TEST_P(ArchivoCiti, EneroCompletoByteAByte) {
     const std::string bytes = LeeArchivo(Destino());
     EXPECT_EQ(bytes.size(), 39u * 400u);
     if (std::getenv("TAMARIS_GOLDEN_ACTUALIZAR")) {
-        std::ofstream(std::string(TAMARIS_TEST_DIR) + "/export_citi/golden/enero2013.txt",
+        std::ofstream(std::string(TAMARIS_TEST_DIR) + prueba_sistema::kBarra +
+                          "export_citi/golden/enero2013.txt",
                       std::ios::binary)
             << bytes;
     }
@@ -131,9 +132,9 @@ TEST_P(ArchivoCiti, ElNetoSeRedondeaALosDecimalesConfigurados) {
     Periodo("2013", 1);
     EXPECT_EQ(form.ActualizarDatos().estado, Estado::Completo);
     if (std::getenv("TAMARIS_GOLDEN_ACTUALIZAR")) {
-        std::ofstream(
-            std::string(TAMARIS_TEST_DIR) + "/export_citi/golden/enero2013_un_decimal.txt",
-            std::ios::binary)
+        std::ofstream(std::string(TAMARIS_TEST_DIR) + prueba_sistema::kBarra +
+                          "export_citi/golden/enero2013_un_decimal.txt",
+                      std::ios::binary)
             << LeeArchivo(Destino());
     }
     EXPECT_EQ(LeeArchivo(Destino()), Golden("enero2013_un_decimal.txt"));
@@ -193,7 +194,7 @@ TEST_P(ArchivoCiti, FebreroDeUnAnioBisiestoIncluyeEl29) {
     EXPECT_EQ(form.Campo("FECHA_HASTA"), "29/02/2012");
     const ResultadoCiti r = form.ActualizarDatos();
     EXPECT_EQ(r.estado, Estado::Completo);
-    EXPECT_EQ(r.archivo, carpeta + "/FEB012.TXT");
+    EXPECT_EQ(r.archivo, carpeta + prueba_sistema::kBarra + "FEB012.TXT");
     EXPECT_EQ(r.registros, 1);
 }
 

@@ -235,12 +235,16 @@ TEST(FormCitiTextos, Sentencia) {
 }
 
 TEST(FormCitiTextos, NombreDelArchivo) {
-    EXPECT_EQ(FRMSiapCITI::NombreArchivo("/x", "ENE", "31/01/2013"), "/x/ENE013.TXT");
+    EXPECT_EQ(FRMSiapCITI::NombreArchivo("/x", "ENE", "31/01/2013"),
+              "/x" + prueba_sistema::kBarra + "ENE013.TXT");
     EXPECT_EQ(FRMSiapCITI::NombreArchivo("/x/", "FEB", "28/02/2013"), "/x/FEB013.TXT");
-    EXPECT_EQ(FRMSiapCITI::NombreArchivo("/x", "DIC", "31/12/1999"), "/x/DIC999.TXT");
+    EXPECT_EQ(FRMSiapCITI::NombreArchivo("/x", "DIC", "31/12/1999"),
+              "/x" + prueba_sistema::kBarra + "DIC999.TXT");
     // Characters from the eighth on, without "-" and "/".
-    EXPECT_EQ(FRMSiapCITI::NombreArchivo("/x", "ENE", "31/1/2013"), "/x/ENE13.TXT");
-    EXPECT_EQ(FRMSiapCITI::NombreArchivo("/x", "ENE", "31-01-20-13"), "/x/ENE013.TXT");
+    EXPECT_EQ(FRMSiapCITI::NombreArchivo("/x", "ENE", "31/1/2013"),
+              "/x" + prueba_sistema::kBarra + "ENE13.TXT");
+    EXPECT_EQ(FRMSiapCITI::NombreArchivo("/x", "ENE", "31-01-20-13"),
+              "/x" + prueba_sistema::kBarra + "ENE013.TXT");
 }
 
 }  // namespace

@@ -125,3 +125,10 @@ inline std::string CadenaSqliteOdbc(const std::string& archivo, const std::strin
 }
 
 }  // namespace prueba_sistema
+
+namespace prueba_sistema {
+
+// The separator the program puts between a folder and a name.
+inline const std::string kBarra(1, tamaris::plataforma::kSeparador);
+
+}  // namespace prueba_sistema
