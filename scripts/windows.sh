@@ -167,6 +167,16 @@ if [ $rc -ne 0 ]; then
         sort -u | head -n 40 | sed 's/^/        /'
     problemas+=("compilación de las pruebas (build-windows/build.log)")
 fi
+# A test program that no longer builds must not run from an older build.
+for exe in "$BW"/tests/pruebas_*.exe; do
+    [ -f "$exe" ] || continue
+    n=$(basename "$exe" .exe)
+    if grep -qE "^FAILED: tests/($n\.exe|CMakeFiles/$n\.dir/)" "$BW/build.log"; then
+        info "$n no compila: no se corre el de una compilación anterior."
+        rm -f "$exe"
+        problemas+=("$n no compila")
+    fi
+done
 info "Compilado en ${seg_comp} s: $(cd "$BW" && ls src/cli/*.exe tests/*.exe 2>/dev/null | tr '\n' ' ')"
 CLI=$BW/src/cli/percepciones-cli.exe
 [ -f "$CLI" ] || falla "no está $CLI"
@@ -202,6 +212,9 @@ t_wine=$(date +%s)
 HOME_PRUEBAS=$BW/tests/home
 mkdir -p "$HOME_PRUEBAS"
 W_HOME_PRUEBAS=$(winpath "$HOME_PRUEBAS")
+# Every run starts from an empty TEMP: Wine gives out the same process ids run after run, so
+# what a failed run leaves behind would be found again by a name made from the id.
+for d in $(carpetas_temp); do find "$d" -mindepth 1 -delete; done
 temp_antes=$(listado_temp)
 fallaron=()
 tot_ok=0 tot_mal=0 tot_omit=0
