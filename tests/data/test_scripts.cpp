@@ -360,8 +360,8 @@ TEST_F(Aprovisiona, CreaBaseDatosSinCompletoPideElArchivo) {
     EXPECT_FALSE(CreaBaseDatos(sis, "SRV01", "", "", "BASE1"));
     ASSERT_EQ(puertos.mensajes.mostrados.size(), 1u);
     EXPECT_EQ(puertos.mensajes.mostrados[0].texto,
-              "No se encuentra el archivo " + home +
-                  "/completotme.sql, Por favor, ingrese la ruta donde se encuentra! ");
+              "No se encuentra el archivo " + home + prueba_sistema::kBarra +
+                  "completotme.sql, Por favor, ingrese la ruta donde se encuentra! ");
     EXPECT_EQ(puertos.mensajes.mostrados[0].botones, mb::kOk);
     EXPECT_FALSE(std::filesystem::exists(temporal + prueba_sistema::kBarra + "CDB7.SQL"));
     SinCambios();

@@ -7,6 +7,7 @@
 #include "components/Campos.h"
 #include "data/PuertosPrueba.h"
 #include "export_citi/FRMSiapCITI.h"
+#include "soporte/SistemaPrueba.h"
 
 namespace tamaris {
 namespace {

@@ -40,8 +40,8 @@ inline Salida Corre(const std::string& programa, const std::vector<std::string>&
            " 2>" + Comillas(base.string() + ".err");
     Salida s;
     s.codigo = prueba_sistema::Ejecuta(cmd);
-    s.out = LeeArchivo(base.string() + ".out");
-    s.err = LeeArchivo(base.string() + ".err");
+    s.out = prueba_sistema::SinCr(LeeArchivo(base.string() + ".out"));
+    s.err = prueba_sistema::SinCr(LeeArchivo(base.string() + ".err"));
     fs::remove(base.string() + ".out");
     fs::remove(base.string() + ".err");
     return s;

@@ -93,6 +93,20 @@ inline std::string Comillas(const std::string& s) {
 #endif
 }
 
+// What a program printed, with the line ends of POSIX: a Windows console program ends its lines
+// with CR LF.
+inline std::string SinCr(std::string texto) {
+#ifdef _WIN32
+    std::string r;
+    r.reserve(texto.size());
+    for (std::size_t i = 0; i < texto.size(); ++i)
+        if (!(texto[i] == '\r' && i + 1 < texto.size() && texto[i + 1] == '\n')) r += texto[i];
+    return r;
+#else
+    return texto;
+#endif
+}
+
 // Runs a command line through the system's shell; its exit code, -1 when it did not exit.
 inline int Ejecuta(const std::string& linea) {
 #ifdef _WIN32
