@@ -408,6 +408,43 @@ info "No quedó ningún temporal junto a los destinos ni en $(carpetas_temp | se
 info "La demostración de Windows es idéntica a la de Linux."
 
 # ---------------------------------------------------------------------------------------------
+paso "Ctrl+C durante una exportación bajo Wine"
+# Wine hands a SIGINT of the Windows program to it as the console's Ctrl+C event: the program
+# must remove its temporary, leave the old file as it was and end with 130.
+C=$D/ctrlc
+mkdir -p "$C"
+TAMARIS_HOME="$D/home-linux" "$LINUX_CLI" demo --db "$C/grande.db" --filas 1000000 >"$C/demo.log" 2>&1 ||
+    falla "Linux: no se pudo crear la base grande"
+pillado=0
+for intento in 1 2 3; do
+    printf 'anterior\r\n' >"$C/perc.txt"
+    (cd "$C" && TAMARIS_HOME=$(winpath "$D/home-windows") $WINE "$CLI" exportar \
+        --db "$(winpath "$C/grande.db")" --archivo "$(winpath "$C")"'\perc.txt' >"$C/exportar.log" 2>&1) &
+    hijo=$!
+    for _ in $(seq 1 600); do
+        ls -A "$C" | grep -q '^\.perc\.txt\.tamaris-' && break
+        kill -0 $hijo 2>/dev/null || break
+        sleep 0.05
+    done
+    pid_w=$(pgrep -f 'percepciones-cli\.exe exportar --db .*grande\.db' | head -n1 || true)
+    if [ -n "$pid_w" ] && ls -A "$C" | grep -q '^\.perc\.txt\.tamaris-'; then
+        kill -INT "$pid_w"
+        pillado=1
+    fi
+    set +e
+    wait $hijo
+    rc=$?
+    set -e
+    [ $pillado -eq 1 ] && break
+done
+[ $pillado -eq 1 ] || falla "la exportación terminó antes de poder interrumpirla"
+[ $rc -eq 130 ] || { cat "$C/exportar.log"; falla "tras Ctrl+C terminó con $rc, no con 130"; }
+cmp -s "$C/perc.txt" <(printf 'anterior\r\n') || falla "tras Ctrl+C el archivo anterior cambió"
+if ls -A "$C" | grep -q 'tamaris-'; then falla "tras Ctrl+C quedó el temporal"; fi
+info "Interrumpida con Ctrl+C: código 130, el archivo anterior intacto y sin temporal."
+rm -f "$C/grande.db"
+
+# ---------------------------------------------------------------------------------------------
 if [ -f "$BW/CPackConfig.cmake" ]; then
     paso "Paquete ZIP"
     (cd "$BW" && cpack -G ZIP >"$BW/cpack.log" 2>&1) || { tail -n 20 "$BW/cpack.log"; falla "cpack falló"; }
