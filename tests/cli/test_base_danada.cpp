@@ -11,13 +11,7 @@
 
 namespace {
 
-std::size_t Veces(const std::string& texto, const std::string& buscado) {
-    std::size_t n = 0;
-    for (std::size_t p = texto.find(buscado); p != std::string::npos;
-         p = texto.find(buscado, p + 1))
-        ++n;
-    return n;
-}
+using prueba_sistema::Veces;
 
 TEST(BaseDanada, ElErrorSeInformaUnaVezYElComandoTermina) {
     SOLO_POSIX("usa las órdenes sqlite3 y timeout del sistema");

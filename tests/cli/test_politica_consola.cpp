@@ -16,13 +16,7 @@
 namespace tamaris {
 namespace {
 
-std::size_t Cuenta(const std::string& texto, const std::string& buscado) {
-    std::size_t n = 0;
-    for (std::size_t p = texto.find(buscado); p != std::string::npos;
-         p = texto.find(buscado, p + 1))
-        ++n;
-    return n;
-}
+using prueba_sistema::Veces;
 
 TEST(PoliticaConsola, UnFalloSeInformaUnaVezYDetiene) {
     std::ostringstream salida, errores;
@@ -45,7 +39,7 @@ TEST(PoliticaConsola, UnFalloSeInformaUnaVezYDetiene) {
     db.AbrirRecordset(sql, rs, nullptr, adOpenForwardOnly, adLockReadOnly, -1, true);
 
     EXPECT_EQ(rs.State(), adStateClosed);
-    EXPECT_EQ(Cuenta(errores.str(), "Ha ocurrido el Siguiente Error"), 1u) << errores.str();
+    EXPECT_EQ(Veces(errores.str(), "Ha ocurrido el Siguiente Error"), 1u) << errores.str();
     EXPECT_NE(errores.str().find("AbrirRecordset Aviso al operador!!!"), std::string::npos)
         << errores.str();
     EXPECT_EQ(salida.str(), "");
@@ -55,7 +49,7 @@ TEST(PoliticaConsola, UnFalloSeInformaUnaVezYDetiene) {
         std::ifstream f(log, std::ios::binary);
         lineas.assign(std::istreambuf_iterator<char>(f), {});
     }
-    EXPECT_EQ(Cuenta(lineas, "Rutina:"), 1u) << lineas;
+    EXPECT_EQ(Veces(lineas, "Rutina:"), 1u) << lineas;
     EXPECT_NE(lineas.find(" : Abortar"), std::string::npos) << lineas;
 
     db.gCnn().Close();

@@ -23,13 +23,7 @@ void Escribe(const std::string& ruta, const std::string& bytes) {
     std::ofstream(ruta, std::ios::binary) << bytes;
 }
 
-std::size_t Cuenta(const std::string& texto, const std::string& buscado) {
-    std::size_t n = 0;
-    for (std::size_t p = texto.find(buscado); p != std::string::npos;
-         p = texto.find(buscado, p + 1))
-        ++n;
-    return n;
-}
+using prueba_sistema::Veces;
 
 TEST(CliRevision, RevisarEstrictoYAvisos) {
     CarpetaTemporal tmp;
@@ -52,7 +46,7 @@ TEST(CliRevision, RevisarEstrictoYAvisos) {
 
     const auto normal = Cli({"exportar", "--db", db, "--archivo", destino});
     EXPECT_EQ(normal.codigo, 0) << normal.err;
-    EXPECT_EQ(Cuenta(normal.err, "Aviso: "), 2u) << normal.err;
+    EXPECT_EQ(Veces(normal.err, "Aviso: "), 2u) << normal.err;
     EXPECT_EQ(LeeArchivo(destino), prueba::ArchivoEsperado({0, 1, 2, 5, 6, 7}));
     EXPECT_NE(normal.out.find("Notas de crédito (6): 1; neto gravado 1000,50; percepción 15,01"),
               std::string::npos)

@@ -18,17 +18,9 @@ namespace {
 using Estado = ResultadoExportacion::Estado;
 using prueba::LeeArchivo;
 
-struct Acceso {
-    const char* nombre;
-    std::string (*cadena)(const std::string& archivo);
-};
-const Acceso kNativo{"Nativo", [](const std::string& archivo) {
-                         return "Provider=Microsoft.Jet.OLEDB.4.0;Data Source =" + archivo + ";";
-                     }};
-const Acceso kOdbc{"Odbc", [](const std::string& archivo) {
-                       return prueba_sistema::CadenaSqliteOdbc(archivo, "NoCreat=1;StepAPI=1;");
-                   }};
-void PrintTo(const Acceso& a, std::ostream* os) { *os << a.nombre; }
+using Acceso = prueba_sistema::AccesoArchivo;
+const Acceso& kNativo = prueba_sistema::kAccesoNativo;
+const Acceso& kOdbc = prueba_sistema::kAccesoOdbc;
 
 class RevisionPercepciones : public ::testing::TestWithParam<Acceso> {
   protected:

@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <optional>
+#include <ostream>
 #include <random>
 #include <stdexcept>
 #include <string>
@@ -144,5 +145,33 @@ namespace prueba_sistema {
 
 // The separator the program puts between a folder and a name.
 inline const std::string kBarra(1, tamaris::plataforma::kSeparador);
+
+}  // namespace prueba_sistema
+
+namespace prueba_sistema {
+
+// How many times `buscado` appears in `texto`.
+inline std::size_t Veces(const std::string& texto, const std::string& buscado) {
+    std::size_t n = 0;
+    for (std::size_t p = texto.find(buscado); p != std::string::npos;
+         p = texto.find(buscado, p + 1))
+        ++n;
+    return n;
+}
+
+// The two ways the jobs reach a database file in the tests: the program's own SQLite engine
+// (the suite's Jet string) and the SQLite ODBC driver.
+struct AccesoArchivo {
+    const char* nombre;
+    std::string (*cadena)(const std::string& archivo);
+};
+inline const AccesoArchivo kAccesoNativo{
+    "Nativo", [](const std::string& archivo) {
+        return "Provider=Microsoft.Jet.OLEDB.4.0;Data Source =" + archivo + ";";
+    }};
+inline const AccesoArchivo kAccesoOdbc{"Odbc", [](const std::string& archivo) {
+                                           return CadenaSqliteOdbc(archivo, "NoCreat=1;StepAPI=1;");
+                                       }};
+inline void PrintTo(const AccesoArchivo& a, std::ostream* os) { *os << a.nombre; }
 
 }  // namespace prueba_sistema
