@@ -2,15 +2,7 @@
 
 namespace tamaris {
 
-std::string TextoTotal(Importe v) {
-    const bool negativo = v.diezmilesimos < 0;
-    const uint64_t a = negativo ? 0 - static_cast<uint64_t>(v.diezmilesimos)
-                                : static_cast<uint64_t>(v.diezmilesimos);
-    std::string dec = std::to_string(a % 10000);
-    dec.insert(0, 4 - dec.size(), '0');
-    while (dec.size() > 2 && dec.back() == '0') dec.pop_back();
-    return (negativo ? "-" : "") + std::to_string(a / 10000) + "," + dec;
-}
+std::string TextoTotal(Importe v) { return TextoMonto(v); }
 
 bool LeeFechaTipeada(Ui& ui, const std::string& valor, std::string_view campo, int icono,
                      Fecha& fecha) {
@@ -130,7 +122,19 @@ FinExportacion Exportacion::Ejecuta(std::string sql) {
     // message.
     if (!abierto || rs.State() == adStateClosed) return FinExportacion::Abandonado;
     CierraAlSalir cierra(rs);
-    if (rs.BOF()) return FinExportacion::SinFilas;
+    const auto omitidos = [&] {
+        if (!opciones_.revisar || !pasos_.revisaOmitidos) return;
+        try {
+            pasos_.revisaOmitidos(hallazgos_);
+        } catch (const std::exception& e) {
+            hallazgos_.Agrega({"", "no se pudo buscar en el libro los comprobantes que el archivo "
+                                   "no toma: " + InfoDeExcepcion(e).Descripcion, 0});
+        }
+    };
+    if (rs.BOF()) {
+        omitidos();
+        return FinExportacion::SinFilas;
+    }
     if (pasos_.prepara && !Confirma([&] { pasos_.prepara(rs); })) {
         return FinExportacion::Abandonado;
     }
@@ -147,6 +151,7 @@ FinExportacion Exportacion::Ejecuta(std::string sql) {
         }
     }
     db_.CierraRecordset(rs);
+    omitidos();
 
     if (opciones_.modo == ModoRevision::Revisar) return FinExportacion::Revisado;
     if (pasos_.vuelca && !Confirma(pasos_.vuelca)) return FinExportacion::Abandonado;

@@ -9,6 +9,8 @@
 #include <string_view>
 #include <vector>
 
+#include "app/Disposicion.h"
+#include "components/Dinero.h"
 #include "components/Numero.h"
 #include "components/Pasos.h"
 #include "components/Ui.h"
@@ -29,6 +31,9 @@ struct Hallazgos {
     std::vector<Hallazgo> lista;
     long total = 0;
     void Agrega(Hallazgo h) {
+        // A value of a megabyte must not flood the report.
+        if (h.problema.size() > 500) h.problema = Recorta(h.problema, 500);
+        if (h.comprobante.size() > 120) h.comprobante = Recorta(h.comprobante, 120);
         ++total;
         if (lista.size() < kMaximo) lista.push_back(std::move(h));
     }
@@ -42,7 +47,7 @@ bool LeeFechaTipeada(Ui& ui, const std::string& valor, std::string_view campo, i
 // The day after `fecha` (its time of day dropped).
 Fecha DiaSiguiente(const Fecha& fecha);
 
-// An amount of a summary: two decimals at least, decimal comma, no thousands separator.
+// An amount of a summary, as Argentine readers write it ("5.035.116.494,53").
 std::string TextoTotal(Importe v);
 
 // "FC A 12 del 05/01/2013: problema" (with "línea N: " first for a file read back).
@@ -89,6 +94,10 @@ struct PasosExportacion {
     std::function<void(std::string_view bytes)> escribe;
     // After the last row: flush what is pending.
     std::function<void()> vuelca;
+    // Adds a finding for each voucher of the ledger that the statement leaves out for a reason
+    // other than the operator's filters (no date, a date the platform cannot compare, an amount
+    // that is null, an unknown voucher type). Runs with the check, also when no row came.
+    std::function<void(Hallazgos&)> revisaOmitidos;
 };
 
 enum class FinExportacion {

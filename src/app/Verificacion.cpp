@@ -1,5 +1,6 @@
 #include "app/Verificacion.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -115,7 +116,7 @@ long RevisaArchivoFiscal(
     const std::string& ruta, std::size_t ancho, Hallazgos& h,
     const std::function<void(std::string_view, std::vector<std::string>&)>& revisaCampos,
     const std::function<std::string(std::string_view)>& comprobante,
-    const std::function<void(std::string_view)>& cadaLinea) {
+    const std::function<void(std::string_view, long)>& cadaLinea) {
     LectorLineas lector(ruta);
     std::vector<std::string> problemas;
     std::string_view l;
@@ -139,58 +140,116 @@ long RevisaArchivoFiscal(
         }
         if (l.size() == ancho) {
             revisaCampos(l, problemas);
-            cadaLinea(l);
+            cadaLinea(l, lector.Numero());
         }
         if (problemas.empty()) continue;
         const std::string quien = l.size() == ancho ? comprobante(l) : std::string();
         for (std::string& p : problemas) h.Agrega({quien, std::move(p), lector.Numero()});
     }
+    if (lector.Numero() == 0) h.Agrega({"", "el archivo está vacío: no informa ningún comprobante", 0});
     return lector.Numero();
 }
 
-void Conciliacion::Libro(std::string_view registro) {
-    std::string_view l;
-    LectorLineas::Final fin;
-    if (archivo_.Espia(l) && l == registro) {
-        archivo_.Siguiente(l, fin);
-        return;
-    }
-    // One line of the file that is no record of the ledger: step over it.
-    if (archivo_.Espia(l, 1) && l == registro) {
-        archivo_.Siguiente(l, fin);
-        sobran_.emplace_back(archivo_.Numero(), std::string(l));
-        archivo_.Siguiente(l, fin);
-        return;
-    }
-    // Otherwise the record is missing here; the file's line waits for the next record.
-    faltan_.emplace_back(registro);
+void Repetidos::Agrega(std::string_view clave, long linea) {
+    vistos_.emplace_back(std::hash<std::string_view>{}(clave), linea);
 }
 
-void Conciliacion::Termina(Hallazgos& h,
-                           const std::function<std::string(std::string_view)>& comprobante) {
-    std::string_view l;
-    LectorLineas::Final fin;
-    while (archivo_.Siguiente(l, fin)) sobran_.emplace_back(archivo_.Numero(), std::string(l));
-    // What did not agree in order may still be there in another order.
-    std::unordered_multimap<std::string_view, std::size_t> porTexto;
-    porTexto.reserve(sobran_.size());
-    for (std::size_t i = 0; i < sobran_.size(); ++i) porTexto.emplace(sobran_[i].second, i);
+void Repetidos::Termina(Hallazgos& h) {
+    std::sort(vistos_.begin(), vistos_.end());
+    for (std::size_t i = 1; i < vistos_.size(); ++i) {
+        if (vistos_[i].first != vistos_[i - 1].first) continue;
+        std::size_t primero = i - 1;
+        while (primero > 0 && vistos_[primero - 1].first == vistos_[i].first) --primero;
+        h.Agrega({"", "el comprobante ya está en la línea " +
+                          std::to_string(vistos_[primero].second) + " (se informaría dos veces)",
+                  vistos_[i].second});
+    }
+    vistos_.clear();
+    vistos_.shrink_to_fit();
+}
+
+std::string ClaveTexto(const ValorCampo& v, bool ok) {
+    return ok ? std::string(v.texto) : "?" + std::string(v.texto);
+}
+
+bool Conciliacion::Espia(std::size_t cual) {
+    while (adelante_.size() <= cual && !agotado_) {
+        RegistroConciliado r;
+        if (!archivo_(r)) {
+            agotado_ = true;
+            break;
+        }
+        adelante_.push_back(std::move(r));
+    }
+    return adelante_.size() > cual;
+}
+
+void Conciliacion::Libro(RegistroConciliado registro) {
+    const auto igual = [&](const RegistroConciliado& a) {
+        return a.clave == registro.clave && a.resto == registro.resto;
+    };
+    if (Espia(0) && igual(adelante_[0])) {
+        adelante_.erase(adelante_.begin());
+        return;
+    }
+    // One voucher of the file that is no voucher of the ledger: step over it.
+    if (Espia(1) && igual(adelante_[1])) {
+        sobran_.push_back(std::move(adelante_[0]));
+        adelante_.erase(adelante_.begin(), adelante_.begin() + 2);
+        return;
+    }
+    // Otherwise the voucher is missing here; the file's record waits for the next one.
+    faltan_.push_back(std::move(registro));
+}
+
+void Conciliacion::Termina(
+    Hallazgos& h, const std::function<std::string(const std::string&)>& nombra,
+    const std::function<std::string(const RegistroConciliado&, const RegistroConciliado&)>&
+        difiere) {
+    while (Espia(0)) {
+        sobran_.push_back(std::move(adelante_[0]));
+        adelante_.erase(adelante_.begin());
+    }
+    // What did not agree in order may still be there in another order, whole or by key.
+    std::unordered_multimap<std::string, std::size_t> porClave;
+    porClave.reserve(sobran_.size());
+    for (std::size_t i = 0; i < sobran_.size(); ++i) porClave.emplace(sobran_[i].clave, i);
     std::vector<bool> usada(sobran_.size(), false);
-    for (const std::string& r : faltan_) {
-        const auto it = porTexto.find(r);
-        if (it != porTexto.end()) {
+    std::vector<const RegistroConciliado*> sinPar;
+    for (const RegistroConciliado& r : faltan_) {
+        auto [desde, hasta] = porClave.equal_range(r.clave);
+        auto elegido = porClave.end();
+        for (auto it = desde; it != hasta; ++it) {
+            if (sobran_[it->second].resto == r.resto) {
+                elegido = it;
+                break;
+            }
+        }
+        if (elegido != porClave.end()) {
+            usada[elegido->second] = true;
+            porClave.erase(elegido);
+            continue;
+        }
+        sinPar.push_back(&r);
+    }
+    for (const RegistroConciliado* r : sinPar) {
+        const auto it = porClave.find(r->clave);
+        if (it != porClave.end()) {
+            const RegistroConciliado& a = sobran_[it->second];
             usada[it->second] = true;
-            porTexto.erase(it);
+            porClave.erase(it);
+            ++distintos_;
+            h.Agrega({nombra(r->clave), difiere(a, *r), a.linea});
             continue;
         }
         ++faltantes_;
-        h.Agrega({comprobante(r), "falta en el archivo (está en el libro del período)", 0});
+        h.Agrega({nombra(r->clave), "falta en el archivo (está en el libro del período)", 0});
     }
     for (std::size_t i = 0; i < sobran_.size(); ++i) {
         if (usada[i]) continue;
         ++sobrantes_;
-        h.Agrega({comprobante(sobran_[i].second),
-                  "no corresponde a ningún comprobante del libro del período", sobran_[i].first});
+        h.Agrega({nombra(sobran_[i].clave),
+                  "no corresponde a ningún comprobante del libro del período", sobran_[i].linea});
     }
 }
 

@@ -4,6 +4,7 @@
 // of the file with the records the ledger gives for the same period. Files are read a block at
 // a time: memory does not grow with the file.
 
+#include <cstdint>
 #include <cstdio>
 #include <functional>
 #include <string>
@@ -11,6 +12,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "app/Disposicion.h"
 #include "app/Exportacion.h"
 
 namespace tamaris {
@@ -48,30 +50,65 @@ class LectorLineas {
 
 // Checks every line of `ruta`: width `ancho`, CR LF, bytes. `revisaCampos` checks the fields of a
 // line of the right width; `comprobante` names its voucher; `cadaLinea` sees every line of the
-// right width (for the totals). Returns the number of lines.
+// right width with its number (for the totals). Returns the number of lines; an empty file is a
+// finding.
 long RevisaArchivoFiscal(
     const std::string& ruta, std::size_t ancho, Hallazgos& h,
     const std::function<void(std::string_view, std::vector<std::string>&)>& revisaCampos,
     const std::function<std::string(std::string_view)>& comprobante,
-    const std::function<void(std::string_view)>& cadaLinea);
+    const std::function<void(std::string_view, long)>& cadaLinea);
 
-// Compares the records of a file with the records the ledger gives, in the ledger's order.
-// Records that agree in order cost nothing; the rest are paired by content at the end.
-class Conciliacion {
+// Vouchers that stand twice in a file: each voucher's key is kept as a 64-bit hash with its line
+// (16 bytes a voucher, whatever the key), and the repeated ones are told at the end.
+class Repetidos {
   public:
-    explicit Conciliacion(const std::string& ruta) : archivo_(ruta) {}
-    void Libro(std::string_view registro);
-    // Adds a finding for each ledger record missing from the file and each file line that is
-    // no record of the ledger.
-    void Termina(Hallazgos& h, const std::function<std::string(std::string_view)>& comprobante);
-    long Faltantes() const { return faltantes_; }
-    long Sobrantes() const { return sobrantes_; }
+    void Agrega(std::string_view clave, long linea);
+    void Termina(Hallazgos& h);
 
   private:
-    LectorLineas archivo_;
-    std::vector<std::pair<long, std::string>> sobran_;  // file lines that matched nothing in order
-    std::vector<std::string> faltan_;                   // ledger records not found in order
-    long faltantes_ = 0, sobrantes_ = 0;
+    std::vector<std::pair<uint64_t, long>> vistos_;
+};
+
+// The same lines or vouchers of a filed file read into typed values, for reconciliation: fields
+// that are not what their class writes stay as raw text, so that such a line matches nothing.
+std::string ClaveTexto(const ValorCampo& v, bool ok);
+
+// A voucher as the reconciliation compares it: its key (type, point of sale or letter, number,
+// date) and the rest of what was filed (identifier, amounts), each side written by the
+// reader of its own source from typed values, so that equal vouchers give equal records.
+struct RegistroConciliado {
+    std::string clave;
+    std::string resto;
+    long linea = 0;  // first line of the file it comes from; 0 for the ledger
+};
+
+// Compares the vouchers of a file with the vouchers the ledger gives. Records that agree in
+// order cost nothing; the rest are paired at the end, first whole, then by key (a voucher whose
+// key agrees but whose identifier or amounts do not is one finding that names the difference).
+class Conciliacion {
+  public:
+    // `archivo` gives the file's records in the file's order; false past the last.
+    explicit Conciliacion(std::function<bool(RegistroConciliado&)> archivo)
+        : archivo_(std::move(archivo)) {}
+    void Libro(RegistroConciliado registro);
+    // Adds a finding for each ledger voucher missing from the file, each file voucher that is
+    // no voucher of the ledger, and each that differs. `nombra` turns a key into the voucher's
+    // name; `difiere` describes how two records of the same key differ.
+    void Termina(Hallazgos& h, const std::function<std::string(const std::string&)>& nombra,
+                 const std::function<std::string(const RegistroConciliado& archivo,
+                                                 const RegistroConciliado& libro)>& difiere);
+    long Faltantes() const { return faltantes_; }
+    long Sobrantes() const { return sobrantes_; }
+    long Distintos() const { return distintos_; }
+
+  private:
+    bool Espia(std::size_t cual);
+    std::function<bool(RegistroConciliado&)> archivo_;
+    std::vector<RegistroConciliado> adelante_;  // file records read ahead
+    bool agotado_ = false;
+    std::vector<RegistroConciliado> sobran_;  // file records that matched nothing in order
+    std::vector<RegistroConciliado> faltan_;  // ledger records not found in order
+    long faltantes_ = 0, sobrantes_ = 0, distintos_ = 0;
 };
 
 // What a read-back found, besides its own totals.
@@ -79,16 +116,9 @@ struct Verificacion {
     bool conciliado = false;  // compared with the ledger
     long faltantes = 0;       // records of the ledger missing from the file
     long sobrantes = 0;       // lines of the file that are no record of the ledger
+    long distintos = 0;       // vouchers in both whose identifier or amounts differ
     Hallazgos hallazgos;
 
-    // Adds the reconciliation's findings after the file's own.
-    void Concilia(Conciliacion& c,
-                  const std::function<std::string(std::string_view)>& comprobante) {
-        c.Termina(hallazgos, comprobante);
-        conciliado = true;
-        faltantes = c.Faltantes();
-        sobrantes = c.Sobrantes();
-    }
 };
 
 }  // namespace tamaris

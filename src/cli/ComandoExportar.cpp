@@ -114,8 +114,14 @@ class Exportar : public Comando {
                 if (r.omitidos > 0) s.out << "Comprobantes omitidos: " << r.omitidos << "\n";
                 return kExitoCli;
             case Estado::SinComprobantes:
+                ImprimeHallazgos(s.err, r.hallazgos, "Aviso: ");
                 s.out << "No hay comprobantes con percepción para los filtros indicados";
-                if (!soloRevision) s.out << "; no se generó el archivo " << ruta;
+                if (r.borrado) {
+                    s.out << "; se borró el archivo anterior " << ruta
+                          << " (un período sin comprobantes no deja archivo)";
+                } else if (!soloRevision) {
+                    s.out << "; no se generó el archivo " << ruta;
+                }
                 s.out << "\n";
                 return kExitoCli;
             case Estado::DatosInvalidos:

@@ -310,6 +310,16 @@ std::string SeparadorDirectorio(std::string_view carpeta) {
     return r;
 }
 
+std::vector<std::string> Divide(std::string_view s, char separador) {
+    std::vector<std::string> partes;
+    for (;;) {
+        const std::size_t i = s.find(separador);
+        partes.emplace_back(s.substr(0, i));
+        if (i == std::string_view::npos) return partes;
+        s.remove_prefix(i + 1);
+    }
+}
+
 bool CuitValido(std::string_view once) {
     static constexpr int kPesos[11] = {5, 4, 3, 2, 7, 6, 5, 4, 3, 2, 1};
     if (once.size() != 11) return false;
@@ -319,7 +329,8 @@ bool CuitValido(std::string_view once) {
         if (c < '0' || c > '9') return false;
         suma += (c - '0') * kPesos[i];
     }
-    return suma % 11 == 0;
+    // Eleven zeros add up to a multiple of 11 too, but identify nobody.
+    return suma % 11 == 0 && once != "00000000000";
 }
 
 }  // namespace tamaris

@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace tamaris {
 
@@ -25,6 +26,8 @@ std::string TrimIzq(std::string_view s);
 std::string TrimDer(std::string_view s);
 std::string_view TrimVista(std::string_view s);
 std::string Mayusculas(std::string_view s);
+// The parts of `s` between the separators (an empty text gives one empty part).
+std::vector<std::string> Divide(std::string_view s, char separador);
 std::string Minusculas(std::string_view s);
 
 // Case-insensitive search; returns npos when absent. `desde` is a 0-based byte offset.
@@ -53,7 +56,7 @@ int CuentaPalabras(std::string_view texto);
 int DiasDelMes(int mes);
 
 // A tax identifier (CUIT or CUIL) as it is filed: exactly eleven digits whose check digit,
-// weighted 5 4 3 2 7 6 5 4 3 2 1, makes a multiple of 11.
+// weighted 5 4 3 2 7 6 5 4 3 2 1, makes a multiple of 11; not all zeros.
 bool CuitValido(std::string_view once);
 
 // Directory-separator operation: the same path ending in '/'. An empty path stays empty.

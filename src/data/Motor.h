@@ -66,6 +66,10 @@ class Cursor {
     virtual ~Cursor() = default;
     virtual const std::vector<Columna>& Columnas() const = 0;
     virtual bool Siguiente(std::vector<Variant>& fila) = 0;
+    // The exact decimal text of column `i` of the current row when the driver gave it as a
+    // decimal (a NUMERIC or DECIMAL column read as a double); empty otherwise. Amounts are read
+    // from it so that no digit is lost to binary floating point.
+    virtual std::string_view TextoDecimal(std::size_t /*i*/) const { return {}; }
 };
 
 // A row set already in memory: catalogue answers, which are small.

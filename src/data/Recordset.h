@@ -67,6 +67,11 @@ public:
     int IndiceCampo(std::string_view nombre) const;  // -1 when absent
     // Value of column `indice` of the current row (fast path; no checks beyond the index).
     const Variant& Valor(int indice) const { return fila_[static_cast<size_t>(indice)]; }
+    // The exact decimal text of a NUMERIC/DECIMAL column of the current row, when the driver
+    // gave one (empty otherwise).
+    std::string_view TextoDecimal(int indice) const {
+        return cursor_ ? cursor_->TextoDecimal(static_cast<size_t>(indice)) : std::string_view();
+    }
 
     // Row inserts on updatable recordsets (lock type other than read-only): AddNew starts a
     // new row, field values are set, Update inserts it into the table of the query (the first

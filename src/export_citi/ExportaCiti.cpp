@@ -12,6 +12,7 @@
 
 #include "app/Verificacion.h"
 #include "components/ArchivoTexto.h"
+#include "components/Cp1252.h"
 #include "components/Numero.h"
 #include "components/Plataforma.h"
 #include "components/Texto.h"
@@ -106,6 +107,59 @@ class RegistrosTemporales {
     std::string pendiente_;
 };
 
+// Vouchers of the sales VAT book that the statement leaves out whatever the period: no date or a
+// date the platform cannot compare; and in the period, a voucher with VAT but no total.
+void RevisaOmitidosCiti(DB_Dll& db, const std::string& desde, const std::string& hasta,
+                        Hallazgos& h) {
+    const std::string columnas = "SELECT Fecha, TC, Letra, Numero, Liva_Total FROM LIBROIVAVENTAS WHERE ";
+    const auto recorre = [&](std::string sql, const std::function<void(Recordset&)>& f) {
+        Recordset rs;
+        db.AbrirRecordset(sql, rs, nullptr, adOpenForwardOnly, adLockReadOnly, -1, true);
+        if (rs.State() == adStateClosed) throw ErrorTamaris(err::kFalloGenerico, sql);
+        CierraAlSalir cierra(rs);
+        while (!rs.Eof()) {
+            f(rs);
+            rs.MoveNext();
+        }
+    };
+    const Regional& r = db.regional;
+    const auto nombre = [&](Recordset& rs) {
+        const Variant& f = rs.Valor(0);
+        return Recorta(TextoDeCampo(Trim(rs.Valor(1).Texto(r)) + " " + Trim(rs.Valor(2).Texto(r)) +
+                                    " " + Trim(rs.Valor(3).Texto(r)) + " del " +
+                                    (f.EsNulo() || f.EsVacio() ? std::string("(sin fecha)")
+                                     : f.EsFecha()             ? f.FechaCruda().Dma()
+                                                               : f.Texto(r))),
+                       100);
+    };
+    const bool texto = db.plataforma() == Plataforma::SQLite;
+    recorre(columnas +
+                (texto ? "(FECHA IS NULL OR NOT (FECHA GLOB "
+                         "'[0-9][0-9][0-9][0-9]-[0-9][0-9]-[0-9][0-9]*'))"
+                       : "(FECHA IS NULL)") +
+                " AND (LIVA_TOTAL <> 0 OR Liva_ImpIva <> 0)",
+            [&](Recordset& rs) {
+                const Variant& f = rs.Valor(0);
+                Fecha x;
+                if (f.EsNulo() || f.EsVacio()) {
+                    h.Agrega({nombre(rs), "no tiene fecha: ningún período lo toma y no se informa", 0});
+                } else if (!f.EsFecha() && !Fecha::DesdeIso(Trim(f.Texto(r)), x)) {
+                    h.Agrega({nombre(rs),
+                              "la fecha \"" + Recorta(TextoDeCampo(f.Texto(r))) +
+                                  "\" no está escrita como AAAA-MM-DD: la base no la compara con "
+                                  "el período y no se informa",
+                              0});
+                }
+            });
+    if (desde.empty() || hasta.empty()) return;
+    recorre(columnas + "FECHA >= " + desde + " AND FECHA < " + hasta +
+                " AND LIVA_TOTAL IS NULL AND (Liva_ImpIva <> 0 OR Liva_ImpIva2 <> 0 OR "
+                "Liva_ImpIva3 <> 0 OR Liva_ImpIva4 <> 0)",
+            [&](Recordset& rs) {
+                h.Agrega({nombre(rs), "tiene IVA pero no tiene total: no se informa", 0});
+            });
+}
+
 }  // namespace
 
 FiltrosCiti PeriodoCiti(int anio, int mes) {
@@ -187,6 +241,8 @@ ResultadoCiti ExportaCiti(Sistema& sistema, const FiltrosCiti& filtros,
         }
     };
     pasos.vuelca = [&] { temporal->Vuelca(); };
+    std::string litDesde, litHasta;  // the period as date literals of the platform
+    pasos.revisaOmitidos = [&](Hallazgos& h) { RevisaOmitidosCiti(db, litDesde, litHasta, h); };
     Exportacion job(db, ui, std::move(pasos), opciones);
     trabajo = &job;
     const auto termina = [&](Estado estado) {
@@ -208,11 +264,16 @@ ResultadoCiti ExportaCiti(Sistema& sistema, const FiltrosCiti& filtros,
 
     // The last day counts whole: a voucher of 31/01 11:24 belongs to January.
     // A period without dates (no month chosen) selects nothing, as an empty text compares.
-    const std::string sql =
-        SentenciaCiti(filtros.desde.empty() ? "''" : db.LiteralFecha(desde),
-                      filtros.hasta.empty() ? "''" : db.LiteralFecha(DiaSiguiente(hasta)));
+    litDesde = filtros.desde.empty() ? "" : db.LiteralFecha(desde);
+    litHasta = filtros.hasta.empty() ? "" : db.LiteralFecha(DiaSiguiente(hasta));
+    const std::string sql = SentenciaCiti(litDesde.empty() ? "''" : litDesde,
+                                          litHasta.empty() ? "''" : litHasta);
     switch (job.Ejecuta(sql)) {
         case FinExportacion::SinFilas:
+            if (opciones.modo != ModoRevision::Normal && !job.hallazgos().Vacio()) {
+                return termina(opciones.modo == ModoRevision::Revisar ? Estado::Revisado
+                                                                      : Estado::Descartado);
+            }
             ui.mensajes.Mostrar(kSinDatos, mb::kOk | mb::kCritico, kAvisoResultado);
             return termina(Estado::SinDatos);
         case FinExportacion::Revisado:
@@ -245,36 +306,6 @@ ResultadoCiti ExportaCiti(Sistema& sistema, const FiltrosCiti& filtros,
     }
     ui.mensajes.Mostrar(mensaje, mb::kOk | mb::kPregunta, kAvisoResultado);
     return res;
-}
-
-VerificacionCiti VerificaCiti(const std::string& archivo, Sistema* sistema,
-                              const FiltrosCiti& filtros) {
-    VerificacionCiti v;
-    constexpr std::size_t kAncho = kAnchoRegistroCiti - 2;
-    v.registros =
-        RevisaArchivoFiscal(archivo, kAncho, v.hallazgos, RevisaRegistroCiti, ComprobanteDeRegistro,
-                            [&](std::string_view l) { v.totales.Suma(l); });
-    if (!sistema) return v;
-
-    Conciliacion conciliacion(archivo);
-    OpcionesExportacion opciones;
-    opciones.modo = ModoRevision::Revisar;
-    opciones.revisar = false;
-    opciones.recibeBytes = [&](std::string_view bytes) {
-        for (std::size_t i = 0; i + kAnchoRegistroCiti <= bytes.size(); i += kAnchoRegistroCiti) {
-            conciliacion.Libro(bytes.substr(i, kAncho));
-        }
-    };
-    FiltrosCiti sinArchivo = filtros;
-    sinArchivo.eligeCarpeta = nullptr;
-    const ResultadoCiti r = ExportaCiti(*sistema, sinArchivo, opciones);
-    using Estado = ResultadoCiti::Estado;
-    if (r.estado != Estado::Revisado && r.estado != Estado::SinDatos) {
-        throw ErrorTamaris(err::kFalloGenerico,
-                           "No se pudo leer el libro de IVA ventas para conciliar el archivo.");
-    }
-    v.Concilia(conciliacion, ComprobanteDeRegistro);
-    return v;
 }
 
 }  // namespace tamaris

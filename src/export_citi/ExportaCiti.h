@@ -55,14 +55,18 @@ std::string SentenciaCiti(std::string_view desde, std::string_view hastaExcluido
 std::string NombreArchivoCiti(std::string_view carpeta, std::string_view etiqueta,
                               std::string_view hasta);
 
+// The plain query the read-back reads the sales VAT book with: every voucher of the period, by
+// date; the read-back decides by itself which the file takes.
+std::string SentenciaLibroCiti(std::string_view desde, std::string_view hastaExcluido);
+
 // What the read-back of a CITI file found.
 struct VerificacionCiti : Verificacion {
     long registros = 0;
     TotalesCiti totales;
 };
 
-// Reads `archivo` back and checks every record. With `sistema`, also runs the export's
-// statement for the period and reconciles the file with it. Throws ErrorTamaris when the file
+// Reads `archivo` back and checks every record and voucher. With `sistema`, also reads the
+// ledger for the period with its own query and reconciles the file with it, voucher by voucher. Throws ErrorTamaris when the file
 // cannot be read or the ledger cannot be read through.
 VerificacionCiti VerificaCiti(const std::string& archivo, Sistema* sistema,
                               const FiltrosCiti& filtros);

@@ -1,10 +1,12 @@
 #include "export_citi/RegistroCiti.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
 #include "app/Exportacion.h"
 #include "components/Cp1252.h"
+#include "components/Dinero.h"
 #include "components/Numero.h"
 #include "components/Texto.h"
 #include "export_citi/Formatos.h"
@@ -54,6 +56,14 @@ constexpr std::array<const char*, kColumnas> kNombres = {"Fecha",         "TC",
                                                          "Liva_ImpIva4",  "liva_aliciva",
                                                          "liva_aliciva2", "liva_aliciva3"};
 
+// The columns as a clerk knows them, for findings and errors.
+constexpr std::array<const char*, kColumnas> kNombresCampo = {
+    "la fecha",      "el tipo",          "la letra",         "el punto de venta",
+    "el número",     "el CUIT del cliente", "la condición de IVA", "el nombre del cliente",
+    "el total",      "el no gravado",    "el exento",        "el IVA 1",
+    "el IVA 2",      "el IVA 3",         "el IVA 4",         "la alícuota 1",
+    "la alícuota 2", "la alícuota 3"};
+
 // Buyer rules: B checks the identifier, C the buyer's document type.
 enum class Regla { Ninguna, B, C };
 struct Clave {
@@ -89,58 +99,43 @@ const Clave* BuscaClave(std::string_view tc, std::string_view letra) {
 }
 
 constexpr std::string_view kCeros15 = "000000000000000";
+
+constexpr CampoArchivo kCampos[] = {
+    {1, 1, 1, ClaseCampo::Fijo, "tipo de registro", "1"},
+    {2, 2, 8, ClaseCampo::FechaAmd, "fecha"},
+    {3, 10, 2, ClaseCampo::Codigo, "tipo de comprobante", "01|02|03|06|07|08|19|81|82|83|0R|09"},
+    {4, 12, 1, ClaseCampo::Fijo, "blanco", ""},
+    {5, 13, 4, ClaseCampo::Digitos, "punto de venta"},
+    {6, 17, 20, ClaseCampo::Digitos, "número de comprobante"},
+    {7, 37, 20, ClaseCampo::Digitos, "número de comprobante hasta"},
+    {8, 57, 2, ClaseCampo::Codigo, "código de documento", "80|99"},
+    {9, 59, 11, ClaseCampo::Texto, "CUIT del cliente"},
+    {10, 70, 30, ClaseCampo::Texto, "nombre del cliente"},
+    {11, 100, 15, ClaseCampo::ImporteDigitos, "total"},
+    {12, 115, 15, ClaseCampo::ImporteDigitos, "no gravado"},
+    {13, 130, 15, ClaseCampo::ImporteDigitos, "neto gravado"},
+    {14, 145, 4, ClaseCampo::Codigo, "alícuota", "2100|1050|2700|0000"},
+    {15, 149, 15, ClaseCampo::ImporteDigitos, "IVA"},
+    {16, 164, 15, ClaseCampo::Fijo, "percepción a no categorizados", "000000000000000"},
+    {17, 179, 15, ClaseCampo::ImporteDigitos, "exento"},
+    {18, 194, 15, ClaseCampo::Fijo, "percepciones nacionales", "000000000000000"},
+    {19, 209, 15, ClaseCampo::Fijo, "percepciones de Ingresos Brutos", "000000000000000"},
+    {20, 224, 15, ClaseCampo::Fijo, "percepciones municipales", "000000000000000"},
+    {21, 239, 15, ClaseCampo::Fijo, "impuestos internos", "000000000000000"},
+    {22, 254, 2, ClaseCampo::Fijo, "tipo de responsable", "00"},
+    {23, 256, 3, ClaseCampo::Fijo, "moneda", ""},
+    {24, 259, 10, ClaseCampo::Fijo, "tipo de cambio", ""},
+    {25, 269, 1, ClaseCampo::Codigo, "cantidad de alícuotas", "1|2|3|4"},
+    {26, 270, 1, ClaseCampo::Fijo, "código de operación", ""},
+    {27, 271, 14, ClaseCampo::Fijo, "CAI", "00000000000000"},
+    {28, 285, 8, ClaseCampo::Fijo, "vencimiento", "00000000"},
+    {29, 293, 8, ClaseCampo::Fijo, "fecha de anulación", "00000000"},
+    {30, 301, 75, ClaseCampo::Fijo, "información adicional", ""},
+    {31, 376, 8, ClaseCampo::Fijo, "campo 31", "00000000"},
+    {32, 384, 15, ClaseCampo::Fijo, "campo 32", "000000000000000"},
+};
+constexpr Disposicion kDisposicion{"C.I.T.I. Ventas", kAnchoRegistroCiti - 2, kCampos};
 constexpr std::string_view kCeros11 = "00000000000";
-// Fields 18 to 24: four zero amounts, "00" and thirteen blanks.
-constexpr std::string_view kCampos18a24 =
-    "000000000000000000000000000000000000000000000000000000000000"
-    "00"
-    "             ";
-static_assert(kCampos18a24.size() == 75);
-// Fields 26 to 33, after the count of aliquot lines.
-const std::string kCampos26a33 = " " + std::string(14, '0') + std::string(16, '0') +
-                                 std::string(75, ' ') + std::string(8, '0') +
-                                 std::string(kCeros15) + "\r\n";
-
-// Left assignment: the value in Windows-1252, padded on the right with blanks or cut, so that
-// it takes exactly `ancho` bytes.
-void Pon(std::string& registro, std::string_view valor, std::size_t ancho) {
-    std::string limpio;
-    if (RequiereSaneo(valor)) {
-        limpio = TextoDeCampo(valor);
-        valor = limpio;
-    }
-    const std::size_t inicio = registro.size();
-    bool ascii = true;
-    for (unsigned char c : valor) {
-        if (c >= 0x80) {
-            ascii = false;
-            break;
-        }
-    }
-    if (ascii) {
-        registro.append(valor.substr(0, ancho));
-    } else {
-        AnexarCp1252(registro, valor);
-        if (registro.size() - inicio > ancho) registro.resize(inicio + ancho);
-    }
-    registro.append(ancho - (registro.size() - inicio), ' ');
-}
-
-// The value as a number; null and empty count as 0. False for a text that is not a number.
-bool ComoNumero(const Variant& v, const Regional& r, double& d) {
-    d = 0;
-    switch (v.tipo()) {
-        case Variant::Tipo::Vacio:
-        case Variant::Tipo::Nulo:
-            return true;
-        case Variant::Tipo::Texto:
-            return TrimVista(v.TextoCrudo()).empty() || LeeNumero(v.TextoCrudo(), d, r);
-        default:
-            d = v.Doble();
-            return true;
-    }
-}
-
 }  // namespace
 
 CodigosComprobante CodigosDeClave(std::string_view tc, std::string_view letra) {
@@ -149,18 +144,25 @@ CodigosComprobante CodigosDeClave(std::string_view tc, std::string_view letra) {
     return {c->tipo, c->documento};
 }
 
+bool EsAlicuotaConocida(Importe alicuota) {
+    return alicuota.diezmilesimos == 210000 || alicuota.diezmilesimos == 105000 ||
+           alicuota.diezmilesimos == 270000;
+}
+
 std::string_view CodigoAlicuota(Importe alicuota) {
     if (alicuota.diezmilesimos == 210000) return "2100";
     if (alicuota.diezmilesimos == 105000) return "1050";
     return "2700";
 }
 
-RegistroCiti::RegistroCiti(Recordset& rs, ReglasCiti reglas) : reglas_(std::move(reglas)) {
+const Disposicion& DisposicionCiti() { return kDisposicion; }
+
+RegistroCiti::RegistroCiti(Recordset& rs, ReglasCiti reglas)
+    : reglas_(std::move(reglas)), renglon_(kDisposicion) {
     for (std::size_t i = 0; i < kNombres.size(); ++i) {
         col_[i] = rs.IndiceCampo(kNombres[i]);
         if (col_[i] < 0) rs.Fields(kNombres[i]);  // throws the missing-item error
     }
-    registro_.reserve(kAnchoRegistroCiti + 16);
 }
 
 std::string RegistroCiti::TextoFecha(const Recordset& rs) const {
@@ -214,37 +216,45 @@ void RegistroCiti::ArmaFilas(const Recordset& rs, std::string& salida, int& regi
         const Variant& v = valor(i);
         if (v.EsNulo() || v.EsVacio()) {
             throw ErrorComprobante(kUsoInvalidoDeNull,
-                                   "Uso no válido de Null: la columna " + std::string(kNombres[i]) +
-                                       " del comprobante " + Comprobante(rs) + " está vacía.");
+                                   "Uso no válido de Null: " + std::string(kNombresCampo[i]) +
+                                       " del comprobante " + Comprobante(rs) + " está vacío.");
         }
         return v;
     };
-    const auto numero = [&](int i, const Variant& v) {
-        double d = 0;
-        if (!ComoNumero(v, r, d)) {
-            throw ErrorComprobante(kNoEsNumero, "No coinciden los tipos: la columna " +
-                                                    std::string(kNombres[i]) + " del comprobante " +
-                                                    Comprobante(rs) + " no es un número (" +
-                                                    v.Texto(r) + ").");
+    // Amounts are read once into money; a null reads as 0 (the field-value operation).
+    const auto dinero = [&](int i, int decimales = kDecimalesDinero) {
+        const Variant& v = valor(i);
+        const std::string_view exacto = rs.TextoDecimal(col_[i]);
+        const ImporteLeido leido = LeeImporte(v, exacto, decimales);
+        if (leido.estado == EstadoImporte::Exacto || leido.estado == EstadoImporte::Nulo) {
+            return leido.valor;
         }
-        if (!std::isfinite(d)) {
-            problema("el importe de la columna " + std::string(kNombres[i]) +
-                     " no es un número finito");
+        const std::string como =
+            TextoEstadoImporte(leido, exacto.empty() ? v.Texto(r) : std::string(exacto), decimales);
+        if (!leido.Valido()) {
+            throw ErrorComprobante(
+                leido.estado == EstadoImporte::Desborda ? err::kDesbordamiento : kNoEsNumero,
+                "No coinciden los tipos: " + std::string(kNombresCampo[i]) + " del comprobante " +
+                    Comprobante(rs) + " " + como + ".");
         }
-        return std::fabs(d);
+        problema(std::string(kNombresCampo[i]) + " " + como);
+        return leido.valor;
     };
     // A value longer than its field is cut there; the check says so.
-    const auto cabe = [&](const std::string& texto, std::size_t ancho, std::string_view que) {
-        if (problemas && Largo(texto) > ancho) {
-            problema("el valor \"" + TextoDeCampo(texto) + "\" de " + std::string(que) +
-                     " no cabe en " + std::to_string(ancho) + " caracteres y se corta");
+    const auto pon = [&](int campo, std::string_view texto, std::string_view que) {
+        if (!renglon_.Pon(campo, texto)) {
+            const std::string de = que.substr(0, 3) == "el " ? "del " + std::string(que.substr(3))
+                                                             : "de " + std::string(que);
+            problema("el valor \"" + Recorta(TextoDeCampo(texto)) + "\" " + de +
+                     " no cabe en " + std::to_string(kDisposicion.Campo(campo).ancho) +
+                     " caracteres y se corta");
         }
     };
-    // "Amount of" a column: absolute value, number-to-text, 13 integer digits and 2 decimals.
-    const auto monto = [&](int i, const Variant& v) {
-        std::string m = FmtNroCampo(NumeroATexto(numero(i, v), r), 13, 2, r);
-        cabe(m, 15, kNombres[i]);
-        return m;
+    const auto monto = [&](int campo, Importe v, std::string_view que) {
+        if (!renglon_.PonImporte(campo, v)) {
+            problema(std::string(que) + " " + TextoMonto(v) + " no cabe en " +
+                     std::to_string(kDisposicion.Campo(campo).ancho) + " dígitos y se corta");
+        }
     };
     const auto esCuit = [&](std::string_view codigo) {
         return reglas_.esDocumentoCuit && reglas_.esDocumentoCuit(codigo);
@@ -260,7 +270,7 @@ void RegistroCiti::ArmaFilas(const Recordset& rs, std::string& salida, int& regi
                                    Fecha::DesdeIso(fecha.substr(0, 4) + "-" + fecha.substr(4, 2) +
                                                        "-" + fecha.substr(6, 2),
                                                    leida);
-        if (!esFecha) problema("la fecha \"" + TextoDeCampo(fecha) + "\" no es una fecha");
+        if (!esFecha) problema("la fecha \"" + Recorta(TextoDeCampo(fecha)) + "\" no es una fecha");
     }
     const std::string tc = Trim(valor(kTC).Texto(r));
     const std::string letra = Trim(valor(kLetra).Texto(r));
@@ -269,7 +279,7 @@ void RegistroCiti::ArmaFilas(const Recordset& rs, std::string& salida, int& regi
         if (tc.empty()) problema("el comprobante no tiene tipo");
         if (letra.empty()) problema("el comprobante no tiene letra");
         if (!clave && !tc.empty() && !letra.empty()) {
-            problema("la clave de comprobante \"" + TextoDeCampo(tc + letra) +
+            problema("la clave de comprobante \"" + Recorta(TextoDeCampo(tc + letra)) +
                      "\" no es de ningún tipo conocido (se informa sin tipo ni documento)");
         }
     }
@@ -285,7 +295,7 @@ void RegistroCiti::ArmaFilas(const Recordset& rs, std::string& salida, int& regi
     }
     if (problemas && documento == "80" && !CuitValido(cuit)) {
         problema(cuit.empty() ? std::string("el comprobante no tiene CUIT")
-                              : "el CUIT \"" + TextoDeCampo(cuit) +
+                              : "el CUIT \"" + Recorta(TextoDeCampo(cuit)) +
                                     "\" no es válido (once dígitos con dígito verificador)");
     }
     const Variant& vSucursal = directo(kSucursal);
@@ -295,215 +305,169 @@ void RegistroCiti::ArmaFilas(const Recordset& rs, std::string& salida, int& regi
     const std::string identificador = FormatoValor(Variant(cuit), "00000000000", r);
     const std::string nombre = valor(kNombre).Texto(r);
     if (problemas) {
-        cabe(sucursal, 4, "Sucursal");
-        cabe(nroComprobante, 20, "Numero");
-        cabe(identificador, 11, "cabcuit");
-        cabe(nombre, 30, "CABNOMBRE");
         if (!vNumero.EsTexto() && vNumero.Doble() < 0) {
             problema("el número de comprobante " + vNumero.Texto(r) + " es negativo");
         }
         const RevisionTexto rev = RevisaTexto(nombre);
-        if (rev.controles) problema("CABNOMBRE tiene caracteres de control");
+        if (rev.controles) problema("el nombre del cliente tiene caracteres de control");
         if (rev.fueraDeCp1252) {
-            problema("CABNOMBRE tiene caracteres que Windows-1252 no admite (se escriben \"?\")");
+            problema(
+                "el nombre del cliente tiene caracteres que Windows-1252 no admite (se escriben "
+                "\"?\")");
         }
     }
-    const std::string total = monto(kTotal, valor(kTotal));
-    const std::string noGravado = monto(kNoGravado, valor(kNoGravado));
-    const std::string exento = monto(kExento, directo(kExento));
+    const Importe total = dinero(kTotal);
+    const Importe noGravado = dinero(kNoGravado);
+    directo(kExento);
+    const Importe exento = dinero(kExento);
 
     // One line from the first VAT column, then one for each further column that is not zero
-    // (a credit note's negative VAT counts), each from its own amount and rate.
+    // (a credit note's negative VAT counts), each from its own amount and rate. An amount that
+    // rounds to 0,00 is zero.
     std::array<int, 4> columnas{kIva1, 0, 0, 0};
+    std::array<Importe, 4> ivas{};
     int n = 1;
     for (int i : {kIva2, kIva3, kIva4}) {
-        const Variant& v = valor(i);
-        if (v.EsNulo() || v.EsVacio()) continue;
-        if (numero(i, v) != 0) columnas[static_cast<std::size_t>(n++)] = i;
+        const Importe v = dinero(i);
+        if (v.diezmilesimos != 0) {
+            columnas[static_cast<std::size_t>(n)] = i;
+            ivas[static_cast<std::size_t>(n++)] = v;
+        }
     }
     const bool sinIdentificar = documento == "99" && IgualSinCaso(letra, "B");
+    // The taxed net is rounded to the configured decimals for amounts (the workstation's when
+    // none are configured).
+    int decimalesNeto = static_cast<int>(ValorNumerico(reglas_.cantidadDecimales));
+    if (decimalesNeto <= 0) decimalesNeto = r.digitosDecimales;
 
     for (int k = 1; k <= n; ++k) {
         const int ci = columnas[static_cast<std::size_t>(k - 1)];
         Importe neto;
         std::string_view codigo = "0000";
-        std::string iva;
+        const Importe iva = k == 1 ? dinero(kIva1) : ivas[static_cast<std::size_t>(k - 1)];
         if (ci != kIva4) {
             const int ca = kAlicuota1 + (ci - kIva1);
-            const Variant& v = directo(ci);
-            iva = monto(ci, v);
-            const Importe importeIva = TextoAImporte(NumeroATexto(numero(ci, v), r), r);
+            directo(ci);
             // A line without VAT has no taxed net to work out, whatever its rate says.
-            if (importeIva.diezmilesimos != 0) {
+            if (iva.diezmilesimos != 0) {
                 const Variant& a = valor(ca);
-                Importe alicuota;
-                if (!a.EsNulo() && !a.EsVacio()) alicuota = TextoAImporte(a.Texto(r), r);
+                const Importe alicuota = dinero(ca, 4);
                 if (alicuota.diezmilesimos == 0) {
                     throw ErrorComprobante(
                         kDivisionPorCero,
                         "División por cero: el comprobante " + Comprobante(rs) + " tiene IVA " +
-                            importeIva.Texto(r) + " en " + kNombres[ci] + " y la alícuota " +
+                            TextoMonto(iva) + " en " + kNombres[ci] + " y la alícuota " +
                             kNombres[ca] +
                             (a.EsNulo() || a.EsVacio() ? std::string(" está vacía.")
                                                        : " es " + a.Texto(r) + "."));
                 }
-                if (importeIva.diezmilesimos > std::numeric_limits<int64_t>::max() / 100) {
+                const Importe absoluto{iva.diezmilesimos < 0 ? -iva.diezmilesimos
+                                                             : iva.diezmilesimos};
+                if (absoluto.diezmilesimos > std::numeric_limits<int64_t>::max() / 100) {
                     throw ErrorTamaris(err::kDesbordamiento, "Desbordamiento");
                 }
-                neto = DivideImportes(Importe{importeIva.diezmilesimos * 100}, alicuota);
+                neto = RedondeaImporte(
+                    DivideImportes(Importe{absoluto.diezmilesimos * 100}, alicuota),
+                    decimalesNeto);
                 codigo = CodigoAlicuota(alicuota);
+                if (!EsAlicuotaConocida(alicuota)) {
+                    problema("la alícuota " + TextoMonto(alicuota) +
+                             " % no tiene código propio en el C.I.T.I. (se informa " +
+                             std::string(codigo) + ")");
+                }
             }
-        } else {
-            iva = monto(kIva4, valor(kIva4));
         }
-        // The taxed net goes out rounded to the configured decimals for amounts.
-        const std::string redondeado = FmtMoneda(neto.Texto(r), decimales::kConfigurados, r,
-                                                 reglas_.cantidadDecimales, reglas_.trataMoneda);
-        const Importe netoFinal = redondeado.empty() ? Importe{} : TextoAImporte(redondeado, r);
-        const std::string netoTexto = FmtNroCampo(netoFinal.Texto(r), 13, 2, r);
-        cabe(netoTexto, 15, "el neto gravado");
         const bool ultima = k == n;
 
-        registro_.clear();
-        registro_.push_back('1');
-        Pon(registro_, fecha, 8);
-        Pon(registro_, tipo, 2);
-        registro_.push_back(' ');
-        Pon(registro_, sucursal, 4);
-        Pon(registro_, nroComprobante, 20);
-        Pon(registro_, nroComprobante, 20);
-        Pon(registro_, documento, 2);
-        Pon(registro_, !ultima && sinIdentificar ? kCeros11 : std::string_view(identificador), 11);
-        Pon(registro_, nombre, 30);
-        Pon(registro_, ultima ? std::string_view(total) : kCeros15, 15);
-        Pon(registro_, ultima ? std::string_view(noGravado) : kCeros15, 15);
-        Pon(registro_, netoTexto, 15);
-        Pon(registro_, codigo, 4);
-        Pon(registro_, iva, 15);
-        registro_.append(kCeros15);
-        Pon(registro_, ultima ? std::string_view(exento) : kCeros15, 15);
-        registro_.append(kCampos18a24);
-        registro_.push_back(static_cast<char>('0' + n));
-        registro_.append(kCampos26a33);
-        if (registro_.size() != static_cast<std::size_t>(kAnchoRegistroCiti)) {
-            throw ErrorTamaris(err::kFalloGenerico,
-                               "Registro CITI de " + std::to_string(registro_.size()) + " bytes");
+        renglon_.Nuevo();
+        pon(2, fecha, "la fecha");
+        renglon_.Pon(3, tipo);
+        if (!renglon_.PonNumero(5, sucursal)) {
+            problema("el punto de venta " + Recorta(sucursal) + " no cabe en 4 dígitos y se corta");
         }
-        salida.append(registro_);
+        if (!renglon_.PonNumero(6, nroComprobante) || !renglon_.PonNumero(7, nroComprobante)) {
+            problema("el número de comprobante " + Recorta(nroComprobante) +
+                     " no cabe en 20 dígitos y se corta");
+        }
+        renglon_.Pon(8, documento);
+        pon(9, !ultima && sinIdentificar ? kCeros11 : std::string_view(identificador),
+            "el CUIT del cliente");
+        pon(10, nombre, "el nombre del cliente");
+        monto(11, ultima ? total : Importe{}, "el total");
+        monto(12, ultima ? noGravado : Importe{}, "el no gravado");
+        monto(13, neto, "el neto gravado");
+        renglon_.Pon(14, codigo);
+        monto(15, iva, "el IVA");
+        monto(17, ultima ? exento : Importe{}, "el exento");
+        const char cantidad = static_cast<char>('0' + n);
+        renglon_.Pon(25, std::string_view(&cantidad, 1));
+        salida.append(renglon_.Bytes());
         ++registros;
     }
-}
-
-namespace {
-
-bool LeeCampoImporte(std::string_view campo, Importe& v) {
-    int64_t centavos = 0;
-    if (campo.size() != 15) return false;
-    for (char c : campo) {
-        if (c < '0' || c > '9') return false;
-        centavos = centavos * 10 + (c - '0');
+    // Each aliquot line repeats the voucher's fields: what one line found, the others found too.
+    if (problemas) {
+        std::vector<std::string> unicos;
+        for (std::string& p : *problemas) {
+            if (std::find(unicos.begin(), unicos.end(), p) == unicos.end()) unicos.push_back(std::move(p));
+        }
+        *problemas = std::move(unicos);
     }
-    v.diezmilesimos = centavos * 100;
-    return true;
 }
-
-}  // namespace
 
 bool TotalesCiti::Suma(std::string_view registro) {
-    if (registro.size() < 398) return false;
-    Importe total1, neto1, iva1;
-    const bool ok = LeeCampoImporte(registro.substr(99, 15), total1) &&
-                    LeeCampoImporte(registro.substr(129, 15), neto1) &&
-                    LeeCampoImporte(registro.substr(148, 15), iva1);
-    const std::string codigo(registro.substr(144, 4));
-    const int lineas = registro[268] >= '1' && registro[268] <= '9' ? registro[268] - '0' : 1;
+    if (registro.size() < static_cast<std::size_t>(kDisposicion.ancho)) return false;
+    registro = registro.substr(0, static_cast<std::size_t>(kDisposicion.ancho));
+    ValorCampo t, n, i;
+    const bool ok = LeeCampo(kDisposicion.Campo(11), registro, t) &
+                    LeeCampo(kDisposicion.Campo(13), registro, n) &
+                    LeeCampo(kDisposicion.Campo(15), registro, i);
+    const std::string codigo(kDisposicion.De(registro, 14));
+    const char c = kDisposicion.De(registro, 25)[0];
+    const int lineas = c >= '1' && c <= '9' ? c - '0' : 1;
     ++registros;
     if (restantes_ <= 0) {
         ++comprobantes;
         restantes_ = lineas;
     }
     --restantes_;
-    total.diezmilesimos += total1.diezmilesimos;
-    neto.diezmilesimos += neto1.diezmilesimos;
-    ivaPorAlicuota[codigo].diezmilesimos += iva1.diezmilesimos;
-    netoPorAlicuota[codigo].diezmilesimos += neto1.diezmilesimos;
+    total.diezmilesimos += t.importe.diezmilesimos;
+    neto.diezmilesimos += n.importe.diezmilesimos;
+    ivaPorAlicuota[codigo].diezmilesimos += i.importe.diezmilesimos;
+    netoPorAlicuota[codigo].diezmilesimos += n.importe.diezmilesimos;
     return ok;
 }
 
 std::string TotalesCiti::Resumen() const {
-    const auto dos = TextoTotal;
     std::string s = "Registros: " + std::to_string(registros) + "\n";
     s += "Comprobantes: " + std::to_string(comprobantes) + "\n";
-    s += "Total de los comprobantes: " + dos(total) + "\n";
-    s += "Neto gravado: " + dos(neto) + "\n";
+    s += "Total de los comprobantes: " + TextoMonto(total) + "\n";
+    s += "Neto gravado: " + TextoMonto(neto) + "\n";
     for (const auto& [codigo, iva] : ivaPorAlicuota) {
         const auto it = netoPorAlicuota.find(codigo);
-        s += "  Alícuota " + codigo + ": neto gravado " +
-             dos(it != netoPorAlicuota.end() ? it->second : Importe{}) + "; IVA " + dos(iva) + "\n";
+        s += "  Alícuota " + Cp1252AUtf8(codigo) + ": neto gravado " +
+             TextoMonto(it != netoPorAlicuota.end() ? it->second : Importe{}) + "; IVA " +
+             TextoMonto(iva) + "\n";
     }
     return s;
 }
 
-namespace {
-
-bool Digitos(std::string_view s) {
-    if (s.empty()) return false;
-    for (char c : s)
-        if (c < '0' || c > '9') return false;
-    return true;
-}
-
-}  // namespace
-
 void RevisaRegistroCiti(std::string_view l, std::vector<std::string>& problemas) {
-    if (l.size() != static_cast<std::size_t>(kAnchoRegistroCiti - 2)) return;
-    const auto campo = [&](std::size_t desde, std::size_t ancho) {
-        return l.substr(desde - 1, ancho);
-    };
+    if (l.size() != static_cast<std::size_t>(kDisposicion.ancho)) return;
+    RevisaCampos(kDisposicion, l, problemas);
     const auto mal = [&](int numero, std::string_view que, std::string_view valor) {
-        problemas.push_back("campo " + std::to_string(numero) + ": " + std::string(que) + " (\"" +
-                            Cp1252AUtf8(valor) + "\")");
+        problemas.push_back("campo " + std::to_string(numero) + " (" +
+                            std::string(kDisposicion.Campo(numero).nombre) + "): " +
+                            std::string(que) + " (\"" + Recorta(Cp1252AUtf8(valor)) + "\")");
     };
-    if (l[0] != '1') mal(1, "no es \"1\"", campo(1, 1));
-    const std::string_view fecha = campo(2, 8);
-    Fecha f;
-    if (!Digitos(fecha) ||
-        !Fecha::DesdeIso(std::string(fecha.substr(0, 4)) + "-" + std::string(fecha.substr(4, 2)) +
-                             "-" + std::string(fecha.substr(6, 2)),
-                         f)) {
-        mal(2, "la fecha no es una fecha AAAAMMDD", fecha);
+    if (kDisposicion.De(l, 7) != kDisposicion.De(l, 6)) {
+        mal(7, "no coincide con el número de comprobante", kDisposicion.De(l, 7));
     }
-    const std::string_view tipo = campo(10, 2);
-    bool tipoConocido = false;
-    for (const Clave& c : kClaves) tipoConocido = tipoConocido || c.tipo == tipo;
-    if (!tipoConocido) mal(3, "tipo de comprobante desconocido", tipo);
-    if (!Digitos(campo(13, 4))) mal(5, "el punto de venta no son 4 dígitos", campo(13, 4));
-    if (!Digitos(campo(17, 20))) mal(6, "el número no son 20 dígitos", campo(17, 20));
-    if (campo(37, 20) != campo(17, 20)) mal(7, "no coincide con el campo 6", campo(37, 20));
-    const std::string_view documento = campo(57, 2);
-    if (documento != "80" && documento != "99")
-        mal(8, "código de documento desconocido", documento);
-    const std::string_view cuit = campo(59, 11);
-    if (documento == "80" && !CuitValido(cuit)) mal(9, "el CUIT no es válido", cuit);
-    if (documento == "99" && !Digitos(cuit) && TrimVista(cuit).size() != 0) {
+    const std::string_view documento = kDisposicion.De(l, 8);
+    const std::string_view cuit = kDisposicion.De(l, 9);
+    if (documento == "80" && !CuitValido(cuit)) mal(9, "no es un CUIT válido", cuit);
+    if (documento == "99" && !TrimVista(cuit).empty() &&
+        cuit.find_first_not_of("0123456789") != std::string_view::npos) {
         mal(9, "el documento no son dígitos", cuit);
-    }
-    for (const auto& [n, desde] :
-         {std::pair{11, 100}, {12, 115}, {13, 130}, {15, 149}, {16, 164}, {17, 179}}) {
-        if (!Digitos(campo(static_cast<std::size_t>(desde), 15))) {
-            mal(n, "el importe no son 15 dígitos", campo(static_cast<std::size_t>(desde), 15));
-        }
-    }
-    const std::string_view alicuota = campo(145, 4);
-    if (alicuota != "2100" && alicuota != "1050" && alicuota != "2700" && alicuota != "0000") {
-        mal(14, "código de alícuota desconocido", alicuota);
-    }
-    if (campo(194, 75) != kCampos18a24)
-        mal(18, "los campos 18 a 24 no son ceros y blancos", campo(194, 75));
-    if (l[268] < '1' || l[268] > '4')
-        mal(25, "la cantidad de alícuotas no es de 1 a 4", campo(269, 1));
-    if (campo(270, 129) != std::string_view(kCampos26a33).substr(0, 129)) {
-        mal(26, "los campos 26 a 32 no son ceros y blancos", campo(270, 129));
     }
 }
 

@@ -10,6 +10,7 @@
 #include <string_view>
 #include <vector>
 
+#include "app/Disposicion.h"
 #include "components/Numero.h"
 #include "components/Pasos.h"
 #include "components/Regional.h"
@@ -18,6 +19,9 @@
 namespace tamaris {
 
 constexpr int kAnchoRegistroCiti = 400;  // bytes of a record, CR LF included
+
+// The record's 32 fields (398 bytes; the CR LF ends it).
+const Disposicion& DisposicionCiti();
 
 // What the records need besides the row.
 struct ReglasCiti {
@@ -41,6 +45,8 @@ CodigosComprobante CodigosDeClave(std::string_view tc, std::string_view letra);
 // Rate code of a VAT rate (percent): 21 gives "2100", 10.5 "1050", any other "2700". The rate
 // is compared as a number, so the separator it was written with does not matter.
 std::string_view CodigoAlicuota(Importe alicuota);
+// Whether the rate has a code of its own (21, 10.5 and 27 %).
+bool EsAlicuotaConocida(Importe alicuota);
 
 class RegistroCiti {
   public:
@@ -70,7 +76,7 @@ class RegistroCiti {
 
     ReglasCiti reglas_;
     std::array<int, 18> col_{};
-    std::string registro_, aux_;
+    Renglon renglon_;
 };
 
 // Totals of CITI records as filed: records, vouchers, voucher total, taxed net and VAT by rate

@@ -24,6 +24,71 @@ void BorraArchivo(const std::string& ruta) {
     }
 }
 
+// The date of a row as the platform compares it: a date value, or (on SQLite, where dates are
+// text) an ISO text; anything else is left out by every period.
+bool FechaComparable(const Variant& f) {
+    Fecha x;
+    return f.EsFecha() || (f.EsTexto() && Fecha::DesdeIso(Trim(f.TextoCrudo()), x));
+}
+
+std::string NombreVoucher(const Recordset& rs, const Regional& r) {
+    const Variant& f = rs.Valor(1);
+    return Recorta(TextoDeCampo(Trim(rs.Valor(0).Texto(r)) + " " + Trim(rs.Valor(2).Texto(r)) +
+                                " " + Trim(rs.Valor(3).Texto(r)) + " del " +
+                                (f.EsNulo() || f.EsVacio() ? std::string("(sin fecha)")
+                                 : f.EsFecha()             ? f.FechaCruda().Dma()
+                                                           : f.Texto(r))),
+                   100);
+}
+
+// Entries with a perception that the export's statement leaves out whatever the filters say:
+// no date, a date the platform cannot compare, or a type that is no invoice or note. Receipts
+// (RC) carry retentions in that column, not perceptions: they are no voucher of this file.
+void RevisaOmitidosPercepciones(DB_Dll& db, const std::string& desde, const std::string& hasta,
+                                const std::string& cuenta, Hallazgos& h) {
+    const std::string columnas =
+        "SELECT TC, FECHA, LETRA, NUMERO FROM MV_ASIENTOS WHERE (LIVA_Ret_IBtos <> 0) AND ";
+    std::string periodo;
+    if (!desde.empty()) periodo += " AND FECHA >= " + desde;
+    if (!hasta.empty()) periodo += " AND FECHA < " + hasta;
+    if (!cuenta.empty()) periodo += " AND (CUENTA='" + ReemplazaExacto(cuenta, "'", "''") + "')";
+    const auto recorre = [&](std::string sql, const std::function<void(Recordset&)>& f) {
+        Recordset rs;
+        db.AbrirRecordset(sql, rs, nullptr, adOpenForwardOnly, adLockReadOnly, -1, true);
+        if (rs.State() == adStateClosed) throw ErrorTamaris(err::kFalloGenerico, sql);
+        CierraAlSalir cierra(rs);
+        while (!rs.Eof()) {
+            f(rs);
+            rs.MoveNext();
+        }
+    };
+    // Without a date no period will ever file the voucher: it is told whatever the period.
+    const bool texto = db.plataforma() == Plataforma::SQLite;
+    recorre(columnas + (texto ? "(FECHA IS NULL OR NOT (FECHA GLOB "
+                                "'[0-9][0-9][0-9][0-9]-[0-9][0-9]-[0-9][0-9]*'))"
+                              : "(FECHA IS NULL)"),
+            [&](Recordset& rs) {
+                const Variant& f = rs.Valor(1);
+                if (f.EsNulo() || f.EsVacio()) {
+                    h.Agrega({NombreVoucher(rs, db.regional),
+                              "no tiene fecha: ningún período lo toma y no se informa", 0});
+                } else if (!FechaComparable(f)) {
+                    h.Agrega({NombreVoucher(rs, db.regional),
+                              "la fecha \"" + Recorta(TextoDeCampo(f.Texto(db.regional))) +
+                                  "\" no está escrita como AAAA-MM-DD: la base no la compara con "
+                                  "el período y no se informa",
+                              0});
+                }
+            });
+    recorre(columnas + "(TC IS NULL OR NOT (TC IN ('fc', 'nc', 'nd', 'rc')))" + periodo, [&](Recordset& rs) {
+        h.Agrega({NombreVoucher(rs, db.regional),
+                  "tiene percepción pero su tipo \"" +
+                      Recorta(TextoDeCampo(rs.Valor(0).Texto(db.regional))) +
+                      "\" no es FC, ND, NC ni RC: no se informa",
+                  0});
+    });
+}
+
 }  // namespace
 
 std::string SentenciaPercepciones(std::string_view desde, std::string_view hastaExcluido,
@@ -62,6 +127,8 @@ ResultadoExportacion ExportaPercepciones(DB_Dll& db, Ui& ui, const FiltrosPercep
 
     std::unique_ptr<ArchivoSeguro> archivo;
     std::unique_ptr<LineaPercepcion> armador;
+    std::string litDesde, litHasta;  // the period as date literals of the platform
+    const std::string cuenta = Trim(filtros.cuenta);
     PasosExportacion pasos;
     pasos.tituloProgreso = "Procesando";
     pasos.prepara = [&](Recordset& rs) {
@@ -77,6 +144,9 @@ ResultadoExportacion ExportaPercepciones(DB_Dll& db, Ui& ui, const FiltrosPercep
     pasos.escribe = [&](std::string_view linea) {
         archivo->EscribeLinea(linea);
         if (opciones.revisar) res.totales.Suma(linea);
+    };
+    pasos.revisaOmitidos = [&](Hallazgos& h) {
+        RevisaOmitidosPercepciones(db, litDesde, litHasta, cuenta, h);
     };
     Exportacion job(db, ui, std::move(pasos), opciones);
     const auto termina = [&](Estado estado) {
@@ -96,7 +166,6 @@ ResultadoExportacion ExportaPercepciones(DB_Dll& db, Ui& ui, const FiltrosPercep
 
     const std::string desde = Trim(filtros.desde);
     const std::string hasta = Trim(filtros.hasta);
-    const std::string cuenta = Trim(filtros.cuenta);
     Fecha fDesde, fHasta;
     for (const auto& [valor, fecha, nombre] :
          {std::tuple{desde, &fDesde, "Fecha Desde"}, {hasta, &fHasta, "Hasta"}}) {
@@ -105,19 +174,41 @@ ResultadoExportacion ExportaPercepciones(DB_Dll& db, Ui& ui, const FiltrosPercep
             return termina(Estado::DatosInvalidos);
         }
     }
+    if (!desde.empty() && !hasta.empty() && fHasta < fDesde) {
+        job.CierraProgreso();
+        ui.mensajes.Mostrar("La Fecha Desde (" + desde + ") es posterior a la Fecha Hasta (" +
+                                hasta + "): el período no tendría ningún día.",
+                            mb::kOk | mb::kExclamacion, "AVISO AL OPERADOR");
+        return termina(Estado::DatosInvalidos);
+    }
 
     // The last day counts whole: a voucher of 31/01 11:24 is in a range that ends on 31/01.
-    const std::string sql =
-        SentenciaPercepciones(desde.empty() ? "" : db.LiteralFecha(fDesde),
-                              hasta.empty() ? "" : db.LiteralFecha(DiaSiguiente(fHasta)), cuenta);
+    // The last day there is (31/12/9999) has no day after it: nothing is later anyway.
+    const bool hastaElFin = fHasta.anio == 9999 && fHasta.mes == 12 && fHasta.dia == 31;
+    litDesde = desde.empty() ? "" : db.LiteralFecha(fDesde);
+    litHasta = hasta.empty() || hastaElFin ? "" : db.LiteralFecha(DiaSiguiente(fHasta));
+    const std::string sql = SentenciaPercepciones(litDesde, litHasta, cuenta);
     ui.progreso.Mensaje("Creando Archivo");
 
     switch (job.Ejecuta(sql)) {
         case FinExportacion::SinFilas:
+            if (opciones.modo == ModoRevision::Revisar && !job.hallazgos().Vacio()) {
+                return termina(Estado::Revisado);
+            }
+            // A strict run keeps what was there: an empty period is one more reason to stop.
+            if (opciones.modo == ModoRevision::Estricto) {
+                termina(Estado::Descartado);
+                res.hallazgos.Agrega({"", "el período no tiene comprobantes con percepción", 0});
+                return res;
+            }
             // Nothing to export: the file of that name goes, as an empty run leaves none. A
             // check alone touches nothing.
-            if (escribe && !job.Paso([&] { BorraArchivo(res.archivo); })) {
-                return termina(Estado::Abandonado);
+            if (escribe) {
+                const bool habia = ExisteArchivo(res.archivo);
+                if (!job.Paso([&] { BorraArchivo(res.archivo); })) {
+                    return termina(Estado::Abandonado);
+                }
+                res.borrado = habia && !ExisteArchivo(res.archivo);
             }
             return termina(Estado::SinComprobantes);
         case FinExportacion::Revisado:
@@ -136,56 +227,6 @@ ResultadoExportacion ExportaPercepciones(DB_Dll& db, Ui& ui, const FiltrosPercep
         default:
             return termina(Estado::Abandonado);
     }
-}
-
-VerificacionPercepciones VerificaPercepciones(const std::string& archivo, DB_Dll* db, Ui* ui,
-                                              const FiltrosPercepcion& filtros) {
-    VerificacionPercepciones v;
-    const auto revisaArchivo = [&] {
-        v.lineas =
-            RevisaArchivoFiscal(archivo, kAnchoLineaPercepcion, v.hallazgos, RevisaLineaPercepcion,
-                                ComprobanteDeLinea, [&](std::string_view l) { v.totales.Suma(l); });
-    };
-    if (!db || !ui) {
-        revisaArchivo();
-        return v;
-    }
-    // The file is opened here first, so that a missing one is told before the ledger is read.
-    Conciliacion conciliacion(archivo);
-    // The file's own check runs beside the ledger's query; the findings keep that order.
-    std::exception_ptr fallo;
-    std::thread revision([&] {
-        try {
-            revisaArchivo();
-        } catch (...) {
-            fallo = std::current_exception();
-        }
-    });
-    struct Une {
-        std::thread& t;
-        ~Une() {
-            if (t.joinable()) t.join();
-        }
-    } une{revision};
-    std::string enArchivo;
-    OpcionesExportacion opciones;
-    opciones.modo = ModoRevision::Revisar;
-    opciones.revisar = false;
-    opciones.recibeBytes = [&](std::string_view linea) {
-        enArchivo.clear();
-        AnexarCp1252(enArchivo, linea);
-        conciliacion.Libro(enArchivo);
-    };
-    const ResultadoExportacion r = ExportaPercepciones(*db, *ui, filtros, opciones);
-    using Estado = ResultadoExportacion::Estado;
-    if (r.estado != Estado::Revisado && r.estado != Estado::SinComprobantes) {
-        throw ErrorTamaris(err::kFalloGenerico,
-                           "No se pudo leer el libro para conciliar el archivo con él.");
-    }
-    revision.join();
-    if (fallo) std::rethrow_exception(fallo);
-    v.Concilia(conciliacion, ComprobanteDeLinea);
-    return v;
 }
 
 }  // namespace tamaris

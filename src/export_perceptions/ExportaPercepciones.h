@@ -34,6 +34,7 @@ struct ResultadoExportacion {
     long comprobantes = 0;      // lines written
     long omitidos = 0;          // rows skipped by the operator after a failure
     std::string archivo;        // destination path
+    bool borrado = false;       // no voucher: an older file of that name was deleted
     TotalesPercepcion totales;  // of the lines written
     Hallazgos hallazgos;        // what the check found
 };
@@ -47,14 +48,19 @@ ResultadoExportacion ExportaPercepciones(DB_Dll& db, Ui& ui, const FiltrosPercep
 std::string SentenciaPercepciones(std::string_view desde, std::string_view hastaExcluido,
                                   std::string_view cuenta);
 
+// The plain query the read-back reads the ledger with: every entry of the period (and account)
+// with a perception, whatever its type; the read-back decides by itself which the file takes.
+std::string SentenciaLibroPercepciones(std::string_view desde, std::string_view hastaExcluido,
+                                       std::string_view cuenta);
+
 // What the read-back of a perception file found.
 struct VerificacionPercepciones : Verificacion {
     long lineas = 0;
     TotalesPercepcion totales;
 };
 
-// Reads `archivo` back and checks every line. With `db`, also runs the export's statement for
-// `filtros` and reconciles the file with it. Throws ErrorTamaris when the file cannot be read
+// Reads `archivo` back and checks every line. With `db`, also reads the ledger for `filtros`
+// with its own query and reconciles the file with it, voucher by voucher. Throws ErrorTamaris when the file cannot be read
 // or the ledger cannot be read through.
 VerificacionPercepciones VerificaPercepciones(const std::string& archivo, DB_Dll* db, Ui* ui,
                                               const FiltrosPercepcion& filtros);

@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "app/Disposicion.h"
 #include "components/Numero.h"
 #include "components/Regional.h"
 #include "data/Recordset.h"
@@ -15,6 +16,9 @@
 namespace tamaris {
 
 constexpr int kAnchoLineaPercepcion = 73;
+
+// The perception file's nine fields.
+const Disposicion& DisposicionPercepciones();
 
 class LineaPercepcion {
   public:
@@ -38,7 +42,8 @@ class LineaPercepcion {
   private:
     std::array<int, 9> col_{};
     Regional regional_;
-    std::string c1_, aux_, cuit_, saneado_;
+    Renglon renglon_;
+    std::string c1_, aux_, cuit_;
 };
 
 // Totals of perception lines as filed: vouchers, taxed net and perception, by voucher type
@@ -52,7 +57,8 @@ struct TotalesPercepcion {
     long comprobantes = 0;
     Importe neto, percepcion;
 
-    // Adds one 73-character line (false when its amounts cannot be read).
+    // Adds one 73-character line (false when its amounts cannot be read): the amounts as filed,
+    // read through the layout.
     bool Suma(std::string_view linea);
     // By voucher type code as filed.
     std::map<std::string, Tipo> PorTipo() const;

@@ -478,6 +478,7 @@ class CursorOdbc final : public Cursor {
             columnas_.push_back(std::move(c));
             lectura_.push_back(lectura);
         }
+        decimales_.resize(columnas_.size());
         if (n == 0) {
             Termina();
         } else {
@@ -494,6 +495,9 @@ class CursorOdbc final : public Cursor {
     }
 
     const std::vector<Columna>& Columnas() const override { return columnas_; }
+    std::string_view TextoDecimal(std::size_t i) const override {
+        return i < decimales_.size() ? std::string_view(decimales_[i]) : std::string_view();
+    }
 
     bool Siguiente(std::vector<Variant>& fila) override {
         if (terminado_) return false;
@@ -527,6 +531,7 @@ class CursorOdbc final : public Cursor {
         }
         const size_t n = columnas_.size();
         if (fila.size() != n) fila.resize(n);
+        for (std::string& d : decimales_) d.clear();
         for (size_t i = 0; i < n; ++i) Lee(static_cast<SQLUSMALLINT>(i + 1), lectura_[i], fila[i]);
         return true;
     }
@@ -618,6 +623,7 @@ class CursorOdbc final : public Cursor {
         const size_t n = columnas_.size();
         if (fila.size() != n) fila.resize(n);
         const size_t f = static_cast<size_t>(pos_);
+        for (std::string& d : decimales_) d.clear();
         for (size_t i = 0; i < n; ++i) {
             const Enlace& e = enlaces_[i];
             const SQLLEN ind = e.ind[f];
@@ -674,10 +680,12 @@ class CursorOdbc final : public Cursor {
                         texto = std::string_view(p, static_cast<size_t>(ind));
                     }
                     double d;
-                    if (lectura_[i] == Lectura::Decimal && DecimalDeTexto(texto, d))
+                    if (lectura_[i] == Lectura::Decimal && DecimalDeTexto(texto, d)) {
                         v.AsignarDoble(d);
-                    else
+                        decimales_[i].assign(texto);
+                    } else {
                         v.AsignarTexto(texto);
+                    }
                     break;
                 }
                 case Lectura::Binario:
@@ -779,10 +787,12 @@ class CursorOdbc final : public Cursor {
                     return;
                 }
                 double d;
-                if (DecimalDeTexto(buf_, d))
+                if (DecimalDeTexto(buf_, d)) {
                     v.AsignarDoble(d);
-                else
+                    decimales_[col - 1u].assign(buf_);
+                } else {
                     v.AsignarTexto(buf_);
+                }
                 return;
             }
             case Lectura::Binario:
@@ -831,6 +841,7 @@ class CursorOdbc final : public Cursor {
     std::unique_ptr<Manija> st_;
     std::vector<Columna> columnas_;
     std::vector<Lectura> lectura_;
+    std::vector<std::string> decimales_;  // exact text of the decimal columns of the row
     std::string buf_;
     bool terminado_ = false;
     bool activo_ = false;
