@@ -5,8 +5,7 @@
 #include "cli/Conectar.h"
 #include "cli/UiConsola.h"
 #include "components/Plataforma.h"
-#include "export_citi/ExportaCiti.h"
-#include "export_perceptions/ExportaPercepciones.h"
+#include "trabajos/Trabajos.h"
 
 namespace tamaris::cli {
 
@@ -48,13 +47,15 @@ class Verificar : public Comando {
         const Opciones op(resto, conValor);
         std::string error = op.ErrorUso();
         const bool conBase = op.Tiene("--db") || op.Tiene("--conexion") || op.Tiene("--parametros");
-        if (tipo != "percepciones" && tipo != "citi") {
-            error = "indique qué archivo verificar: percepciones o citi";
+        const TrabajoArchivo* trabajo = BuscaTrabajo(tipo);
+        if (!trabajo) {
+            error = "indique qué archivo verificar:";
+            for (const TrabajoArchivo* t : Trabajos()) error += " " + std::string(t->Nombre());
         }
         if (error.empty() && conBase) error = ErrorOpcionesConexion(op);
         if (error.empty() && op.Valor("--archivo").empty()) error = "falta --archivo ARCHIVO";
         int anio = 0, mes = 0;
-        if (error.empty() && tipo == "citi" && conBase) {
+        if (error.empty() && tipo != "percepciones" && conBase) {
             if (!LeeEntero(op.Valor("--anio"), 1900, 2050, anio)) {
                 error = "--anio debe ser un año de 1900 a 2050";
             } else if (!LeeEntero(op.Valor("--mes"), 1, 12, mes)) {
@@ -78,17 +79,16 @@ class Verificar : public Comando {
         Sistema sis(ui);
         if (conBase && !IniciaCli(op, sis, s)) return kFalloCli;
 
-        if (tipo == "percepciones") {
-            const FiltrosPercepcion filtros{op.Valor("--desde"), op.Valor("--hasta"),
-                                            op.Valor("--cuenta"), archivo};
-            const VerificacionPercepciones v = VerificaPercepciones(
-                archivo, conBase ? &sis.db : nullptr, conBase ? &ui : nullptr, filtros);
-            return Informa(s, v.hallazgos, v.lineas, v.conciliado, v.totales.Resumen(), "Líneas");
-        }
-        const VerificacionCiti v =
-            VerificaCiti(archivo, conBase ? &sis : nullptr, PeriodoCiti(anio, mes));
-        return Informa(s, v.hallazgos, v.registros, v.conciliado, v.totales.Resumen(),
-                       "Registros leídos");
+        PedidoArchivo pedido;
+        pedido.desde = op.Valor("--desde");
+        pedido.hasta = op.Valor("--hasta");
+        pedido.cuenta = op.Valor("--cuenta");
+        pedido.anio = anio;
+        pedido.mes = mes;
+        pedido.archivos = {archivo};
+        const ResultadoArchivo v = trabajo->Verifica(conBase ? &sis : nullptr, pedido);
+        return Informa(s, v.hallazgos, v.registros, v.conciliado, v.totales,
+                       tipo == "percepciones" ? "Líneas" : "Registros leídos");
     }
 
   private:

@@ -1,5 +1,6 @@
 #include "components/Dinero.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <limits>
@@ -71,7 +72,12 @@ ImporteLeido DeTexto(std::string_view t, int decimales) {
     std::string digitos;
     long exp = 0;
     if (!Descompone(t, negativo, digitos, exp)) {
-        r.estado = EstadoImporte::NoNumero;
+        // Drivers spell infinities and NaN out.
+        std::string_view x = TrimVista(t);
+        if (!x.empty() && (x[0] == '-' || x[0] == '+')) x.remove_prefix(1);
+        const bool noFinito = IgualSinCaso(x, "inf") || IgualSinCaso(x, "infinity") ||
+                              IgualSinCaso(x, "nan");
+        r.estado = noFinito ? EstadoImporte::NoFinito : EstadoImporte::NoNumero;
         return r;
     }
     // digitos × 10^exp, taken at `decimales` places.
@@ -185,6 +191,34 @@ std::string TextoEstadoImporte(const ImporteLeido& leido, std::string_view origi
             return "es demasiado grande para un importe (" + o + ")";
     }
     return {};
+}
+
+std::string TextoDeValor(const Variant& v, std::string_view exacto) {
+    std::string s;
+    if (!exacto.empty()) {
+        s.assign(TrimVista(exacto));
+    } else if (v.tipo() == Variant::Tipo::Doble && std::isfinite(v.Doble())) {
+        const double d = v.Doble();
+        char b[400];
+        std::snprintf(b, sizeof b, "%.15g", d);
+        s = b;
+        if (s.find_first_of("eE") != std::string::npos) {
+            // Fifteen significant digits, written out in full.
+            const int magnitud = d == 0 ? 0 : static_cast<int>(std::floor(std::log10(std::fabs(d))));
+            const int decimales = std::max(0, std::min(40, 14 - magnitud));
+            std::snprintf(b, sizeof b, "%.*f", decimales, d);
+            s = b;
+            if (s.find('.') != std::string::npos) {
+                while (!s.empty() && s.back() == '0') s.pop_back();
+                if (!s.empty() && s.back() == '.') s.pop_back();
+            }
+        }
+    } else {
+        return v.Texto();
+    }
+    for (char& c : s)
+        if (c == '.') c = ',';
+    return s;
 }
 
 void AnexaImporteComa(std::string& s, Importe v) {

@@ -47,6 +47,10 @@ ImporteLeido LeeImporte(const Variant& v, std::string_view exacto = {},
 std::string TextoEstadoImporte(const ImporteLeido& leido, std::string_view original,
                                int decimales = kDecimalesDinero);
 
+// A column value as a person reads an amount: the digits the ledger holds, with a decimal comma
+// and never an exponent (0,00005 and 1234567890123456, not 5E-05 and 1,23456789012346E+15).
+std::string TextoDeValor(const Variant& v, std::string_view exacto = {});
+
 // The absolute value as the perception file writes it: integer digits, then a decimal comma and
 // the decimals without trailing zeros when there are any (1500,5; 200; 0,05).
 void AnexaImporteComa(std::string& salida, Importe v);

@@ -140,10 +140,9 @@ void RevisaOmitidosCiti(DB_Dll& db, const std::string& desde, const std::string&
                 " AND (LIVA_TOTAL <> 0 OR Liva_ImpIva <> 0)",
             [&](Recordset& rs) {
                 const Variant& f = rs.Valor(0);
-                Fecha x;
                 if (f.EsNulo() || f.EsVacio()) {
                     h.Agrega({nombre(rs), "no tiene fecha: ningún período lo toma y no se informa", 0});
-                } else if (!f.EsFecha() && !Fecha::DesdeIso(Trim(f.Texto(r)), x)) {
+                } else {
                     h.Agrega({nombre(rs),
                               "la fecha \"" + Recorta(TextoDeCampo(f.Texto(r))) +
                                   "\" no está escrita como AAAA-MM-DD: la base no la compara con "

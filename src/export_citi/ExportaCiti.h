@@ -6,6 +6,7 @@
 #include <string>
 
 #include "app/Exportacion.h"
+#include "app/Trabajo.h"
 #include "app/Sistema.h"
 #include "app/Verificacion.h"
 #include "export_citi/RegistroCiti.h"
@@ -70,5 +71,8 @@ struct VerificacionCiti : Verificacion {
 // cannot be read or the ledger cannot be read through.
 VerificacionCiti VerificaCiti(const std::string& archivo, Sistema* sistema,
                               const FiltrosCiti& filtros);
+
+// The CITI Ventas file as a job of the registry ("citi").
+const TrabajoArchivo& TrabajoCiti();
 
 }  // namespace tamaris

@@ -230,14 +230,10 @@ void RegistroCiti::ArmaFilas(const Recordset& rs, std::string& salida, int& regi
             return leido.valor;
         }
         const std::string como =
-            TextoEstadoImporte(leido, exacto.empty() ? v.Texto(r) : std::string(exacto), decimales);
-        if (!leido.Valido()) {
-            throw ErrorComprobante(
-                leido.estado == EstadoImporte::Desborda ? err::kDesbordamiento : kNoEsNumero,
-                "No coinciden los tipos: " + std::string(kNombresCampo[i]) + " del comprobante " +
-                    Comprobante(rs) + " " + como + ".");
-        }
-        problema(std::string(kNombresCampo[i]) + " " + como);
+            TextoEstadoImporte(leido, TextoDeValor(v, exacto), decimales);
+        // What cannot be filed at all goes as zeros, and the finding says so.
+        problema(std::string(kNombresCampo[i]) + " " + como +
+                 (leido.Valido() ? std::string() : std::string(": se informa 0")));
         return leido.valor;
     };
     // A value longer than its field is cut there; the check says so.

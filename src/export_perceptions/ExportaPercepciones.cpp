@@ -24,13 +24,6 @@ void BorraArchivo(const std::string& ruta) {
     }
 }
 
-// The date of a row as the platform compares it: a date value, or (on SQLite, where dates are
-// text) an ISO text; anything else is left out by every period.
-bool FechaComparable(const Variant& f) {
-    Fecha x;
-    return f.EsFecha() || (f.EsTexto() && Fecha::DesdeIso(Trim(f.TextoCrudo()), x));
-}
-
 std::string NombreVoucher(const Recordset& rs, const Regional& r) {
     const Variant& f = rs.Valor(1);
     return Recorta(TextoDeCampo(Trim(rs.Valor(0).Texto(r)) + " " + Trim(rs.Valor(2).Texto(r)) +
@@ -72,7 +65,7 @@ void RevisaOmitidosPercepciones(DB_Dll& db, const std::string& desde, const std:
                 if (f.EsNulo() || f.EsVacio()) {
                     h.Agrega({NombreVoucher(rs, db.regional),
                               "no tiene fecha: ningún período lo toma y no se informa", 0});
-                } else if (!FechaComparable(f)) {
+                } else {
                     h.Agrega({NombreVoucher(rs, db.regional),
                               "la fecha \"" + Recorta(TextoDeCampo(f.Texto(db.regional))) +
                                   "\" no está escrita como AAAA-MM-DD: la base no la compara con "
@@ -140,9 +133,10 @@ ResultadoExportacion ExportaPercepciones(DB_Dll& db, Ui& ui, const FiltrosPercep
         armador->Arma(rs, bytes, p);
         return 1;
     };
+    // The line comes in Windows-1252 already, with its CR LF.
     pasos.comprobante = [&](const Recordset& rs) { return armador->Comprobante(rs); };
     pasos.escribe = [&](std::string_view linea) {
-        archivo->EscribeLinea(linea);
+        archivo->EscribeBytes(linea);
         if (opciones.revisar) res.totales.Suma(linea);
     };
     pasos.revisaOmitidos = [&](Hallazgos& h) {

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "app/Exportacion.h"
+#include "app/Trabajo.h"
 #include "app/Verificacion.h"
 #include "components/Ui.h"
 #include "data/DB_Dll.h"
@@ -64,5 +65,8 @@ struct VerificacionPercepciones : Verificacion {
 // or the ledger cannot be read through.
 VerificacionPercepciones VerificaPercepciones(const std::string& archivo, DB_Dll* db, Ui* ui,
                                               const FiltrosPercepcion& filtros);
+
+// The perception file as a job of the registry ("percepciones").
+const TrabajoArchivo& TrabajoPercepciones();
 
 }  // namespace tamaris

@@ -32,6 +32,8 @@ constexpr Disposicion kDisposicion{"percepciones", kAnchoLineaPercepcion, kCampo
 
 // The name a clerk knows each column by, for findings and errors.
 std::string Nombre(int i) { return std::string(kCampos[i].nombre); }
+// The same with its article: "el neto gravado", "la percepción".
+std::string Articulo(int i) { return (i == 8 || i == 1 || i == 3 ? "la " : "el ") + Nombre(i); }
 
 }  // namespace
 
@@ -63,7 +65,9 @@ std::string LineaPercepcion::Comprobante(const Recordset& rs) const {
     s += ' ';
     s += texto(4);
     s += " del ";
-    s += fecha.EsFecha() ? fecha.FechaCruda().Dma() : fecha.Texto(regional_);
+    s += fecha.EsFecha()                    ? fecha.FechaCruda().Dma()
+         : fecha.EsNulo() || fecha.EsVacio() ? std::string("(sin fecha)")
+                                             : fecha.Texto(regional_);
     return Recorta(TextoDeCampo(s), 80);
 }
 
@@ -111,24 +115,32 @@ void LineaPercepcion::Arma(const Recordset& rs, std::string& linea,
                      " caracteres y se corta");
         }
     };
-    // Amounts: read once into money, written as their absolute value with a decimal comma.
+    // Amounts: read once into money, written as their absolute value with a decimal comma. The
+    // file takes as many decimals as the ledger holds (up to four, all the money type keeps), so
+    // an odd amount is filed as it is and named; what cannot be filed at all goes as 0, named.
     const auto importe = [&](int i) {
         const Variant& v = exigeValor(i);
         const std::string_view exacto = rs.TextoDecimal(col_[static_cast<size_t>(i)]);
-        const ImporteLeido leido = LeeImporte(v, exacto);
-        if (leido.estado != EstadoImporte::Exacto) {
-            const std::string como = TextoEstadoImporte(
-                leido, exacto.empty() ? v.Texto(regional_) : std::string(exacto));
-            if (!leido.Valido()) {
-                throw ErrorTamaris(leido.estado == EstadoImporte::Desborda ? err::kDesbordamiento
-                                                                          : kNoCoincidenTipos,
-                                   "El " + Nombre(i) + " del comprobante " + Comprobante(rs) +
-                                       " " + como + ".");
-            }
-            problema("el " + Nombre(i) + " " + como);
+        const ImporteLeido leido = LeeImporte(v, exacto, 4);
+        const auto original = [&] {
+            return Recorta(TextoDeValor(v, exacto));
+        };
+        std::string filed;
+        AnexaImporteComa(filed, leido.valor);
+        if (leido.estado == EstadoImporte::Desborda) {
+            problema(Articulo(i) + " " + original() + " no cabe en " +
+                     std::to_string(kCampos[i].ancho) + " caracteres: se informa 0");
+        } else if (!leido.Valido()) {
+            problema(Articulo(i) + " " + TextoEstadoImporte(leido, original()) + ": se informa 0");
+        } else if (leido.estado == EstadoImporte::Redondeado ||
+                   TieneMasDecimales(leido.valor, kDecimalesDinero)) {
+            problema(Articulo(i) + " tiene más de " + std::to_string(kDecimalesDinero) +
+                     " decimales (" + original() + "): se informa " + filed);
+        } else if (i == 8 && leido.valor.diezmilesimos == 0) {
+            problema("la percepción es 0 (el libro tiene " + original() + ")");
         }
         if (!renglon_.PonImporte(i + 1, leido.valor)) {
-            problema("el " + Nombre(i) + " " + TextoMonto(leido.valor) + " no cabe en " +
+            problema(Articulo(i) + " " + filed + " no cabe en " +
                      std::to_string(kCampos[i].ancho) + " caracteres y se corta");
         }
     };
@@ -197,7 +209,7 @@ void LineaPercepcion::Arma(const Recordset& rs, std::string& linea,
     pon(7, texto(7));
     // 9: absolute perception, decimal comma.
     importe(8);
-    linea.assign(renglon_.Bytes().substr(0, kAnchoLineaPercepcion));
+    linea.assign(renglon_.Bytes());
 }
 
 bool TotalesPercepcion::Suma(std::string_view linea) {

@@ -29,7 +29,8 @@ class LineaPercepcion {
     // 94 when a value needed as text is null, naming the voucher. When `problemas` is not null,
     // adds to it what the line would carry wrong: a value cut to fit, a tax identifier that is
     // not one, a date that is not a date, an amount that is not a number, characters that
-    // Windows-1252 cannot hold. Whatever the values, the line is exactly 73 characters.
+    // Windows-1252 cannot hold. Whatever the values, the line is exactly 73 bytes of
+    // Windows-1252 followed by CR LF.
     void Arma(const Recordset& rs, std::string& linea,
               std::vector<std::string>* problemas = nullptr);
 

@@ -77,7 +77,7 @@ bool DeFila(const Recordset& rs, const Regional& reg, RegistroConciliado& r) {
     const std::string tc = Mayusculas(Trim(rs.Valor(0).Texto(reg)));
     const std::string tipo = tc == "FC" ? "1" : tc == "ND" ? "5" : tc == "NC" ? "6" : "";
     if (tipo.empty()) return false;
-    const ImporteLeido perc = LeeImporte(rs.Valor(6), rs.TextoDecimal(6));
+    const ImporteLeido perc = LeeImporte(rs.Valor(6), rs.TextoDecimal(6), 4);
     if (perc.estado == EstadoImporte::Nulo ||
         (perc.estado == EstadoImporte::Exacto && perc.valor.diezmilesimos == 0)) {
         return false;
@@ -98,7 +98,7 @@ bool DeFila(const Recordset& rs, const Regional& reg, RegistroConciliado& r) {
               "|" + numero + "|" + fecha;
     const std::string cuit = QuitaCaracteres(Trim(rs.Valor(4).Texto(reg)), '-');
     const auto monto = [&](int i) {
-        const ImporteLeido x = LeeImporte(rs.Valor(i), rs.TextoDecimal(i));
+        const ImporteLeido x = LeeImporte(rs.Valor(i), rs.TextoDecimal(i), 4);
         if (!x.Valido()) return "?" + rs.Valor(i).Texto(reg);
         return Monto(Importe{x.valor.diezmilesimos < 0 ? -x.valor.diezmilesimos
                                                        : x.valor.diezmilesimos});

@@ -128,7 +128,7 @@ TEST_F(CliExportar, FalloDejaElArchivoAnterior) {
     prueba::EjecutaSqlite(db, "UPDATE MV_ASIENTOS SET cabcuit = NULL WHERE NUMERO = 11");
     const auto r = Cli({"exportar", "--db", db, "--archivo", destino});
     EXPECT_EQ(r.codigo, 1);
-    EXPECT_NE(r.err.find("C6"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("CUIT del comprobante FC B 11"), std::string::npos) << r.err;
     EXPECT_EQ(LeeArchivo(destino), "anterior\r\n");
     // No temporary file is left behind.
     int archivos = 0;

@@ -283,7 +283,7 @@ TEST_P(ArchivoCiti, UnNuloDondeHaceFaltaNombraElComprobante) {
     ASSERT_EQ(puertos.errores.reportados.size(), 1u);
     const auto& e = puertos.errores.reportados[0].error;
     EXPECT_EQ(e.Numero, 94);
-    EXPECT_NE(e.Descripcion.find("cabcuit"), std::string::npos) << e.Descripcion;
+    EXPECT_NE(e.Descripcion.find("CUIT del cliente"), std::string::npos) << e.Descripcion;
     EXPECT_NE(e.Descripcion.find("FC A 500 del 10/01/2013"), std::string::npos);
     EXPECT_EQ(Entradas(carpeta), "");
 }

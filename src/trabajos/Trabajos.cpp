@@ -1,0 +1,19 @@
+#include "trabajos/Trabajos.h"
+
+#include "export_citi/ExportaCiti.h"
+#include "export_perceptions/ExportaPercepciones.h"
+
+namespace tamaris {
+
+const std::vector<const TrabajoArchivo*>& Trabajos() {
+    static const std::vector<const TrabajoArchivo*> t = {&TrabajoPercepciones(), &TrabajoCiti()};
+    return t;
+}
+
+const TrabajoArchivo* BuscaTrabajo(std::string_view nombre) {
+    for (const TrabajoArchivo* t : Trabajos())
+        if (t->Nombre() == nombre) return t;
+    return nullptr;
+}
+
+}  // namespace tamaris
