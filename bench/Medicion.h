@@ -1,7 +1,7 @@
 #pragma once
 // What the benchmarks share: running a program as a process of its own and measuring its wall
-// time, CPU time and peak memory; keeping the best of several runs; the common options; and the
-// demo database they measure on.
+// time, CPU time and peak memory, or the instructions it executes; keeping the best of several
+// runs; the common options; and the demo database they measure on.
 
 #include <fcntl.h>
 #include <sys/resource.h>
@@ -14,6 +14,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <iostream>
 #include <string>
 #include <vector>
@@ -66,6 +67,37 @@ inline void Mejor(Medida& acumulada, const Medida& m, const char* que) {
     acumulada.memoriaKb = std::max(acumulada.memoriaKb, m.memoriaKb);
 }
 
+// Instructions a program executes, all its threads together, counted by valgrind's callgrind.
+// CPU seconds on a shared machine move by half between identical runs; the count moves by well
+// under one per cent, so a ratio of CPU cost is compared on it. Runs 50 to 100 times slower
+// than the program alone: give it a small ledger. -1 when valgrind is missing or the run
+// failed.
+inline long long Instrucciones(const std::vector<std::string>& args, const std::string& salida,
+                               const std::string& carpeta) {
+    const std::string cuenta = carpeta + "/callgrind.out";
+    const std::string registro = carpeta + "/callgrind.log";
+    std::filesystem::remove(cuenta);
+    std::vector<std::string> v = {"valgrind", "--tool=callgrind", "--callgrind-out-file=" + cuenta,
+                                  "--log-file=" + registro};
+    v.insert(v.end(), args.begin(), args.end());
+    const Medida m = Corre(v, salida);
+    if (m.codigo == 127) {
+        std::cerr << "No se pudo correr valgrind (paquete valgrind)\n";
+        return -1;
+    }
+    if (m.codigo != 0) {
+        std::cerr << "Falló bajo callgrind (código " << m.codigo << "): " << args[0] << "; ver "
+                  << registro << "\n";
+        return -1;
+    }
+    std::ifstream f(cuenta);
+    for (std::string l; std::getline(f, l);)
+        if (l.rfind("summary: ", 0) == 0 || l.rfind("totals: ", 0) == 0)
+            return std::stoll(l.substr(l.find(' ') + 1));
+    std::cerr << "callgrind no dejó el total de instrucciones en " << cuenta << "\n";
+    return -1;
+}
+
 inline long Lineas(const std::string& archivo) {
     std::FILE* f = std::fopen(archivo.c_str(), "rb");
     if (!f) return -1;
@@ -78,10 +110,12 @@ inline long Lineas(const std::string& archivo) {
     return n;
 }
 
-// --filas N, --repeticiones R, --carpeta DIR; the flags named in `banderas` are set in the
-// returned list when present.
+// --filas N, --repeticiones R, --carpeta DIR, --filas-instrucciones M (the ledger the
+// instructions are counted on; 0 leaves that count out); the flags named in `banderas` are set
+// in the returned list when present.
 struct Opciones {
     long filas = 1000000;
+    long filasInstrucciones = 100000;
     int repeticiones = 3;
     std::string carpeta = std::filesystem::temp_directory_path().string() + "/tamaris_bench";
     std::vector<std::string> banderas;
@@ -99,6 +133,8 @@ inline Opciones LeeOpciones(int argc, char** argv, const std::vector<std::string
             o.filas = std::stol(argv[++i]);
         } else if (i + 1 < argc && a == "--repeticiones") {
             o.repeticiones = std::stoi(argv[++i]);
+        } else if (i + 1 < argc && a == "--filas-instrucciones") {
+            o.filasInstrucciones = std::stol(argv[++i]);
         } else if (i + 1 < argc && a == "--carpeta") {
             o.carpeta = argv[++i];
         }

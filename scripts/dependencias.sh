@@ -5,7 +5,7 @@ set -euo pipefail
 paquetes=(build-essential cmake ninja-build pkg-config sqlite3 libsqlite3-dev unixodbc
           unixodbc-dev odbcinst tdsodbc libsqliteodbc qt6-base-dev qt6-translations-l10n
           libgtest-dev libgmock-dev googletest libbenchmark-dev xvfb xauth postgresql
-          odbc-postgresql dpkg-dev file)
+          odbc-postgresql dpkg-dev file valgrind)
 faltan=()
 for p in "${paquetes[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || faltan+=("$p")

@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Builds the Debian package from build/ (already compiled), installs it with apt-get so its
-# dependencies resolve, runs the installed percepciones-cli and removes it again (run as root).
+# dependencies resolve, runs the installed percepciones-cli (as root, without TAMARIS_HOME: it
+# must write nothing beside its binary) and removes it again, checking that nothing of it stays
+# (run as root).
 # Packages that apt-get brought in for it are removed too: the machine is left as it was.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -70,7 +72,36 @@ grep -q "exportar" <<<"$ayuda" || falla "la ayuda de percepciones-cli no mencion
 [ -f /usr/share/tamaris-percepciones/esquema.sql ] ||
   falla "falta /usr/share/tamaris-percepciones/esquema.sql."
 
+echo "== Como root, sin TAMARIS_HOME: nada nuevo en /usr/bin"
+# An installed program keeps its files in the user's data folder, never beside its binary,
+# even when it could write there.
+ls -A /usr/bin >"$temporal/usr-bin.antes"
+casa="$temporal/casa"
+mkdir -p "$casa"
+(cd "$temporal" &&
+  env -u TAMARIS_HOME -u XDG_DATA_HOME HOME="$casa" /usr/bin/percepciones-cli demo --db demo.db &&
+  env -u TAMARIS_HOME -u XDG_DATA_HOME HOME="$casa" /usr/bin/percepciones-cli exportar \
+    --db demo.db --archivo perc.txt) >"$temporal/uso.log" 2>&1 ||
+  { cat "$temporal/uso.log" >&2; falla "percepciones-cli instalado no pudo exportar la base de demostración."; }
+nuevos_bin=$(ls -A /usr/bin | comm -13 "$temporal/usr-bin.antes" -)
+[ -z "$nuevos_bin" ] || falla "el programa instalado dejó en /usr/bin: $nuevos_bin"
+[ -f "$casa/.local/share/tamaris/consultas.tms" ] ||
+  falla "el programa instalado no dejó consultas.tms en ~/.local/share/tamaris."
+echo "Sus archivos quedaron en ~/.local/share/tamaris: $(ls -A "$casa/.local/share/tamaris" | tr '\n' ' ')"
+
 echo "== Dependencias declaradas"
 dpkg -s "$paquete" | grep -E "^(Version|Depends|Recommends):"
+
+echo "== dpkg -r: no queda nada del paquete"
+dpkg -L "$paquete" >"$temporal/archivos.txt"
+dpkg -r "$paquete" >/dev/null
+quedan=""
+while IFS= read -r f; do
+  # Folders such as /usr/bin are shared; the package's own files and folders must be gone.
+  if [ -e "$f" ] && { [ ! -d "$f" ] || [[ "$f" == *tamaris* ]]; }; then quedan+=" $f"; fi
+done <"$temporal/archivos.txt"
+[ -z "$quedan" ] || falla "después de dpkg -r quedan:$quedan"
+nuevos_bin=$(ls -A /usr/bin | comm -13 "$temporal/usr-bin.antes" -)
+[ -z "$nuevos_bin" ] || falla "después de dpkg -r quedan en /usr/bin: $nuevos_bin"
 
 echo "Prueba del paquete: correcta ($paquete instalado, probado y quitado)."

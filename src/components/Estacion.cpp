@@ -27,11 +27,16 @@ std::string NombrePrograma() {
     return nombre;
 }
 
-std::string CarpetaDatos() {
+std::string CarpetaDatos() { return CarpetaDatosDe(CarpetaPrograma()); }
+
+std::string CarpetaDatosDe(const std::string& carpetaPrograma) {
     std::string carpeta = pl::Variable("TAMARIS_HOME");
     if (carpeta.empty()) {
-        const std::string programa = CarpetaPrograma();
-        if (pl::CarpetaEscribible(programa)) return programa;
+        // Run as root, an installed program could write beside itself, and would leave files
+        // in /usr/bin that no package owns and its removal leaves behind.
+        if (!pl::CarpetaDeProgramasDelSistema(carpetaPrograma) &&
+            pl::CarpetaEscribible(carpetaPrograma))
+            return pl::ConSeparador(carpetaPrograma);
         carpeta = pl::CarpetaDatosUsuario();
     }
     carpeta = pl::ConSeparador(carpeta);

@@ -15,6 +15,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cctype>
 #include <cerrno>
 #include <charconv>
 #include <climits>
@@ -441,6 +442,22 @@ bool CarpetaEscribible(const std::string& carpeta) {
     return d.Abierto();
 }
 
+bool CarpetaDeProgramasDelSistema(const std::string& carpeta) {
+    // Windows compares names without case and takes either separator.
+    const auto comparable = [](std::string r) {
+        r = ConSeparador(std::move(r));
+        for (char& ch : r)
+            ch = ch == '/' ? '\\' : static_cast<char>(std::toupper(static_cast<unsigned char>(ch)));
+        return r;
+    };
+    const std::string c = comparable(carpeta);
+    for (const char* v : {"ProgramFiles", "ProgramFiles(x86)", "ProgramW6432"}) {
+        const std::string base = Variable(v);
+        if (!base.empty() && c.rfind(comparable(base), 0) == 0) return true;
+    }
+    return false;
+}
+
 std::filesystem::path Ruta(const std::string& utf8) { return std::filesystem::path(Ancho(utf8)); }
 
 std::string Texto(const std::filesystem::path& ruta) { return Utf8(ruta.native()); }
@@ -779,6 +796,17 @@ int NombraSiLibre(const std::string& origen, const std::string& destino) {
 int Borra(const std::string& ruta) { return ::unlink(ruta.c_str()) == 0 ? 0 : errno; }
 
 bool CarpetaEscribible(const std::string& carpeta) { return ::access(carpeta.c_str(), W_OK) == 0; }
+
+bool CarpetaDeProgramasDelSistema(const std::string& carpeta) {
+    // The folders package managers install programs into, as the executable's real path names
+    // them (/bin is /usr/bin on a merged /usr); anything else is a build or unpacked folder.
+    const std::string c = ConSeparador(carpeta);
+    const auto bajo = [&](const std::string& raiz) { return c.rfind(raiz, 0) == 0; };
+    for (const char* raiz : {"/", "/usr/", "/usr/local/"})
+        for (const char* sub : {"bin/", "sbin/", "lib/", "libexec/", "games/"})
+            if (bajo(std::string(raiz) + sub)) return true;
+    return bajo("/opt/") || bajo("/snap/");
+}
 
 std::filesystem::path Ruta(const std::string& utf8) { return std::filesystem::path(utf8); }
 

@@ -123,6 +123,10 @@ int Borra(const std::string& ruta);
 bool CreaCarpetas(const std::string& ruta);
 // Whether the program may create files in the folder.
 bool CarpetaEscribible(const std::string& carpeta);
+// Whether the folder is where the system installs programs (/usr/bin, /usr/local/bin, /opt/…;
+// Program Files on Windows): a program there keeps its data in the user's folder, even when
+// it runs with the rights to write beside itself.
+bool CarpetaDeProgramasDelSistema(const std::string& carpeta);
 // The names in the folder (without "." and "..").
 std::vector<std::string> NombresEn(const std::string& carpeta);
 

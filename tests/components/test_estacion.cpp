@@ -65,6 +65,37 @@ TEST(Estacion, SinTamarisHomeUsaLaCarpetaDelProgramaOLaDeDatosDelUsuario) {
     }
 }
 
+// Where an installed program keeps its files: never beside a binary under a system folder, even
+// when run as root (which may write there); a build or unpacked folder keeps them as before.
+TEST(Estacion, CarpetaDatosSegunDondeEstaElPrograma) {
+    SOLO_POSIX("carpetas de programas de un sistema POSIX");
+    prueba::CarpetaTemporal dir;
+    const std::string xdg = dir / "xdg";
+    const std::string usuario = pl::ConSeparador(xdg + "/tamaris");
+    const std::string compilacion = pl::ConSeparador(dir / "build/src/cli");
+    std::filesystem::create_directories(compilacion);
+    const std::string home = pl::ConSeparador(dir / "home");
+    struct Caso {
+        std::string programa;
+        std::optional<std::string> tamarisHome;
+        std::string esperada;
+    };
+    const Caso casos[] = {
+        {"/usr/bin/", std::nullopt, usuario},         {"/usr/local/bin/", std::nullopt, usuario},
+        {"/opt/tamaris/bin/", std::nullopt, usuario}, {"/usr/bin/", home, home},
+        {compilacion, std::nullopt, compilacion},     {compilacion, home, home},
+        {dir / "no/existe/", std::nullopt, usuario},
+    };
+    Entorno x("XDG_DATA_HOME", xdg);
+    for (const Caso& c : casos) {
+        SCOPED_TRACE(c.programa + (c.tamarisHome ? " con TAMARIS_HOME" : ""));
+        Entorno h("TAMARIS_HOME", c.tamarisHome);
+        EXPECT_EQ(CarpetaDatosDe(c.programa), c.esperada);
+    }
+    EXPECT_TRUE(std::filesystem::is_directory(usuario));
+    EXPECT_FALSE(std::filesystem::exists("/usr/bin/tamaris"));
+}
+
 // Paths as operators type them: Windows takes both separators and drive letters.
 TEST(Plataforma, CarpetaYNombreDeUnaRuta) {
     struct Caso {

@@ -373,4 +373,46 @@ TEST_F(Postgres, ElLibroGrandeSeExportaCompleto) {
         << r.out;
 }
 
+// scripts/demo_postgresql.sh as the README has a database owner who is no superuser run it:
+// twice on the same database, without a word on the error output, leaving the demo ledger that
+// exports as it does from SQLite; a user who may not create citext is told what a superuser
+// must run once.
+TEST_F(Postgres, ElScriptDeDemostracionLoCorreElDuenoDeLaBaseUnaYOtraVez) {
+    const std::string demo = tmp / "demo.db";
+    ASSERT_EQ(Cli({"demo", "--db", demo, "--filas", "400"}).codigo, 0);
+    for (const char* sql :
+         {"CREATE ROLE demo_dueno LOGIN;", "CREATE ROLE demo_ajeno LOGIN;",
+          "CREATE DATABASE demo_propia OWNER demo_dueno;", "CREATE DATABASE demo_ajena;"})
+        gCluster->Psql("postgres", sql);
+    gCluster->Psql("demo_ajena", "GRANT CREATE ON SCHEMA public TO demo_ajeno;");
+    const auto carga = [&](const std::string& base, const std::string& usuario) {
+        return prueba::Corre(
+            "bash", {std::string(TAMARIS_TEST_DIR) + "/../scripts/demo_postgresql.sh", demo,
+                     "host=127.0.0.1 port=" + std::to_string(gCluster->Puerto()) +
+                         " dbname=" + base + " user=" + usuario});
+    };
+    const std::string desdeSqlite = tmp / "sqlite.txt";
+    ASSERT_EQ(Cli({"exportar", "--db", demo, "--archivo", desdeSqlite}).codigo, 0);
+    for (int vez = 1; vez <= 2; ++vez) {
+        SCOPED_TRACE("vez " + std::to_string(vez));
+        const auto r = carga("demo_propia", "demo_dueno");
+        EXPECT_EQ(r.codigo, 0) << r.err;
+        EXPECT_EQ(r.err, "");
+        EXPECT_EQ(Cuenta("demo_propia", "SELECT count(*) FROM MV_ASIENTOS"), 400);
+        const std::string desdePostgres = tmp / "postgres.txt";
+        const auto e = Cli({"exportar", "--conexion", gCluster->Cadena("demo_propia"), "--archivo",
+                            desdePostgres});
+        ASSERT_EQ(e.codigo, 0) << e.err;
+        EXPECT_EQ(LeeArchivo(desdePostgres), LeeArchivo(desdeSqlite));
+    }
+
+    auto r = carga("demo_ajena", "demo_ajeno");
+    EXPECT_EQ(r.codigo, 1);
+    EXPECT_NE(r.err.find("CREATE EXTENSION citext"), std::string::npos) << r.err;
+    gCluster->Psql("demo_ajena", "CREATE EXTENSION citext;");
+    r = carga("demo_ajena", "demo_ajeno");
+    EXPECT_EQ(r.codigo, 0) << r.err;
+    EXPECT_EQ(r.err, "");
+}
+
 }  // namespace
