@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <charconv>
 #include <limits>
 
 #include "components/Cp1252.h"
@@ -195,10 +196,16 @@ std::string TextoEstadoImporte(const ImporteLeido& leido, std::string_view origi
 
 std::string TextoDeValor(const Variant& v, std::string_view exacto) {
     std::string s;
-    if (!exacto.empty()) {
-        s.assign(TrimVista(exacto));
-    } else if (v.tipo() == Variant::Tipo::Doble && std::isfinite(v.Doble())) {
-        const double d = v.Doble();
+    // A decimal text with an exponent is read as a double (whatever the process locale).
+    double leido = 0;
+    const std::string_view e = TrimVista(exacto);
+    const bool exponente = e.find_first_of("eE") != std::string_view::npos &&
+                           std::from_chars(e.data(), e.data() + e.size(), leido).ec == std::errc();
+    if (!exacto.empty() && !exponente) {
+        s.assign(e);
+    } else if ((exponente || v.tipo() == Variant::Tipo::Doble) &&
+               std::isfinite(exponente ? leido : v.Doble())) {
+        const double d = exponente ? leido : v.Doble();
         char b[400];
         std::snprintf(b, sizeof b, "%.15g", d);
         s = b;
@@ -208,9 +215,10 @@ std::string TextoDeValor(const Variant& v, std::string_view exacto) {
             const int decimales = std::max(0, std::min(40, 14 - magnitud));
             std::snprintf(b, sizeof b, "%.*f", decimales, d);
             s = b;
-            if (s.find('.') != std::string::npos) {
+            // (the process locale may have written a comma)
+            if (s.find_first_of(".,") != std::string::npos) {
                 while (!s.empty() && s.back() == '0') s.pop_back();
-                if (!s.empty() && s.back() == '.') s.pop_back();
+                if (!s.empty() && (s.back() == '.' || s.back() == ',')) s.pop_back();
             }
         }
     } else {
