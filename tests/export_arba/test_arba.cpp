@@ -101,6 +101,22 @@ TEST_P(Arba, MesYQuincenasByteAByte) {
     EXPECT_TRUE(Contiene(v.out, "Conciliado con el libro del período: sin observaciones")) << v.out;
 }
 
+// A ledger whose MV_ASIENTOS has no SUCURSAL keeps the point of sale above the number's last
+// eight digits: the same file, and the read-back agrees.
+TEST_P(Arba, SinColumnaSucursalElPuntoDeVentaSaleDelNumero) {
+    prueba::CreaBaseArba(db);
+    prueba::EjecutaSqlite(db,
+                          "UPDATE MV_ASIENTOS SET NUMERO = SUCURSAL * 100000000 + NUMERO; "
+                          "ALTER TABLE MV_ASIENTOS DROP COLUMN SUCURSAL;");
+    const auto r =
+        Corre({"--anio", "2026", "--mes", "3", "--directorio", dir, "--cuit-agente", kAgente});
+    ASSERT_EQ(r.codigo, 0) << r.err;
+    EXPECT_EQ(LeeArchivo(Archivo("2026030")), prueba::GoldenArba("marzo2026.txt"));
+    const auto v = Corre({"--archivo", Archivo("2026030"), "--anio", "2026", "--mes", "3"},
+                         {"verificar", "arba"});
+    EXPECT_EQ(v.codigo, 0) << v.out;
+}
+
 // Each entry alone: what ARBA would reject is a finding of --revisar, and --estricto leaves the
 // older file as it was.
 TEST_P(Arba, LoQueArbaRechazaEsHallazgo) {
