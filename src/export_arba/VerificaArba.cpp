@@ -159,7 +159,9 @@ VerificacionArba VerificaArba(const std::string& archivo, DB_Dll* db, const Filt
         std::string("SELECT TC, FECHA, LETRA, NUMERO, cabcuit, liva_impnetograv, LIVA_Ret_IBtos") +
         (conSucursal ? ", SUCURSAL" : "") +
         " FROM MV_ASIENTOS WHERE LIVA_Ret_IBtos <> 0 AND FECHA >= " + db->LiteralFecha(desde) +
-        " AND FECHA < " + db->LiteralFecha(DiaSiguiente(hasta)) + " ORDER BY FECHA";
+        " AND FECHA < " + db->LiteralFecha(DiaSiguiente(hasta)) +
+        // In the file's order, so that the vouchers pair as they come and memory stays flat.
+        " ORDER BY FECHA, TC, LETRA, " + (conSucursal ? "SUCURSAL, " : "") + "NUMERO";
     Recordset rs;
     db->AbrirRecordset(sql, rs, nullptr, adOpenForwardOnly, adLockReadOnly, -1, true);
     if (rs.State() == adStateClosed) {
