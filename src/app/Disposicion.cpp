@@ -126,6 +126,13 @@ bool Renglon::PonImporte(int numero, Importe v) {
             s += d.substr(d.size() - static_cast<std::size_t>(c.decimales));
             break;
         }
+        case ClaseCampo::DecimalPunto: {
+            std::string d;
+            AnexaImporteDigitos(d, v, c.ancho - c.decimales - 1, c.decimales);
+            s = d.substr(0, d.size() - static_cast<std::size_t>(c.decimales)) + "." +
+                d.substr(d.size() - static_cast<std::size_t>(c.decimales));
+            break;
+        }
         default:
             AnexaImporteComa(s, v);
             break;
@@ -204,6 +211,15 @@ bool LeeCampo(const CampoArchivo& c, std::string_view registro, ValorCampo& v,
             if (b.size() <= static_cast<std::size_t>(c.decimales) + 1 || b[coma] != ',' ||
                 !LeeMontoDeArchivo(b, ',', v.importe)) {
                 return mal("no es un importe con coma y dos decimales");
+            }
+            return true;
+        }
+        case ClaseCampo::DecimalPunto: {
+            const std::size_t punto = b.size() - static_cast<std::size_t>(c.decimales) - 1;
+            if (b.size() <= static_cast<std::size_t>(c.decimales) + 1 || b[punto] != '.' ||
+                !SonDigitos(b.substr(0, punto)) || !SonDigitos(b.substr(punto + 1)) ||
+                !LeeMontoDeArchivo(b, '.', v.importe)) {
+                return mal("no es un número con punto y dos decimales");
             }
             return true;
         }

@@ -25,6 +25,7 @@ enum class ClaseCampo : unsigned char {
                      // on the right
     ImporteDigitos,  // digits without separator, the last `decimales` of them decimals
     ImporteSigno,    // "-" or a digit first, digits, ",", `decimales` digits, zero-padded
+    DecimalPunto,    // digits, ".", `decimales` digits, zero-padded, never negative (a rate)
     Cuit,            // eleven digits with their check digit
     CuitGuiones,     // 99-99999999-9 with its check digit
     Codigo,          // one of the texts listed in `fijo`, separated by "|"

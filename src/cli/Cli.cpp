@@ -64,6 +64,7 @@ std::vector<std::unique_ptr<Comando>> Comandos() {
     c.push_back(ComandoExportar());
     c.push_back(ComandoCiti());
     c.push_back(ComandoVerificar());
+    c.push_back(ComandoArba());
     return c;
 }
 

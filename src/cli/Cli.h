@@ -49,6 +49,7 @@ std::unique_ptr<Comando> ComandoDemo();
 std::unique_ptr<Comando> ComandoExportar();
 std::unique_ptr<Comando> ComandoCiti();
 std::unique_ptr<Comando> ComandoVerificar();
+std::unique_ptr<Comando> ComandoArba();
 
 // Prints one line per finding (prefixed with `prefijo`), then how many were not listed.
 void ImprimeHallazgos(std::ostream& os, const Hallazgos& h, std::string_view prefijo = {});

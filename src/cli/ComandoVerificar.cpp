@@ -15,23 +15,21 @@ class Verificar : public Comando {
   public:
     std::string Nombre() const override { return "verificar"; }
     std::string Uso() const override {
-        return "verificar (percepciones | citi) --archivo ARCHIVO [(--db ARCHIVO.db | --conexion "
-               "\"CADENA\" | --parametros \"LINEA\") [--desde DD/MM/AAAA] [--hasta DD/MM/AAAA] "
-               "[--cuenta CODIGO] | [--anio AAAA --mes M]]";
+        return "verificar (percepciones | citi | arba) --archivo ARCHIVO [(--db ARCHIVO.db | "
+               "--conexion \"CADENA\" | --parametros \"LINEA\") [--desde DD/MM/AAAA] [--hasta "
+               "DD/MM/AAAA] [--cuenta CODIGO] | [--anio AAAA --mes M [--quincena 1|2]]]";
     }
     std::string Ayuda() const override {
         return "Lee un archivo ya generado y lo revisa antes de presentarlo: cada línea con su\n"
-               "ancho exacto (73 caracteres el de percepciones, 398 el C.I.T.I.) y fin de línea "
-               "CR\n"
-               "LF, solo caracteres de Windows-1252, y cada campo con su formato (fechas válidas,\n"
-               "dígitos donde van dígitos, CUIT con dígito verificador, importes legibles). "
-               "Después\n"
-               "imprime los mismos totales que la exportación.\n\n"
+               "ancho exacto (73 caracteres el de percepciones, 398 el C.I.T.I., 71 el de ARBA) y\n"
+               "fin de línea CR LF, solo caracteres de Windows-1252, y cada campo con su formato\n"
+               "(fechas válidas, dígitos donde van dígitos, CUIT con dígito verificador, importes\n"
+               "legibles; en el de ARBA, cada percepción es el monto imponible por la alícuota\n"
+               "redondeado al centavo). Después imprime los mismos totales que la exportación.\n\n"
                "Con una base de datos (--db, --conexion o --parametros) y el período (--desde,\n"
-               "--hasta y --cuenta para percepciones; --anio y --mes para C.I.T.I.) además "
-               "concilia:\n"
-               "cada comprobante del libro en ese período está en el archivo, y cada línea del\n"
-               "archivo es un comprobante del libro.\n\n"
+               "--hasta y --cuenta para percepciones; --anio y --mes para C.I.T.I.; --anio, --mes\n"
+               "y --quincena para ARBA) además concilia: cada comprobante del libro en ese período\n"
+               "está en el archivo, y cada línea del archivo es un comprobante del libro.\n\n"
                "Códigos de salida: 0 sin observaciones; 3 con observaciones (una línea por cada\n"
                "una, con el número de línea del archivo y el comprobante); 1 error (por ejemplo,\n"
                "el archivo no existe); 2 uso incorrecto.\n";
@@ -41,7 +39,7 @@ class Verificar : public Comando {
         const std::string tipo = args.empty() ? std::string() : args[0];
         const std::vector<std::string> resto(args.begin() + (args.empty() ? 0 : 1), args.end());
         std::vector<std::string> conValor = OpcionesConexion();
-        for (const char* o : {"--archivo", "--desde", "--hasta", "--cuenta", "--anio", "--mes"}) {
+        for (const char* o : {"--archivo", "--desde", "--hasta", "--cuenta", "--anio", "--mes", "--quincena"}) {
             conValor.emplace_back(o);
         }
         const Opciones op(resto, conValor);
@@ -54,13 +52,18 @@ class Verificar : public Comando {
         }
         if (error.empty() && conBase) error = ErrorOpcionesConexion(op);
         if (error.empty() && op.Valor("--archivo").empty()) error = "falta --archivo ARCHIVO";
-        int anio = 0, mes = 0;
+        int anio = 0, mes = 0, quincena = 0;
         if (error.empty() && tipo != "percepciones" && conBase) {
-            if (!LeeEntero(op.Valor("--anio"), 1900, 2050, anio)) {
-                error = "--anio debe ser un año de 1900 a 2050";
+            if (!LeeEntero(op.Valor("--anio"), 1900, tipo == "citi" ? 2050 : 9998, anio)) {
+                error = tipo == "citi" ? "--anio debe ser un año de 1900 a 2050"
+                                       : "--anio debe ser un año (AAAA)";
             } else if (!LeeEntero(op.Valor("--mes"), 1, 12, mes)) {
                 error = "--mes debe ser un número de 1 a 12";
             }
+        }
+        if (error.empty() && op.Tiene("--quincena") &&
+            (tipo != "arba" || !LeeEntero(op.Valor("--quincena"), 1, 2, quincena))) {
+            error = "--quincena (1 o 2) es solo para arba";
         }
         if (!error.empty()) {
             s.err << "percepciones-cli verificar: " << error << "\nUso: percepciones-cli " << Uso()
@@ -85,6 +88,7 @@ class Verificar : public Comando {
         pedido.cuenta = op.Valor("--cuenta");
         pedido.anio = anio;
         pedido.mes = mes;
+        pedido.quincena = quincena;
         pedido.archivos = {archivo};
         const ResultadoArchivo v = trabajo->Verifica(conBase ? &sis : nullptr, pedido);
         return Informa(s, v.hallazgos, v.registros, v.conciliado, v.totales,

@@ -10,11 +10,13 @@
 #include "app/Configuracion.h"
 #include "app/Sistema.h"
 #include "components/Texto.h"
+#include "export_arba/FormArba.h"
 #include "export_citi/FRMSiapCITI.h"
 #include "export_perceptions/Form1.h"
 #include "gui/ChromeQt.h"
 #include "gui/DialogoAcceso.h"
 #include "gui/UiQt.h"
+#include "gui/VentanaArba.h"
 #include "gui/VentanaCiti.h"
 #include "gui/VentanaForm1.h"
 #include "gui/VistaArbolQt.h"
@@ -42,6 +44,8 @@ ArgumentosPrograma LeeArgumentos(const std::vector<std::string>& args) {
             a.conexion = args[++i];
         } else if (args[i] == "--citi") {
             a.citi = true;
+        } else if (args[i] == "--arba") {
+            a.arba = true;
         } else {
             a.resto.push_back(args[i]);
         }
@@ -147,6 +151,17 @@ int EjecutaAplicacion(QApplication& app, int argc, char** argv) {
         vistaConsulta.SetPadre(&ventana);
         vistaArbol.SetPadre(&ventana);
         // Closing the CITI form ends the program at once.
+        form.alDescargar = [cerrar = form.alDescargar] {
+            if (cerrar) cerrar();
+            QCoreApplication::exit(0);
+        };
+        return Muestra(app, sis, puertos, vistaAcceso, ventana, form.Kitobar1);
+    }
+
+    if (args.arba) {
+        FormArba form(sis);
+        form.Load();
+        VentanaArba ventana(form);
         form.alDescargar = [cerrar = form.alDescargar] {
             if (cerrar) cerrar();
             QCoreApplication::exit(0);

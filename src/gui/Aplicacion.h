@@ -1,7 +1,7 @@
 #pragma once
 // What the desktop program does with its command line: start-up, then the form it opens.
 //
-//   percepciones [--citi] [--db ARCHIVO.db] [LINEA DE PARAMETROS]
+//   percepciones [--citi | --arba] [--db ARCHIVO.db] [LINEA DE PARAMETROS]
 //
 // "--db FILE" opens a SQLite database directly; "--citi" opens the CITI Ventas form instead
 // of the perception form. Every other argument belongs to the suite's parameter line.
@@ -22,6 +22,7 @@ struct ArgumentosPrograma {
     std::string db;                  // --db FILE
     std::string conexion;            // --conexion STRING (an ODBC or provider string)
     bool citi = false;               // --citi
+    bool arba = false;               // --arba: the ARBA perception form
     std::vector<std::string> resto;  // the other arguments, in order
     std::string error;               // a usage error
 };

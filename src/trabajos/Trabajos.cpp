@@ -1,12 +1,14 @@
 #include "trabajos/Trabajos.h"
 
+#include "export_arba/ExportaArba.h"
 #include "export_citi/ExportaCiti.h"
 #include "export_perceptions/ExportaPercepciones.h"
 
 namespace tamaris {
 
 const std::vector<const TrabajoArchivo*>& Trabajos() {
-    static const std::vector<const TrabajoArchivo*> t = {&TrabajoPercepciones(), &TrabajoCiti()};
+    static const std::vector<const TrabajoArchivo*> t = {&TrabajoPercepciones(), &TrabajoCiti(),
+                                                         &TrabajoArba()};
     return t;
 }
 

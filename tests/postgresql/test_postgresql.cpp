@@ -21,6 +21,7 @@
 
 #include "data/Conexion.h"
 #include "data/sqlite/DialectoSqlite.h"
+#include "export_arba/LibroArba.h"
 #include "export_citi/LibroIvaPrueba.h"
 #include "soporte/ClusterPostgres.h"
 #include "soporte/Percepciones.h"
@@ -52,6 +53,10 @@ class EntornoPostgres : public ::testing::Environment {
             }
             gCluster->CreaBase("citi");
             gCluster->CopiaDeSqlite(citi, "citi");
+            const std::string arba = tmp / "arba.db";
+            prueba::CreaBaseArba(arba);
+            gCluster->CreaBase("arba");
+            gCluster->CopiaDeSqlite(arba, "arba");
             gCluster->Psql("postgres", "ALTER DATABASE perc_mdy SET datestyle TO 'ISO, MDY';");
             gCluster->Psql("lenta",
                            "INSERT INTO TA_CONFIGURACION (CLAVE, VALOR) VALUES ('TIMEOUT', '2');");
@@ -208,6 +213,33 @@ TEST_F(Postgres, LosArchivosSonLosMismosQueEnSqlite) {
     Cli({"exportar", "--conexion", gCluster->Cadena("perc_mdy"), "--archivo", salida, "--desde",
          "01/02/2013", "--hasta", "12/02/2013"});
     EXPECT_EQ(LeeArchivo(salida), prueba::ArchivoEsperado({5}));
+}
+
+// ARBA's file from the server: the bytes of the golden files, by month and by fortnight (the
+// 15th whole, whatever its time of day), and the read-back reconciles it with the server's ledger.
+TEST_F(Postgres, ArchivoDeArbaComoEnSqlite) {
+    const std::string dir = tmp.ruta().string();
+    const std::vector<std::pair<std::string, std::string>> casos = {
+        {"", "marzo2026.txt"}, {"1", "marzo2026_q1.txt"}, {"2", "marzo2026_q2.txt"}};
+    for (const auto& [quincena, golden] : casos) {
+        std::vector<std::string> args = {
+            "arba",         "--conexion", gCluster->Cadena("arba"), "--anio", "2026",
+            "--mes",        "3",          "--directorio",           dir,      "--cuit-agente",
+            "30-50000123-9"};
+        if (!quincena.empty()) args.insert(args.end(), {"--quincena", quincena});
+        const auto r = Cli(args);
+        ASSERT_EQ(r.codigo, 0) << golden << ": " << r.err;
+        const std::string archivo =
+            tmp / ("AR-30500001239-202603" + (quincena.empty() ? "0" : quincena) + "-7-LOTE1.txt");
+        EXPECT_EQ(LeeArchivo(archivo), prueba::GoldenArba(golden)) << golden;
+    }
+    const auto v =
+        Cli({"verificar", "arba", "--archivo", tmp / "AR-30500001239-2026030-7-LOTE1.txt",
+             "--conexion", gCluster->Cadena("arba"), "--anio", "2026", "--mes", "3"});
+    EXPECT_EQ(v.codigo, 0) << v.out << v.err;
+    EXPECT_NE(v.out.find("Conciliado con el libro del período: sin observaciones"),
+              std::string::npos)
+        << v.out;
 }
 
 // Another session holds an exclusive lock on MV_ASIENTOS, so that the export's query waits on
