@@ -143,7 +143,7 @@ bool MismosBytes(const std::string& a, const std::string& b) {
 Resultado Mide(const std::string& yo, const std::string& carpeta, long filas, int repeticiones) {
     const std::string db = medicion::BaseDemo(TAMARIS_CLI_EXE, carpeta, filas);
     const std::string consulta =
-        tamaris::ReescribeSqlite(tamaris::SentenciaPercepciones("", "", ""));
+        tamaris::ReescribeSqlite(tamaris::SentenciaPercepciones("", "", ""), {}, true);
     const std::string archivo = carpeta + "/percepciones_bench.txt";
     const std::string volcado = carpeta + "/sqlite3_bench.txt";
     const std::string minimo = carpeta + "/minimo_sqlite_bench.txt";

@@ -108,7 +108,8 @@ int main(int argc, char** argv) {
                     "/dev/null"),
               "exportar por ODBC");
         Mejor(min,
-              Corre({argv[0], "--minimo", odbc + "StepAPI=1;", tamaris::ReescribeSqlite(sentencia)},
+              Corre({argv[0], "--minimo", odbc + "StepAPI=1;",
+                     tamaris::ReescribeSqlite(sentencia, {}, true)},
                     volcado),
               "el programa ODBC mínimo");
     }
@@ -152,7 +153,7 @@ int main(int argc, char** argv) {
                              ") from '" + csv + "' csv\" -c 'ANALYZE'"},
                         "/dev/null"),
                   "psql \\copy from");
-            const std::string consulta = tamaris::ReescribePostgres(sentencia);
+            const std::string consulta = tamaris::ReescribePostgres(sentencia, {}, true);
             Medida expPg, copia;
             for (int i = 0; i < repeticiones; ++i) {
                 Mejor(expPg,

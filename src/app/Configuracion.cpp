@@ -36,13 +36,6 @@ class EsperaCorta {
     int anterior_;
 };
 
-// Whether a batch's error lines say that the database was locked by someone else.
-bool EsBloqueo(std::string_view errores) {
-    return ContieneSinCaso(errores, "bloqueada") ||
-           ContieneSinCaso(errores, "database is locked") ||
-           ContieneSinCaso(errores, "Lock request time out");
-}
-
 std::string TablaConfiguracionDe(Sistema& sis) {
     if (Trim(sis.TablaConfiguracion).empty()) sis.TablaConfiguracion = "TA_CONFIGURACION";
     return sis.TablaConfiguracion;
@@ -296,12 +289,16 @@ void RegistraAcceso(Sistema& sis, std::string_view Formulario) {
                  GActualizarDatoScript(sis, sentencias, fallo, numero, false, false, lote, texto,
                                        false);
              }
-             if (fallo && EsBloqueo(texto))
-                 AnexaLinea(RutaLogErrores(),
-                            LineaLogErrores(" - RegistraAcceso",
-                                            "No se registró el acceso en Control_Acceso: " +
-                                                OcultaClaves(Trim(texto)),
-                                            0));
+             // Nobody is shown anything for this row, so the log is the only trace of a row
+             // that was left out, whatever the reason.
+             if (!fallo) return;
+             std::string motivo = Trim(texto);
+             if (motivo.empty()) motivo = "error " + std::to_string(numero);
+             AnexaLinea(
+                 RutaLogErrores(),
+                 LineaLogErrores(
+                     " - RegistraAcceso",
+                     "No se registró el acceso en Control_Acceso: " + OcultaClaves(motivo), 0));
          }},
         IgnoraFallos);
 }

@@ -40,8 +40,8 @@ std::string Visible(unsigned char c) {
 LectorLineas::LectorLineas(const std::string& ruta) : ruta_(ruta) {
     f_ = plataforma::AbreFlujo(ruta, "rb");
     if (!f_) {
-        throw ErrorTamaris(err::kArchivoNoEncontrado,
-                           "No se puede leer el archivo " + ruta + ": " + std::strerror(errno));
+        throw ErrorTamaris(err::kArchivoNoEncontrado, "No se puede leer el archivo " + ruta + ": " +
+                                                          plataforma::TextoError(errno));
     }
     buf_.resize(kBloque);
 }

@@ -16,6 +16,7 @@ class InformaYDetiene final : public PoliticaErrores {
   public:
     explicit InformaYDetiene(CajaMensajes& mensajes) : mensajes_(mensajes) {}
     int Tratar(const AvisoDeError& aviso, const std::string& log) override;
+    bool Pregunta() const override { return false; }
 
   private:
     CajaMensajes& mensajes_;

@@ -25,6 +25,8 @@
 #include <random>
 #include <system_error>
 
+#include "components/TextosSistema.h"
+
 namespace tamaris::plataforma {
 
 namespace {
@@ -117,7 +119,7 @@ std::string RutaAbsoluta(const std::string& ruta) {
     return Texto(p.make_preferred());
 }
 
-std::string TextoError(int error) { return std::strerror(error); }
+std::string TextoError(int error) { return TextoSistema(error); }
 
 #ifdef _WIN32
 

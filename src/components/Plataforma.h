@@ -166,7 +166,7 @@ std::string Variable(const char* nombre);
 long IdProceso();
 // Local time, safe from any thread.
 std::tm HoraLocal(std::time_t t);
-// Text of an errno value.
+// Text of an errno value, in Spanish for the common ones (see TextosSistema.h).
 std::string TextoError(int error);
 
 // --- The end of the process ----------------------------------------------------------------

@@ -47,14 +47,6 @@ std::string Entorno(const char* variable, const char* porDefecto) {
     throw ErrorBD(err::kFalloGenerico, descripcion, {std::move(r)}, kOrigenConexion);
 }
 
-Plataforma PlataformaDeDriver(std::string_view driver) {
-    if (ContieneSinCaso(driver, "Oracle")) return Plataforma::Oracle;
-    if (ContieneSinCaso(driver, "SQLite")) return Plataforma::SQLite;
-    if (ContieneSinCaso(driver, "PostgreSQL") || ContieneSinCaso(driver, "psqlodbc"))
-        return Plataforma::PostgreSQL;
-    return Plataforma::SqlServer;
-}
-
 // "(local)" and "." name the workstation itself, which only Microsoft's own libraries know;
 // "tcp:" is their protocol prefix. Port (",1433") and instance ("\SQLEXPRESS") stay: FreeTDS
 // and Microsoft's driver read both forms in SERVER.
@@ -188,7 +180,8 @@ Destino ResuelveCadena(std::string_view cadena) {
     if (odbcDirecto && (proveedor.empty() || EmpiezaSinCaso(proveedor, "MSDASQL"))) {
         d.tipo = Destino::Tipo::Odbc;
         d.odbc = proveedor.empty() ? std::string(cadena) : SinClaves(c, {"Provider"});
-        d.plataforma = PlataformaDeDriver(c.Valor({"DRIVER"}));
+        // Only a guess until the driver says what it reached; an unknown one is refused then.
+        d.plataforma = DecidePlataforma("", cadena).value_or(Plataforma::SqlServer);
         return d;
     }
     if (EmpiezaSinCaso(proveedor, "SQLOLEDB") || EmpiezaSinCaso(proveedor, "SQLNCLI") ||
@@ -216,6 +209,48 @@ Destino ResuelveCadena(std::string_view cadena) {
     }
     FallaCadena("Proveedor no reconocido: " +
                 (proveedor.empty() ? std::string("(ninguno)") : proveedor));
+}
+
+// ---- DecidePlataforma ----
+
+std::optional<Plataforma> DecidePlataforma(std::string_view dbms, std::string_view cadena) {
+    // Names as products and drivers give them: "Microsoft SQL Server" (FreeTDS and Microsoft's
+    // drivers alike), "Oracle", "SQLite"/"SQLite3", "PostgreSQL"/"PostgreSQL Unicode"/"psqlodbc".
+    const auto porNombre = [](std::string_view n) -> std::optional<Plataforma> {
+        if (ContieneSinCaso(n, "Oracle")) return Plataforma::Oracle;
+        if (ContieneSinCaso(n, "SQLite")) return Plataforma::SQLite;
+        if (ContieneSinCaso(n, "PostgreSQL") || ContieneSinCaso(n, "psqlodbc"))
+            return Plataforma::PostgreSQL;
+        if (ContieneSinCaso(n, "SQL Server") || ContieneSinCaso(n, "FreeTDS") ||
+            ContieneSinCaso(n, "SQLNCLI") || ContieneSinCaso(n, "MSOLEDBSQL"))
+            return Plataforma::SqlServer;
+        return std::nullopt;
+    };
+    if (!Trim(dbms).empty()) return porNombre(dbms);
+    const CadenaConexion c(cadena);
+    const std::string proveedor = c.Valor({"Provider"});
+    if (EmpiezaSinCaso(proveedor, "SQLOLEDB") || EmpiezaSinCaso(proveedor, "SQLNCLI") ||
+        EmpiezaSinCaso(proveedor, "MSOLEDBSQL"))
+        return Plataforma::SqlServer;
+    if (EmpiezaSinCaso(proveedor, "OraOLEDB") || EmpiezaSinCaso(proveedor, "MSDAORA"))
+        return Plataforma::Oracle;
+    if (EmpiezaSinCaso(proveedor, "Microsoft.Jet") || EmpiezaSinCaso(proveedor, "Microsoft.ACE") ||
+        IgualSinCaso(proveedor, "SQLite"))
+        return Plataforma::SQLite;
+    const std::string driver = c.Valor({"DRIVER"});
+    if (!driver.empty()) return porNombre(driver);
+    return std::nullopt;
+}
+
+void RechazaPlataforma(std::string_view dbms, std::string_view cadena) {
+    std::string producto = Trim(dbms);
+    if (producto.empty()) producto = CadenaConexion(cadena).Valor({"DRIVER", "DSN", "Provider"});
+    const std::string descripcion =
+        "La conexión lleva a una base de datos con la que el programa no trabaja (" +
+        (producto.empty() ? std::string("desconocida") : producto) +
+        "). Use SQL Server, Oracle, PostgreSQL o un archivo SQLite.";
+    ErrorProveedor r{err::kFalloGenerico, descripcion, "HYC00", 0, kOrigenConexion};
+    throw ErrorBD(err::kFalloGenerico, descripcion, {std::move(r)}, kOrigenConexion);
 }
 
 // ---- Conexion ----

@@ -14,6 +14,7 @@
 // created.
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -55,6 +56,15 @@ struct Destino {
 };
 // Throws ErrorBD (kFalloGenerico) when the string names no usable provider.
 Destino ResuelveCadena(std::string_view cadena);
+
+// The platform a connection reaches. The product name the driver reports once connected
+// (`dbms`) settles it; before that, the provider and the driver named in the connection
+// string point to it. nullopt when none of them names a platform the program works with
+// (a MySQL driver, a DSN not yet connected, an unknown product).
+std::optional<Plataforma> DecidePlataforma(std::string_view dbms, std::string_view cadena);
+// ErrorBD (kFalloGenerico, SQL state "HYC00") saying that the product is not one the program
+// works with.
+[[noreturn]] void RechazaPlataforma(std::string_view dbms, std::string_view cadena);
 
 class Conexion {
   public:

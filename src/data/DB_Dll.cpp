@@ -13,7 +13,9 @@
 #include "components/Pasos.h"
 #include "components/Plataforma.h"
 #include "components/Texto.h"
+#include "components/TextosSistema.h"
 #include "data/AccesoDialogo.h"
+#include "data/FallosConexion.h"
 #include "data/dialectos/Dialecto.h"
 
 namespace tamaris {
@@ -26,8 +28,9 @@ constexpr std::string_view kOracleProveedor = "OraOLEDB.Oracle.1";
 ErrorInfo ErrorDe(const std::exception& e) { return InfoDeExcepcion(e); }
 
 // The failure says the connection itself is gone: closed under us, a communication link
-// failure (SQL state class 08), or a server that ended the session (57P01-57P03: terminated
-// by an administrator, crash, restart).
+// failure, or a server that ended the session (57P01-57P03: terminated by an administrator,
+// crash, restart). A refused password or a server without free connections is no such thing:
+// connecting again would meet it again.
 // Only the records of this failure count: the connection's collection may still hold an
 // earlier one's.
 bool ConexionPerdida(const std::exception& ex) {
@@ -35,13 +38,13 @@ bool ConexionPerdida(const std::exception& ex) {
     if (e.Numero == err::kConexionInvalida) return true;
     const auto* bd = dynamic_cast<const ErrorBD*>(&ex);
     if (e.Numero != err::kFalloGenerico || !bd) return false;
-    for (const ErrorProveedor& r : bd->Registros())
-        if (r.SQLState.starts_with("08") || r.SQLState.starts_with("57P0")) return true;
-    return false;
-}
-
-std::string ProveedorDe(std::string_view cadena) {
-    return CadenaConexion(cadena).Valor({"Provider"});
+    bool perdida = false;
+    for (const ErrorProveedor& r : bd->Registros()) {
+        const FalloConexion f = ClasificaFalloConexion(r);
+        if (f != FalloConexion::Ninguno && !SeReintenta(f)) return false;
+        perdida = perdida || SeReintenta(f);
+    }
+    return perdida;
 }
 
 }  // namespace
@@ -88,17 +91,8 @@ DB_Dll::~DB_Dll() = default;
 
 Plataforma DB_Dll::plataforma() const {
     if (cnn_.Abierta()) return cnn_.plataforma();
-    if (ContieneSinCaso(gConnString, "ORACLE")) return Plataforma::Oracle;
-    const CadenaConexion cadena(gConnString);
-    if (cadena.Tiene("DRIVER")) {
-        const std::string driver = cadena.Valor({"DRIVER"});
-        if (ContieneSinCaso(driver, "PostgreSQL") || ContieneSinCaso(driver, "psqlodbc"))
-            return Plataforma::PostgreSQL;
-    }
-    const std::string proveedor = ProveedorDe(gConnString);
-    if (EmpiezaSinCaso(proveedor, "Microsoft.Jet") || IgualSinCaso(proveedor, "SQLite"))
-        return Plataforma::SQLite;
-    return Plataforma::SqlServer;
+    // Closed, only a guess for statements built beforehand: the open decides for good.
+    return DecidePlataforma("", gConnString).value_or(Plataforma::SqlServer);
 }
 
 bool DB_Dll::EsOracle() const { return dialecto().plataforma() == Plataforma::Oracle; }
@@ -253,14 +247,17 @@ void DB_Dll::OpenServerADODB(bool PideParametrosSQL, long lCursor, std::string_v
             }
             if (!sinErrores) {
                 const ErrorProveedor& p = cnn_.Errors().front();
+                // The question is asked only where someone can answer it.
+                const bool pregunta = politicaErrores().Pregunta();
                 const std::string texto = " Estado de Sql: " + p.SQLState + "\r" +
                                           "Numero de Error: " + std::to_string(p.Number) + "\r" +
                                           "Descripcion: " + OcultaClaves(p.Description) + "\r" +
                                           "Codigo Nativo: " + std::to_string(p.NativeError) + "\r" +
-                                          " - Desea Intentarlo Nuevamente??? ";
-                const int r = politicaErrores().Tratar(
-                    {texto, "", " Error de Conexion a Base de Datos", mb::kSiNo | mb::kCritico},
-                    "");
+                                          (pregunta ? " - Desea Intentarlo Nuevamente??? " : "");
+                const int r =
+                    politicaErrores().Tratar({texto, "", " Error de Conexion a Base de Datos",
+                                              (pregunta ? mb::kSiNo : mb::kOk) | mb::kCritico},
+                                             "");
                 if (r == mb::kSi) {
                     cnn_.Errors().clear();
                     if (!PedirParametros()) return;
@@ -593,8 +590,9 @@ std::string FechaHoraCorta() {
 }  // namespace
 
 std::string LineaLogErrores(std::string_view rutina, std::string_view mensaje, int respuesta) {
-    return FechaHoraCorta() + " Rutina: " + Trim(rutina) + " Mensaje " + Trim(mensaje) +
-           " Respondió : " + TextoRespuesta(respuesta);
+    // The system's own wording stays in the log next to the Spanish the operator read.
+    return FechaHoraCorta() + " Rutina: " + Trim(rutina) + " Mensaje " +
+           ConTextosOriginales(Trim(mensaje)) + " Respondió : " + TextoRespuesta(respuesta);
 }
 
 AvisoDeError ArmaAvisoDeError(const ErrorInfo& CodErr, const std::optional<int>& Botones,

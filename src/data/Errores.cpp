@@ -32,8 +32,8 @@ void AbreParaAnexar(const std::string& ruta) {
         const int e = errno;
         const long numero =
             (e == ENOENT || e == ENOTDIR) ? err::kRutaNoEncontrada : err::kAccesoRuta;
-        throw ErrorTamaris(numero,
-                           "No se puede abrir el archivo " + ruta + ": " + std::strerror(e));
+        throw ErrorTamaris(
+            numero, "No se puede abrir el archivo " + ruta + ": " + plataforma::TextoError(e));
     }
     std::fclose(f);
 }

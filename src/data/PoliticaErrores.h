@@ -24,6 +24,9 @@ class PoliticaErrores {
     // `log` path the failure's line is appended there; a log that cannot be written does not
     // change the answer.
     virtual int Tratar(const AvisoDeError& aviso, const std::string& log) = 0;
+    // Whether someone answers the questions a notice asks; where nobody does, a notice is
+    // built without one.
+    virtual bool Pregunta() const { return true; }
 };
 
 // The desktop's treatment: the operator answers through the message port.

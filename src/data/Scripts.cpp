@@ -32,9 +32,11 @@ void EnviaSinReportar(DB_Dll& db, std::string& sentencia) {
         IgnoraFallos);
 }
 
-// Sends the batch. SQLite ends BEGIN TRANSACTION only at a ";", which a SQL Server batch does
-// not carry: there the transaction is begun on its own and the lines follow as one script.
-void EnviaLote(DB_Dll& db, std::string& lote) {
+// Sends the batch. A SQL Server batch is one text whose statements need no ";" between them.
+// SQLite and PostgreSQL read such a text as one malformed statement: there the transaction is
+// begun on its own and each line follows as a statement of its own, up to the first that fails
+// (PostgreSQL refuses everything after it until the rollback anyway).
+void EnviaLote(DB_Dll& db, std::string& lote, std::span<const std::string> lineas) {
     if (!db.dialecto().TransaccionAparte() || !lote.starts_with(kInicioLote)) {
         EnviaSinReportar(db, lote);
         return;
@@ -44,10 +46,21 @@ void EnviaLote(DB_Dll& db, std::string& lote) {
     // that mark here.
     constexpr std::string_view kMarca = "/* BEGIN TRANSACTION */ ";
     std::string inicio(kInicioLote);
-    std::string resto = std::string(kMarca) + lote.substr(kInicioLote.size());
     EnviaSinReportar(db, inicio);
-    if (db.gCnn().Errors().empty()) EnviaSinReportar(db, resto);
-    lote = inicio + resto.substr(kMarca.size());
+    for (const std::string& linea : lineas) {
+        if (!db.gCnn().Errors().empty()) break;
+        if (Trim(linea).empty()) continue;
+        std::string sentencia = std::string(kMarca) + linea;
+        EnviaSinReportar(db, sentencia);
+    }
+}
+
+// Whether the failure is a wait for another program's lock that ran out: the error row would
+// wait for the same lock again.
+bool EsEsperaAgotada(const ErrorProveedor& e) {
+    constexpr long kEsperaDeBloqueo = 1222;  // SQL Server's "Lock request time out period"
+    return e.Number == err::kTiempoAgotado || e.SQLState == "HYT00" ||
+           e.NativeError == kEsperaDeBloqueo;
 }
 
 std::string Literal(std::string_view valor) { return ReemplazaExacto(valor, "'", "''"); }
@@ -111,7 +124,7 @@ void GActualizarDatoScript(ModuloDatos& sistema, std::span<const std::string> Li
     if (!paso([&] {
             // Only what this batch reports counts, not an error left by an earlier statement.
             db.gCnn().Errors().clear();
-            EnviaLote(db, TextoLote);
+            EnviaLote(db, TextoLote, Lineas);
         }))
         return;
 
@@ -127,9 +140,11 @@ void GActualizarDatoScript(ModuloDatos& sistema, std::span<const std::string> Li
     }
 
     std::string recogido;
+    bool esperaAgotada = false;
     if (!paso([&] {
             const std::vector<ErrorProveedor>& errores = db.gCnn().Errors();
             Fallo = true;
+            esperaAgotada = EsEsperaAgotada(errores.front());
             NumeroError = errores.front().NativeError;
             recogido = TextoErroresLote(errores);
             TextoError = recogido;
@@ -147,6 +162,7 @@ void GActualizarDatoScript(ModuloDatos& sistema, std::span<const std::string> Li
         }))
         return;
     if (!paso([&] {
+            if (esperaAgotada) return;
             std::string proceso = NombrePrograma();
             RegistraErrorAux(sistema, TextoLote, proceso, NumeroError, recogido);
         }))

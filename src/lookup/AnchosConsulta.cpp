@@ -37,8 +37,8 @@ std::string Campo(std::string_view linea, std::size_t& p) {
 }
 
 [[noreturn]] void Falla(long numero, const std::string& archivo, int error) {
-    throw ErrorTamaris(
-        numero, "No se puede grabar el archivo de anchos " + archivo + ": " + std::strerror(error));
+    throw ErrorTamaris(numero, "No se puede grabar el archivo de anchos " + archivo + ": " +
+                                   plataforma::TextoError(error));
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -185,6 +186,50 @@ TEST(ResuelveCadena, LoQueNoSeReconoce) {
             EXPECT_EQ(e.what(), c.mensaje);
             ASSERT_EQ(e.Registros().size(), 1u);
         }
+    }
+}
+
+// What the driver reports once connected settles the platform; before that the provider and
+// the driver named in the string point to it; nothing names an unknown product SQL Server.
+TEST(DecidePlataforma, DeLoQueInformaElControladorOLaCadena) {
+    struct Caso {
+        const char* dbms;
+        const char* cadena;
+        std::optional<Plataforma> esperada;
+    };
+    const Caso casos[] = {
+        {"Microsoft SQL Server", "DSN=Tamaris;", Plataforma::SqlServer},
+        {"Oracle", "DSN=x;", Plataforma::Oracle},
+        {"SQLite", "DRIVER={SQLite3};Database=a.db;", Plataforma::SQLite},
+        {"PostgreSQL", "DRIVER={PostgreSQL Unicode};", Plataforma::PostgreSQL},
+        // The product wins over what the string suggested.
+        {"PostgreSQL", "DRIVER={FreeTDS};", Plataforma::PostgreSQL},
+        {"MySQL", "DRIVER={MySQL ODBC 8.0 Unicode Driver};", std::nullopt},
+        {"MySQL", "PROVIDER=SQLOLEDB;Server=s;", std::nullopt},
+        {"", "PROVIDER=SQLOLEDB;Server=s;", Plataforma::SqlServer},
+        {"", "Provider=MSOLEDBSQL;Server=s;", Plataforma::SqlServer},
+        {"", "Provider=OraOLEDB.Oracle.1;Data Source=X;", Plataforma::Oracle},
+        {"", "Provider=Microsoft.Jet.OLEDB.4.0;Data Source=x.db", Plataforma::SQLite},
+        {"", "Provider=SQLite;Data Source=x.db", Plataforma::SQLite},
+        {"", "DRIVER={psqlODBC};", Plataforma::PostgreSQL},
+        {"", "DRIVER={ODBC Driver 18 for SQL Server};", Plataforma::SqlServer},
+        {"", "DRIVER={FreeTDS};", Plataforma::SqlServer},
+        {"", "DRIVER={MySQL ODBC 8.0 Unicode Driver};", std::nullopt},
+        {"", "DSN=Tamaris;", std::nullopt},
+        {"", "cualquier cosa", std::nullopt},
+    };
+    for (const Caso& c : casos) {
+        SCOPED_TRACE(std::string(c.dbms) + " | " + c.cadena);
+        EXPECT_EQ(DecidePlataforma(c.dbms, c.cadena), c.esperada);
+    }
+    try {
+        RechazaPlataforma("MySQL", "DRIVER={MySQL ODBC 8.0 Unicode Driver};");
+    } catch (const ErrorBD& e) {
+        EXPECT_EQ(std::string(e.what()),
+                  "La conexión lleva a una base de datos con la que el programa no trabaja "
+                  "(MySQL). Use SQL Server, Oracle, PostgreSQL o un archivo SQLite.");
+        ASSERT_EQ(e.Registros().size(), 1u);
+        EXPECT_EQ(e.Registros().front().SQLState, "HYC00");
     }
 }
 

@@ -94,6 +94,15 @@ prueba::Salida Cli(const std::vector<std::string>& args) {
     return prueba::Corre("timeout", a);
 }
 
+}  // namespace
+
+prueba::ClusterPostgres* prueba::ClusterDelPrograma(std::string& motivo) {
+    motivo = gMotivo;
+    return gCluster.get();
+}
+
+namespace {
+
 class Postgres : public ::testing::Test {
   protected:
     void SetUp() override {

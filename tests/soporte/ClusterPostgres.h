@@ -89,6 +89,16 @@ class ClusterPostgres {
 
     int Puerto() const { return puerto_; }
 
+    // Makes role `rol` prove its password on loopback (every other role is still trusted).
+    void ExigeClave(const std::string& rol) const {
+        const std::string hba = dir_ + "/datos/pg_hba.conf";
+        const std::string antes = LeeArchivo(hba);
+        std::ofstream(hba, std::ios::binary | std::ios::trunc)
+            << "host all " << rol << " 127.0.0.1/32 scram-sha-256\n"
+            << antes;
+        Psql("postgres", "SELECT pg_reload_conf();");
+    }
+
     // ODBC connection string of database `base`, as a user would write it.
     std::string Cadena(const std::string& base) const {
         return "DRIVER={PostgreSQL Unicode};Server=127.0.0.1;Port=" + std::to_string(puerto_) +
@@ -252,5 +262,9 @@ class ClusterPostgres {
     int tuberia_ = -1;
     mutable int n_ = 0;
 };
+
+// The cluster the test program started for all its tests; null, with the reason in `motivo`,
+// when it could not start.
+ClusterPostgres* ClusterDelPrograma(std::string& motivo);
 
 }  // namespace prueba

@@ -32,7 +32,10 @@ class DialectoSqlite final : public Dialecto {
     Plataforma plataforma() const override { return Plataforma::SQLite; }
     std::string Reescribe(std::string_view sentencia,
                           const EsColumnaFecha& esFecha) const override {
-        return ReescribeSqlite(sentencia, esFecha);
+        // Texts are compared as SQL Server compares them, without their trailing blanks. Not
+        // by replacing the NOCASE collation: the files' NOCASE indexes were built with SQLite's
+        // own, and another order would make them look damaged to every other program.
+        return ReescribeSqlite(sentencia, esFecha, true);
     }
     std::string LiteralFechaHora(const Fecha& f) const override {
         char buf[64];
@@ -66,10 +69,11 @@ class DialectoPostgres final : public Dialecto {
     Plataforma plataforma() const override { return Plataforma::PostgreSQL; }
     std::string Reescribe(std::string_view sentencia,
                           const EsColumnaFecha& esFecha) const override {
-        return ReescribePostgres(sentencia, esFecha);
+        return ReescribePostgres(sentencia, esFecha, true);
     }
     std::string LiteralFecha(const Fecha& fecha) const override { return LiteralIso(fecha); }
     std::string_view InicioTexto() const override { return "'"; }
+    bool TransaccionAparte() const override { return true; }
 };
 
 }  // namespace

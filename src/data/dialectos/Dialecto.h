@@ -57,8 +57,9 @@ class Dialecto {
     virtual char AbreNombre() const { return '['; }
     virtual char CierraNombre() const { return ']'; }
 
-    // Whether the platform ends a transaction begun in a script only at a ";", so that a
-    // SQL Server batch has to begin it on its own (SQLite).
+    // Whether a SQL Server batch has to be sent as its transaction's beginning and then one
+    // statement per line, because the platform reads statements only where a ";" ends them
+    // (SQLite, PostgreSQL).
     virtual bool TransaccionAparte() const { return false; }
 
     // Whether a failure's record says a duplicate key (SQL Server's native 2627), or a

@@ -13,6 +13,7 @@
 #include <cstring>
 #include <filesystem>
 #include <mutex>
+#include <optional>
 #include <system_error>
 #include <thread>
 #include <utility>
@@ -21,7 +22,9 @@
 #include "components/Plataforma.h"
 #include "components/PlataformaOdbc.h"
 #include "components/Texto.h"
+#include "components/TextosSistema.h"
 #include "data/Conexion.h"
+#include "data/FallosConexion.h"
 #include "data/sqlite/MotorSqlite.h"
 
 namespace tamaris {
@@ -98,17 +101,18 @@ std::vector<ErrorProveedor> Diagnosticos(const Contexto& ctx, SQLSMALLINT tipo, 
         r.Source = ctx.fuente;
         r.Number = NumeroDeEstadoOdbc(r.SQLState);
         // The SQLite driver reports every failure as HY000 with SQLite's own code.
-        if (ctx.plataforma == Plataforma::SQLite && r.SQLState == "HY000")
+        if (ctx.plataforma == Plataforma::SQLite && r.SQLState == "HY000") {
             r.Number = ClasificaErrorSqlite(nativo, r.Description, false).numero;
+            r.Description = TextoSqlite(r.Description);
+        }
         // psqlODBC enforces the query time-out through the server's statement_timeout, whose
         // message is the server's own (and in English).
         if (r.SQLState == "57014" && ContieneSinCaso(r.Description, "timeout"))
             r.Description = "Se agotó el tiempo de espera de la consulta. " + r.Description;
-        // A dropped connection comes with the driver's or the server's own words; the operator
-        // reads first what happened.
-        if (r.SQLState.starts_with("08") || r.SQLState.starts_with("57P0"))
-            r.Description =
-                "Se perdió la conexión con el servidor de base de datos. " + r.Description;
+        // A failure of the connection itself comes with the driver's or the server's own
+        // words; the operator reads first what failed.
+        if (const std::string que = TextoFalloConexion(ClasificaFalloConexion(r)); !que.empty())
+            r.Description = que + " " + r.Description;
         if (!registros.empty()) {
             const auto& ant = registros.back();
             if (ant.SQLState == r.SQLState && ant.NativeError == r.NativeError &&
@@ -891,14 +895,10 @@ std::shared_ptr<ConexionOdbc> ConectaOdbc(const std::string& cadenaOdbc, int tie
     cn->vigia.Sockets(&cn->sockets);
 
     std::string dbms = InfoTexto(ctx, d, SQL_DBMS_NAME);
-    if (ContieneSinCaso(dbms, "Oracle"))
-        ctx.plataforma = Plataforma::Oracle;
-    else if (ContieneSinCaso(dbms, "SQLite"))
-        ctx.plataforma = Plataforma::SQLite;
-    else if (ContieneSinCaso(dbms, "PostgreSQL"))
-        ctx.plataforma = Plataforma::PostgreSQL;
-    else
-        ctx.plataforma = Plataforma::SqlServer;
+    // Another product's SQL would be taken for SQL Server's and fail in ways nobody could read.
+    const std::optional<Plataforma> plataforma = DecidePlataforma(dbms, cadena);
+    if (!plataforma) RechazaPlataforma(dbms, cadena);
+    ctx.plataforma = *plataforma;
     std::string driver = InfoTexto(ctx, d, SQL_DRIVER_NAME);
     ctx.fuente = "ODBC " + (driver.empty() ? dbms : driver);
 

@@ -376,10 +376,32 @@ std::string FechaIso(const Fecha& f, bool conHora) {
     return b;
 }
 
+// 'D/M/YY[ HH:MM[:SS]]', the form the suite writes its own time stamps in ("dd/mm/yy hh:mm"),
+// with the year completed as SQL Server completes two digits (up to 49 in the 2000s); nullopt
+// for any other text.
+std::optional<Fecha> FechaAnioCorto(std::string_view dentro) {
+    const std::size_t barra = dentro.find('/');
+    const std::size_t segunda = barra == npos ? npos : dentro.find('/', barra + 1);
+    if (segunda == npos || segunda + 3 > dentro.size()) return std::nullopt;
+    const std::string_view anio = dentro.substr(segunda + 1, 2);
+    if (!SoloDigitos(anio) || (segunda + 3 < dentro.size() && dentro[segunda + 3] != ' '))
+        return std::nullopt;
+    const std::string siglo = (anio[0] - '0') * 10 + (anio[1] - '0') <= 49 ? "20" : "19";
+    const std::string completa = std::string(dentro.substr(0, segunda + 1)) + siglo +
+                                 std::string(dentro.substr(segunda + 1));
+    Fecha f;
+    if (!Fecha::DesdeDma(completa, f)) return std::nullopt;
+    return f;
+}
+
 // A day/month/year date as SQLite compares dates: 'YYYY-MM-DD', with the time when one is given.
 std::optional<std::string> FechaDma(std::string_view dentro) {
     Fecha f;
-    if (!Fecha::DesdeDma(dentro, f)) return std::nullopt;
+    if (!Fecha::DesdeDma(dentro, f)) {
+        const std::optional<Fecha> corta = FechaAnioCorto(dentro);
+        if (!corta) return std::nullopt;
+        f = *corta;
+    }
     return "'" + FechaIso(f, dentro.find(':') != npos) + "'";
 }
 
@@ -424,6 +446,7 @@ struct Reglas {
     std::size_t cuantos;
     Llamada llamada;           // calls whose arguments change
     bool nombresSinCorchetes;  // [name] is not understood: it becomes name or "name"
+    bool fechasSinTexto;       // a date column cannot hold a date as typed ('dd/mm/yy')
 };
 
 std::optional<std::string_view> Renombrada(std::string_view nombre, const Reglas& r) {
@@ -561,9 +584,9 @@ std::optional<std::string> LlamadaPostgres(const Tokens& t, std::string_view fun
     return "CAST(" + valor + " AS " + std::string(destino->afinidad) + ")";
 }
 
-constexpr Reglas kReglasSqlite{kRenombres.data(), kRenombres.size(), LlamadaSqlite, false};
+constexpr Reglas kReglasSqlite{kRenombres.data(), kRenombres.size(), LlamadaSqlite, false, false};
 constexpr Reglas kReglasPostgres{kRenombresPostgres.data(), kRenombresPostgres.size(),
-                                 LlamadaPostgres, true};
+                                 LlamadaPostgres, true, true};
 
 // A bracketed name for a server that does not know brackets: bare when it is a plain word, so
 // that it folds to lower case like the unquoted names of the schema; quoted otherwise.
@@ -722,16 +745,28 @@ bool ValorAFecha(const Tokens& t, std::size_t i, std::size_t abre, const EsColum
 // BETWEEN … AND …, IN (…)), the date argument of CONVERT, or stored into a date column by
 // INSERT … VALUES or UPDATE … SET. Anywhere else (a text column, a select list) a literal is
 // text, kept as typed.
-void MarcaFechas(Tokens& t, const EsColumnaFecha& esFecha) {
+void MarcaFechas(Tokens& t, const EsColumnaFecha& esFecha, bool anioCorto) {
     for (std::size_t i = 0; i < t.size(); ++i) {
         Token& tk = t[i];
         if (tk.clase != Clase::Cadena || tk.texto.size() < 2) continue;
         Fecha f;
-        if (!Fecha::DesdeDma(std::string_view(tk.texto).substr(1, tk.texto.size() - 2), f))
-            continue;
+        const std::string_view dentro = std::string_view(tk.texto).substr(1, tk.texto.size() - 2);
+        // A two-digit year is read only where it is stored into a date column, which cannot
+        // hold it as text (PostgreSQL); compared, it stays a text as elsewhere.
+        const bool corta = !Fecha::DesdeDma(dentro, f);
+        if (corta && !(anioCorto && FechaAnioCorto(dentro))) continue;
         const std::size_t p = Anterior(t, i);
         if (p == npos) continue;
         const Token& previo = t[p];
+        if (corta) {
+            if (EsSimbolo(previo, '=')) {
+                tk.fecha = AsignacionAFecha(t, p, esFecha);
+            } else if (EsSimbolo(previo, '(') || EsSimbolo(previo, ',')) {
+                const std::size_t abre = Apertura(t, i);
+                tk.fecha = abre != npos && ValorAFecha(t, i, abre, esFecha);
+            }
+            continue;
+        }
         if (EsSimbolo(previo, '=')) {
             const std::size_t pp = Anterior(t, p);
             const bool compuesto = pp != npos && (EsSimbolo(t[pp], '<') || EsSimbolo(t[pp], '>') ||
@@ -764,24 +799,172 @@ void MarcaFechas(Tokens& t, const EsColumnaFecha& esFecha) {
     }
 }
 
-std::string Reescribe(std::string_view sql, const Reglas& reglas, const EsColumnaFecha& esFecha) {
+// ---- trailing blanks ----
+
+// A text literal that is no date: the kind of value a code column ('FC ', 'A ') is compared
+// with.
+bool EsTextoComparable(const Token& tk) {
+    if (tk.clase != Clase::Cadena || tk.fecha || tk.texto.size() < 2) return false;
+    const std::string_view dentro = std::string_view(tk.texto).substr(1, tk.texto.size() - 2);
+    Fecha f;
+    return !Fecha::DesdeDma(dentro, f) && !Fecha::DesdeIso(dentro, f);
+}
+
+bool EsPalabraReservada(const Token& tk) {
+    for (std::string_view p : {"AND", "OR", "NOT", "WHERE", "THEN", "ELSE", "END", "WHEN", "CASE",
+                               "ON", "SELECT", "SET", "NULL", "IS", "LIKE", "BY", "FROM"})
+        if (IgualSinCaso(tk.texto, p)) return true;
+    return false;
+}
+
+// First token of the column name that ends at `fin` ("TC", "A.TC", "[dbo].[A].[TC]"); npos
+// when the token there is no column name.
+std::size_t InicioDeColumna(const Tokens& t, std::size_t fin) {
+    const auto esNombre = [&](std::size_t k) {
+        return (t[k].clase == Clase::Palabra && !SoloDigitos(t[k].texto) &&
+                !EsPalabraReservada(t[k])) ||
+               t[k].clase == Clase::Nombre;
+    };
+    if (fin == npos || !esNombre(fin)) return npos;
+    std::size_t inicio = fin;
+    while (inicio >= 2 && EsSimbolo(t[inicio - 1], '.') && esNombre(inicio - 2)) inicio -= 2;
+    return inicio;
+}
+
+// Whether the tokens from `k` on are "IN (" or "NOT IN (" followed by text literals only.
+bool ListaDeTextos(const Tokens& t, std::size_t k) {
+    if (k < t.size() && EsPalabra(t[k], "NOT")) k = Siguiente(t, k);
+    if (k >= t.size() || !EsPalabra(t[k], "IN")) return false;
+    const std::size_t abre = Siguiente(t, k);
+    if (abre >= t.size() || !EsSimbolo(t[abre], '(')) return false;
+    const std::size_t cierra = Cierre(t, abre);
+    if (cierra == npos) return false;
+    for (const Rango& r : Argumentos(t, abre, cierra)) {
+        const std::size_t v = Siguiente(t, r.first - 1);
+        if (v >= r.second || !EsTextoComparable(t[v]) || Siguiente(t, v) < r.second) return false;
+    }
+    return true;
+}
+
+// Whether the column ending at `fin` is compared with text literals: "col = 'x'",
+// "col <> 'x'", "col [NOT] IN ('x', …)" (not the target of "SET col = 'x'"), or the operand of
+// "CASE col WHEN 'x'".
+bool ComparadaConTexto(const Tokens& t, std::size_t inicio, std::size_t fin) {
+    const std::size_t sig = Siguiente(t, fin);
+    if (sig >= t.size()) return false;
+    const std::size_t antes = Anterior(t, inicio);
+    if (antes != npos && EsPalabra(t[antes], "CASE")) {
+        const std::size_t valor = Siguiente(t, sig);
+        return EsPalabra(t[sig], "WHEN") && valor < t.size() && EsTextoComparable(t[valor]);
+    }
+    if (ListaDeTextos(t, sig)) return true;
+    std::size_t op = sig;
+    if (EsSimbolo(t[op], '<') && op + 1 < t.size() && EsSimbolo(t[op + 1], '>'))
+        ++op;
+    else if (!EsSimbolo(t[op], '=') || (op + 1 < t.size() && EsSimbolo(t[op + 1], '=')))
+        return false;
+    const std::size_t valor = Siguiente(t, op);
+    if (valor >= t.size() || !EsTextoComparable(t[valor])) return false;
+    if (antes != npos && (EsSimbolo(t[antes], '.') || EsSimbolo(t[antes], ':'))) return false;
+    const std::size_t set =
+        PalabraAnterior(t, sig, {"SET", "WHERE", "ON", "HAVING", "SELECT", "WHEN"});
+    return set == npos || !EsPalabra(t[set], "SET");
+}
+
+// A text literal without its trailing blanks ('ana ' → 'ana').
+void SinBlancosAlFinal(Token& tk) {
+    std::size_t fin = tk.texto.size() - 1;  // the closing quote
+    while (fin > 1 && tk.texto[fin - 1] == ' ') --fin;
+    tk.texto.erase(fin, tk.texto.size() - 1 - fin);
+}
+
+// The literals the column ending at `fin` is compared with, without their trailing blanks:
+// the one after "=" or "<>", those of the IN list, or those after each WHEN of the CASE.
+void RecortaComparados(Tokens& t, std::size_t fin) {
+    std::size_t k = Siguiente(t, fin);
+    if (EsPalabra(t[k], "WHEN")) {
+        int nivel = 0;
+        for (; k < t.size(); ++k) {
+            if (EsSimbolo(t[k], '(')) ++nivel;
+            if (EsSimbolo(t[k], ')')) --nivel;
+            if (nivel < 0 || (nivel == 0 && EsPalabra(t[k], "END"))) return;
+            if (nivel != 0 || !EsPalabra(t[k], "WHEN")) continue;
+            const std::size_t v = Siguiente(t, k);
+            if (v < t.size() && EsTextoComparable(t[v])) SinBlancosAlFinal(t[v]);
+        }
+        return;
+    }
+    if (EsPalabra(t[k], "NOT")) k = Siguiente(t, k);
+    if (EsPalabra(t[k], "IN")) {
+        const std::size_t abre = Siguiente(t, k);
+        const std::size_t cierra = Cierre(t, abre);
+        for (std::size_t j = abre; j < cierra; ++j)
+            if (EsTextoComparable(t[j])) SinBlancosAlFinal(t[j]);
+        return;
+    }
+    const std::size_t v = Siguiente(t, EsSimbolo(t[k], '<') ? k + 1 : k);
+    if (v < t.size() && EsTextoComparable(t[v])) SinBlancosAlFinal(t[v]);
+}
+
+// SQL Server ignores trailing blanks when it compares texts ('FC ' = 'FC'); SQLite and
+// PostgreSQL do not. A column compared with text literals is compared without them:
+// `antes` + column + `despues` ("RTRIM(" … ") COLLATE NOCASE" on SQLite).
+void ComparaSinBlancosFinales(Tokens& t, std::string_view antes, std::string_view despues) {
+    Tokens r;
+    r.reserve(t.size() + 8);
+    std::size_t copiado = 0;
+    for (std::size_t i = 0; i < t.size(); ++i) {
+        if (t[i].clase != Clase::Palabra && t[i].clase != Clase::Nombre) continue;
+        // The last name of a qualified column, or a plain one.
+        if (i + 1 < t.size() && EsSimbolo(t[i + 1], '.')) continue;
+        const std::size_t inicio = InicioDeColumna(t, i);
+        if (inicio == npos || inicio < copiado || !ComparadaConTexto(t, inicio, i)) continue;
+        RecortaComparados(t, i);
+        r.insert(r.end(), t.begin() + static_cast<std::ptrdiff_t>(copiado),
+                 t.begin() + static_cast<std::ptrdiff_t>(inicio));
+        r.push_back({Clase::Simbolo, std::string(antes)});
+        r.insert(r.end(), t.begin() + static_cast<std::ptrdiff_t>(inicio),
+                 t.begin() + static_cast<std::ptrdiff_t>(i + 1));
+        r.push_back({Clase::Simbolo, std::string(despues)});
+        copiado = i + 1;
+    }
+    if (copiado == 0) return;
+    r.insert(r.end(), t.begin() + static_cast<std::ptrdiff_t>(copiado), t.end());
+    t = std::move(r);
+}
+
+// How a column compared with text literals is written so that its trailing blanks do not
+// count; empty where they are left as they are.
+struct SinBlancos {
+    std::string_view antes, despues;
+};
+
+std::string Reescribe(std::string_view sql, const Reglas& reglas, const EsColumnaFecha& esFecha,
+                      SinBlancos sinBlancos) {
     Tokens t = Tokeniza(sql);
     QuitaNocount(t);
     QuitaSugerencias(t);
     QuitaPropietario(t);
     TopALimit(t);
-    MarcaFechas(t, esFecha);
+    MarcaFechas(t, esFecha, reglas.fechasSinTexto);
+    if (!sinBlancos.antes.empty())
+        ComparaSinBlancosFinales(t, sinBlancos.antes, sinBlancos.despues);
     return Emite(t, 0, t.size(), reglas);
 }
 
 }  // namespace
 
-std::string ReescribeSqlite(std::string_view sql, const EsColumnaFecha& esFecha) {
-    return Reescribe(sql, kReglasSqlite, esFecha);
+std::string ReescribeSqlite(std::string_view sql, const EsColumnaFecha& esFecha,
+                            bool sinBlancosFinales) {
+    return Reescribe(sql, kReglasSqlite, esFecha,
+                     sinBlancosFinales ? SinBlancos{"RTRIM(", ") COLLATE NOCASE"} : SinBlancos{});
 }
 
-std::string ReescribePostgres(std::string_view sql, const EsColumnaFecha& esFecha) {
-    return Reescribe(sql, kReglasPostgres, esFecha);
+std::string ReescribePostgres(std::string_view sql, const EsColumnaFecha& esFecha,
+                              bool sinBlancosFinales) {
+    return Reescribe(
+        sql, kReglasPostgres, esFecha,
+        sinBlancosFinales ? SinBlancos{"RTRIM(CAST(", " AS TEXT))::citext"} : SinBlancos{});
 }
 
 }  // namespace tamaris

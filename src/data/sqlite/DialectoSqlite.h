@@ -25,13 +25,21 @@ namespace tamaris {
 using EsColumnaFecha =
     std::function<bool(std::string_view tabla, std::string_view columna, std::size_t posicion)>;
 
-std::string ReescribeSqlite(std::string_view sql, const EsColumnaFecha& esFecha = {});
+// With `sinBlancosFinales` (always, through the platform's dialect), a column compared with
+// text literals ("col = 'x'", "col IN ('x', …)", "CASE col WHEN 'x'") is compared without its
+// trailing blanks and without regard to case, as SQL Server compares: "RTRIM(col) COLLATE
+// NOCASE", and the literals lose theirs.
+std::string ReescribeSqlite(std::string_view sql, const EsColumnaFecha& esFecha = {},
+                            bool sinBlancosFinales = false);
 
 // The same rewriting for PostgreSQL, which shares SQLite's forms for TOP, hints, owners and
 // date literals (ISO text reads the same under any DateStyle). What differs: ISNULL becomes
 // COALESCE, CHARINDEX(a, b) STRPOS(b, a), GETDATE() LOCALTIMESTAMP, CONVERT a CAST to the
 // PostgreSQL type or, with a date style, to_char; a bracketed name [x] is written bare (so that
 // it folds to lower case as the schema's names do), or quoted when it is not a plain word.
-std::string ReescribePostgres(std::string_view sql, const EsColumnaFecha& esFecha = {});
+// With `sinBlancosFinales` (always, through the platform's dialect) the compared column becomes
+// "RTRIM(CAST(col AS TEXT))::citext".
+std::string ReescribePostgres(std::string_view sql, const EsColumnaFecha& esFecha = {},
+                              bool sinBlancosFinales = false);
 
 }  // namespace tamaris

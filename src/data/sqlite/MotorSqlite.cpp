@@ -20,6 +20,7 @@
 
 #include "components/Plataforma.h"
 #include "components/Texto.h"
+#include "components/TextosSistema.h"
 
 namespace tamaris {
 
@@ -81,21 +82,21 @@ int Paso(Sesion& s, sqlite3_stmt* st) {
 }
 
 // What the operator reads for a failure: damaged and locked files in words of their own,
-// everything else as SQLite words it.
+// everything else as SQLite words it, in Spanish where the common texts are concerned.
 std::string DescripcionSqlite(int codigo, const std::string& motivo, const std::string& archivo) {
     switch (codigo & 0xff) {
         case SQLITE_CORRUPT:
         case SQLITE_NOTADB:
-            return "La base de datos está dañada (" + archivo + ": " + motivo +
+            return "La base de datos está dañada (" + archivo + ": " + TextoSqlite(motivo) +
                    "). Restáurela desde una copia de seguridad o repárela antes de seguir.";
         case SQLITE_BUSY:
             return "La base de datos está bloqueada por otro programa (" + archivo +
                    "). Espere a que termine y vuelva a intentarlo.";
         case SQLITE_LOCKED:
             return "Una tabla de la base de datos está bloqueada por otra consulta en curso (" +
-                   motivo + ").";
+                   TextoSqlite(motivo) + ").";
         default:
-            return motivo;
+            return TextoSqlite(motivo);
     }
 }
 
@@ -688,8 +689,9 @@ std::unique_ptr<Motor> AbreMotorSqlite(const std::string& archivo, int tiempoEsp
     s->db.reset(db);  // also on failure: the handle must be closed
     if (rc != SQLITE_OK) {
         std::string texto = db ? sqlite3_errmsg(db) : sqlite3_errstr(rc);
-        falla("No se pudo abrir el archivo de base de datos '" + archivo + "': " + texto, "3051",
-              db ? sqlite3_extended_errcode(db) : rc);
+        falla(
+            "No se pudo abrir el archivo de base de datos '" + archivo + "': " + TextoSqlite(texto),
+            "3051", db ? sqlite3_extended_errcode(db) : rc);
     }
     sqlite3_extended_result_codes(db, 1);
 
@@ -708,7 +710,7 @@ std::unique_ptr<Motor> AbreMotorSqlite(const std::string& archivo, int tiempoEsp
         if (primario == SQLITE_BUSY || primario == SQLITE_LOCKED || primario == SQLITE_CORRUPT)
             throw;
         falla("El archivo '" + archivo + "' no es una base de datos válida: " +
-                  sqlite3_errstr(static_cast<int>(r.NativeError)),
+                  TextoSqlite(sqlite3_errstr(static_cast<int>(r.NativeError))),
               "HY000", r.NativeError);
     }
     motor->TiempoEspera(tiempoEsperaSeg);
