@@ -47,9 +47,9 @@ long NumeroDeErrno(int e, long porDefecto) {
 
 // Removes the temporaries of `prefijo` (the same destination) that a run ended without
 // cleaning up (killed, power cut) left behind: those no live run holds. A live writer holds
-// its own from creation to removal, so its file is never taken.
-// The destination may be spelled in another letter case than on the run that left them: on
-// Windows it names the same file, and so its temporaries are the same.
+// its own from creation to removal, so its file is never taken. On Windows the run that left
+// them may have spelled the destination in other letter case: the same file, the same
+// temporaries.
 void BorraTemporalesHuerfanos(const std::string& carpeta, const std::string& prefijo,
                               const std::string& propio) {
     for (const std::string& nombre : pl::NombresEn(carpeta)) {
