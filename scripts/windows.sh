@@ -188,6 +188,9 @@ info "percepciones-cli.exe solo usa DLL del sistema: $($MINGW-objdump -p "$CLI" 
 # ---------------------------------------------------------------------------------------------
 paso "Wine (prefijo propio en build-windows/wine)"
 export WINEPREFIX=$BW/wine WINEDEBUG=-all WINEARCH=win64 WINEDLLOVERRIDES="mscoree,mshtml="
+# Wine makes the program's UTF-16 command line from the host's arguments, read in the locale's
+# character set: without UTF-8 here a name with ñ would arrive broken before the program sees it.
+export LC_ALL=C.UTF-8
 WINE=wine
 [ -x /usr/lib/wine/wine64 ] && WINE=/usr/lib/wine/wine64
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
@@ -406,6 +409,42 @@ if [ -n "$sobran$nuevos_temp" ]; then
 fi
 info "No quedó ningún temporal junto a los destinos ni en $(carpetas_temp | sed "s|$BW/||" | tr '\n' ' ')"
 info "La demostración de Windows es idéntica a la de Linux."
+
+# ---------------------------------------------------------------------------------------------
+paso "Carpetas y archivos con ñ, á, ó bajo Wine"
+# The same commands with names that the ANSI code page cannot carry as UTF-8: the files have to
+# be the same as Linux's.
+N="$D/nombres/Año 2025 José"
+mkdir -p "$N/citi ó"
+W_N=$(winpath "$N")
+W_NDB="$W_N\\demo ñ.db"
+W_NTXT="$W_N\\percepción ñ.txt"
+info "Windows: demo, exportar, citi y verificar en $W_N"
+wcli nombres-demo.log demo --db "$W_NDB" || { cat "$D/windows/nombres-demo.log"; falla "Windows: demo con ñ en el nombre falló"; }
+[ -f "$N/demo ñ.db" ] || falla "Windows: demo no creó $N/demo ñ.db"
+wcli nombres-exportar.log exportar --db "$W_NDB" --archivo "$W_NTXT" ||
+    { cat "$D/windows/nombres-exportar.log"; falla "Windows: exportar con ñ en los nombres falló"; }
+wcli nombres-citi.log citi --db "$W_NDB" --anio $ANIO --mes $MES --directorio "$W_N\\citi ó" ||
+    { cat "$D/windows/nombres-citi.log"; falla "Windows: citi --directorio con ó en el nombre falló"; }
+wcli nombres-verificar.log verificar percepciones --archivo "$W_NTXT" --db "$W_NDB" ||
+    { cat "$D/windows/nombres-verificar.log"; falla "Windows: verificar --archivo con ñ en el nombre falló"; }
+distintos=0
+compara "$D/linux/percepciones.txt" "$N/percepción ñ.txt"
+for f in "$D/linux/citi"/*; do compara "$f" "$N/citi ó/$(basename "$f")"; done
+[ $distintos -eq 0 ] || falla "con ñ, á, ó en los nombres Windows no escribió lo mismo que Linux"
+if find "$D/nombres" -name '*.tamaris-*' | grep -q .; then falla "quedaron temporales en $N"; fi
+info "Con ñ, á, ó en carpetas y archivos: los mismos archivos que en Linux, sin temporales."
+
+# A real console (script(1) gives Wine a terminal) shows the Spanish text right: the program
+# writes to it through WriteConsoleW, not in the console's code page ("demostraci├│n").
+if command -v script >/dev/null; then
+    W_CON="$(winpath "$D/windows")\\consola.db"
+    orden=$(printf '%q ' env TAMARIS_HOME="$(winpath "$D/home-windows")" $WINE "$CLI" demo --db "$W_CON" --filas 50)
+    consola=$(cd "$D/windows" && timeout 120 script -qec "$orden" /dev/null </dev/null 2>&1 | tr -d '\r' || true)
+    printf '%s\n' "$consola" | grep -q 'Base de datos de demostración' ||
+        { printf '%s\n' "$consola" | cat -v | head -n 5; falla "la consola de Wine no muestra bien los acentos"; }
+    info "En una consola (script bajo Wine) los acentos se ven bien: $(printf '%s\n' "$consola" | grep -o 'Base de datos de demostración' | head -n1)"
+fi
 
 # ---------------------------------------------------------------------------------------------
 paso "Ctrl+C durante una exportación bajo Wine"

@@ -47,26 +47,56 @@ long NumeroDeErrno(int e, long porDefecto) {
 
 // Removes the temporaries of `prefijo` (the same destination) that a run ended without
 // cleaning up (killed, power cut) left behind: those no live run holds. A live writer holds
-// its own from creation to removal, so its file is never taken.
+// its own from creation to removal, so its file is never taken. On Windows the run that left
+// them may have spelled the destination in other letter case: the same file, the same
+// temporaries.
 void BorraTemporalesHuerfanos(const std::string& carpeta, const std::string& prefijo,
                               const std::string& propio) {
     for (const std::string& nombre : pl::NombresEn(carpeta)) {
-        if (nombre.size() != prefijo.size() + 6 || !nombre.starts_with(prefijo)) continue;
+        if (nombre.size() <= 6) continue;
+        const std::string_view sinAzar(nombre.data(), nombre.size() - 6);
+        if (!pl::MismoNombre(sinAzar, prefijo)) continue;
         const std::string ruta = carpeta + nombre;
         if (ruta != propio) pl::BorraSiAbandonado(ruta);
     }
 }
 
+// The name ends in a folder rather than in a file: "dir/", ".", "..", or an existing folder.
+bool NombraCarpeta(const std::string& ruta) {
+    const std::string base = pl::NombreBase(ruta);
+    return base.empty() || base == "." || base == ".." ||
+           pl::EstadoDeRuta(ruta).tipo == pl::Tipo::kCarpeta;
+}
+
+// Windows drops the read-only mark with the file it replaces: the user set it to keep the file.
+void RechazaSoloLectura(const std::string& archivo, const std::string& destino) {
+    if (pl::MarcadoSoloLectura(archivo))
+        throw ErrorTamaris(err::kAccesoRuta,
+                           "No se puede reemplazar el archivo " + destino +
+                               ": está marcado como de solo lectura (quite la marca en sus "
+                               "propiedades o elija otro nombre)");
+}
+
+// The first `largo` bytes of a UTF-8 name, never cutting a character in two.
+std::string Recorta(std::string nombre, std::size_t largo) {
+    if (nombre.size() > largo) nombre.resize(pl::FinUtf8Completo(nombre.data(), largo));
+    return nombre;
+}
+
 }  // namespace
 
-ArchivoSeguro::ArchivoSeguro(std::string destino) : destino_(std::move(destino)) {
-    if (pl::EstadoDeRuta(destino_).tipo == pl::Tipo::kCarpeta) {
-        Falla(EISDIR, err::kAccesoRuta, "No se puede crear el archivo", destino_);
+ArchivoSeguro::ArchivoSeguro(std::string destino)
+    : destino_(std::move(destino)), final_(pl::DestinoDeEnlaces(destino_)) {
+    if (NombraCarpeta(destino_) || NombraCarpeta(final_)) {
+        throw ErrorTamaris(err::kAccesoRuta, "No se puede crear el archivo " + destino_ +
+                                                 ": es el nombre de una carpeta, no de un archivo");
     }
-    std::string base = pl::NombreBase(destino_);
+    // Refused before the job is done, not after.
+    RechazaSoloLectura(final_, destino_);
     // Leave room for the mark and the six random characters within the 255-byte name limit.
-    if (base.size() > 200) base.resize(200);
-    const std::string carpeta = pl::ConSeparador(pl::Carpeta(destino_));
+    const std::string base = Recorta(pl::NombreBase(final_), 200);
+    // Beside the file a link names: the rename must stay within its file system.
+    const std::string carpeta = pl::ConSeparador(pl::Carpeta(final_));
     // The mark tells this program's temporaries from other files of similar name, which the
     // clearing of abandoned temporaries must never take.
     const std::string prefijo = "." + base + ".tamaris-";
@@ -86,7 +116,7 @@ ArchivoSeguro::ArchivoSeguro(std::string destino) : destino_(std::move(destino))
     temporal_ = plantilla;
     abierto_ = true;
     BorraTemporalesHuerfanos(carpeta, prefijo, temporal_);
-    pl::PermisosDeNuevo(d_, destino_);
+    pl::PermisosDeNuevo(d_, final_);
     buffer_.reserve(kBloque + 1024);
 }
 
@@ -145,7 +175,8 @@ void ArchivoSeguro::Confirmar() {
     // The file stays open (and so held) until the rename: without that another run could
     // take the complete file for abandoned. A failed rename may be tried again: the complete
     // temporary file stays until then.
-    if (const int e = pl::Reemplaza(temporal_, destino_); e != 0) {
+    RechazaSoloLectura(final_, destino_);
+    if (const int e = pl::Reemplaza(temporal_, final_); e != 0) {
         Falla(e, err::kAccesoRuta, "No se puede reemplazar el archivo", destino_);
     }
     temporal_.clear();
@@ -153,7 +184,7 @@ void ArchivoSeguro::Confirmar() {
     ranura_ = -1;
     d_.Cierra();
     // The rename itself lives in the folder; without this it may not survive a crash.
-    pl::VuelcaCarpeta(pl::Carpeta(destino_));
+    pl::VuelcaCarpeta(pl::Carpeta(final_));
 }
 
 void ArchivoSeguro::Descartar() {

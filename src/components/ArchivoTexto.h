@@ -18,7 +18,9 @@ namespace tamaris {
 // registered for removal when the user ends the program (InstalaLimpiezaTemporales) and belongs
 // to this run alone while it exists (an flock; on Windows, no sharing); creating a writer removes
 // the temporaries of the same destination that no live writer holds (left by a run that was
-// killed).
+// killed). A symbolic link as destination stays a link: the file it names is the one replaced,
+// keeping its permissions. A name that is a folder ("dir/", ".") and, on Windows, a file marked
+// read-only are refused.
 class ArchivoSeguro {
   public:
     explicit ArchivoSeguro(std::string destino);
@@ -40,7 +42,9 @@ class ArchivoSeguro {
 
   private:
     void Vuelca();
-    std::string destino_, temporal_;
+    std::string destino_;  // as the user gave it, for messages
+    std::string final_;    // the file it names, through its symbolic links
+    std::string temporal_;
     plataforma::Descriptor d_;  // open from creation until the file is in place
     bool abierto_ = false;      // lines may still be written
     std::string buffer_;

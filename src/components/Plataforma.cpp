@@ -1,7 +1,7 @@
 #include "components/Plataforma.h"
 
 #ifdef _WIN32
-#include <windows.h>
+#include <windows.h>  // with shellapi.h (CommandLineToArgvW)
 #else
 #include <dirent.h>
 #include <fcntl.h>
@@ -21,8 +21,10 @@
 #include <climits>
 #include <cstdlib>
 #include <cstring>
+#include <iostream>
 #include <mutex>
 #include <random>
+#include <streambuf>
 #include <system_error>
 
 #include "components/TextosSistema.h"
@@ -103,15 +105,6 @@ bool CreaCarpetas(const std::string& ruta) {
     return std::filesystem::is_directory(p, ec);
 }
 
-std::vector<std::string> NombresEn(const std::string& carpeta) {
-    std::vector<std::string> r;
-    std::error_code ec;
-    for (std::filesystem::directory_iterator i(Ruta(carpeta), ec), fin; !ec && i != fin;
-         i.increment(ec))
-        r.push_back(Texto(i->path().filename()));
-    return r;
-}
-
 std::string RutaAbsoluta(const std::string& ruta) {
     std::error_code ec;
     std::filesystem::path p = std::filesystem::absolute(Ruta(ruta), ec);
@@ -119,7 +112,16 @@ std::string RutaAbsoluta(const std::string& ruta) {
     return Texto(p.make_preferred());
 }
 
-std::string TextoError(int error) { return TextoSistema(error); }
+std::size_t FinUtf8Completo(const char* texto, std::size_t n) {
+    // The last character begins at most three bytes before the end.
+    for (std::size_t atras = 1; atras <= 4 && atras <= n; ++atras) {
+        const auto c = static_cast<unsigned char>(texto[n - atras]);
+        if ((c & 0xC0) == 0x80) continue;  // a continuation byte: look further back
+        const std::size_t largo = c >= 0xF0 ? 4 : c >= 0xE0 ? 3 : c >= 0xC0 ? 2 : 1;
+        return largo > atras ? n - atras : n;
+    }
+    return n;  // not UTF-8: shown as it is
+}
 
 #ifdef _WIN32
 
@@ -155,9 +157,10 @@ int ErrnoDe(DWORD e) {
         case ERROR_BAD_NET_NAME:
         case ERROR_INVALID_NAME:
             return ENOENT;
-        case ERROR_ACCESS_DENIED:
         case ERROR_SHARING_VIOLATION:
         case ERROR_LOCK_VIOLATION:
+            return EBUSY;
+        case ERROR_ACCESS_DENIED:
         case ERROR_WRITE_PROTECT:
         case ERROR_NETWORK_ACCESS_DENIED:
             return EACCES;
@@ -167,6 +170,8 @@ int ErrnoDe(DWORD e) {
         case ERROR_FILE_EXISTS:
         case ERROR_ALREADY_EXISTS:
             return EEXIST;
+        case ERROR_FILENAME_EXCED_RANGE:
+            return ENAMETOOLONG;
         case ERROR_DIRECTORY:
             return ENOTDIR;
         case ERROR_INVALID_HANDLE:
@@ -182,6 +187,36 @@ int ErrnoDe(DWORD e) {
 }
 
 int UltimoError() { return ErrnoDe(::GetLastError()); }
+
+// Past MAX_PATH (less the 12 characters CreateDirectoryW keeps for a file name) the wide calls
+// take a path only in its "\\?\" form, which admits no relative part, no "/" and no "..": the
+// full path is made first. A destination near the limit has a temporary 16 characters longer.
+constexpr std::size_t kLargoSinPrefijo = MAX_PATH - 12;
+
+std::wstring RutaAncha(std::string_view utf8) {
+    std::wstring w = Ancho(utf8);
+    if (w.size() < kLargoSinPrefijo || w.starts_with(L"\\\\?\\") || w.starts_with(L"\\\\.\\"))
+        return w;
+    DWORD n = ::GetFullPathNameW(w.c_str(), 0, nullptr, nullptr);
+    if (n == 0) return w;
+    std::wstring completa(n, L'\0');
+    n = ::GetFullPathNameW(w.c_str(), n, completa.data(), nullptr);
+    if (n == 0 || n >= completa.size()) return w;
+    completa.resize(n);
+    if (completa.starts_with(L"\\\\")) return L"\\\\?\\UNC\\" + completa.substr(2);
+    return L"\\\\?\\" + completa;
+}
+
+// Whether another program holds the file open without letting it be replaced: what a failed
+// replacement reports only as "access denied".
+bool AbiertoPorOtro(const std::wstring& ruta) {
+    const HANDLE h =
+        ::CreateFileW(ruta.c_str(), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                      nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return ::GetLastError() == ERROR_SHARING_VIOLATION;
+    ::CloseHandle(h);
+    return false;
+}
 
 HANDLE H(const Descriptor& d) { return reinterpret_cast<HANDLE>(d.Nativo()); }
 
@@ -222,7 +257,7 @@ Descriptor CreaConNombre(std::string& plantilla, std::size_t largoSufijo, DWORD 
         if (alElegir) alElegir(plantilla);
         // Shared for deletion only: the clearing of a signal may remove it, but no other
         // process can open it, which is how runs tell a live temporary from an abandoned one.
-        const HANDLE h = ::CreateFileW(Ancho(plantilla).c_str(), GENERIC_READ | GENERIC_WRITE,
+        const HANDLE h = ::CreateFileW(RutaAncha(plantilla).c_str(), GENERIC_READ | GENERIC_WRITE,
                                        FILE_SHARE_DELETE, nullptr, CREATE_NEW, atributos, nullptr);
         if (h != INVALID_HANDLE_VALUE) return Descriptor(reinterpret_cast<std::intptr_t>(h));
         const DWORD e = ::GetLastError();
@@ -254,7 +289,7 @@ int Descriptor::Cierra() {
 }
 
 Descriptor AbreLectura(const std::string& ruta, int* error) {
-    return DeManija(::CreateFileW(Ancho(ruta).c_str(), GENERIC_READ,
+    return DeManija(::CreateFileW(RutaAncha(ruta).c_str(), GENERIC_READ,
                                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                   OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr),
                     error);
@@ -262,7 +297,7 @@ Descriptor AbreLectura(const std::string& ruta, int* error) {
 
 Descriptor AbreEscritura(const std::string& ruta, bool exclusivo, int* error) {
     return DeManija(
-        ::CreateFileW(Ancho(ruta).c_str(), GENERIC_READ | GENERIC_WRITE,
+        ::CreateFileW(RutaAncha(ruta).c_str(), GENERIC_READ | GENERIC_WRITE,
                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                       exclusivo ? CREATE_NEW : OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr),
         error);
@@ -300,7 +335,8 @@ Estado EstadoDe(const Descriptor& d, int* error) {
 Estado EstadoDeRuta(const std::string& ruta) {
     Estado e;
     WIN32_FILE_ATTRIBUTE_DATA datos{};
-    if (ruta.empty() || !::GetFileAttributesExW(Ancho(ruta).c_str(), GetFileExInfoStandard, &datos))
+    if (ruta.empty() ||
+        !::GetFileAttributesExW(RutaAncha(ruta).c_str(), GetFileExInfoStandard, &datos))
         return e;
     e.tipo = (datos.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ? Tipo::kCarpeta : Tipo::kRegular;
     e.tamano = (static_cast<unsigned long long>(datos.nFileSizeHigh) << 32) | datos.nFileSizeLow;
@@ -393,7 +429,7 @@ void VuelcaCarpeta(const std::string&) {}
 std::FILE* AbreFlujo(const std::string& ruta, const char* modo) {
     std::string m = modo;
     if (m.find('b') == std::string::npos) m.push_back('b');
-    return ::_wfopen(Ancho(ruta).c_str(), Ancho(m).c_str());
+    return ::_wfopen(RutaAncha(ruta).c_str(), Ancho(m).c_str());
 }
 
 Descriptor CreaTemporal(std::string& plantilla, std::size_t largoSufijo, int* error,
@@ -413,7 +449,7 @@ void BorraSiAbandonado(const std::string& ruta) {
     // Opening without sharing fails while the run that writes it is alive; the last close of
     // a file opened for deletion on close removes it.
     const HANDLE h =
-        ::CreateFileW(Ancho(ruta).c_str(), DELETE | GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+        ::CreateFileW(RutaAncha(ruta).c_str(), DELETE | GENERIC_READ, 0, nullptr, OPEN_EXISTING,
                       FILE_FLAG_DELETE_ON_CLOSE | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
     if (h != INVALID_HANDLE_VALUE) ::CloseHandle(h);
 }
@@ -421,20 +457,78 @@ void BorraSiAbandonado(const std::string& ruta) {
 void PermisosDeNuevo(const Descriptor&, const std::string&) {}
 
 int Reemplaza(const std::string& origen, const std::string& destino) {
-    if (::MoveFileExW(Ancho(origen).c_str(), Ancho(destino).c_str(),
+    const std::wstring nuevo = RutaAncha(destino);
+    if (::MoveFileExW(RutaAncha(origen).c_str(), nuevo.c_str(),
                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
         return 0;
-    return UltimoError();
+    const DWORD e = ::GetLastError();
+    if (e == ERROR_ACCESS_DENIED && AbiertoPorOtro(nuevo)) return EBUSY;
+    return ErrnoDe(e);
 }
 
 int NombraSiLibre(const std::string& origen, const std::string& destino) {
-    if (::MoveFileExW(Ancho(origen).c_str(), Ancho(destino).c_str(), MOVEFILE_WRITE_THROUGH))
+    if (::MoveFileExW(RutaAncha(origen).c_str(), RutaAncha(destino).c_str(),
+                      MOVEFILE_WRITE_THROUGH))
         return 0;
     return UltimoError();
 }
 
+std::string DestinoDeEnlaces(const std::string& ruta) {
+    // Only symbolic links: other reparse points (junctions, cloud files) are the file itself.
+    WIN32_FIND_DATAW datos{};
+    const HANDLE busqueda = ::FindFirstFileW(RutaAncha(ruta).c_str(), &datos);
+    if (busqueda == INVALID_HANDLE_VALUE) return ruta;
+    ::FindClose(busqueda);
+    if (!(datos.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) ||
+        datos.dwReserved0 != IO_REPARSE_TAG_SYMLINK)
+        return ruta;
+    // Opened through the link, the file tells its own final name.
+    const HANDLE h = ::CreateFileW(RutaAncha(ruta).c_str(), 0,
+                                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                   OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return ruta;
+    std::wstring nombre(32768, L'\0');
+    const DWORD n = ::GetFinalPathNameByHandleW(h, nombre.data(), static_cast<DWORD>(nombre.size()),
+                                                FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+    ::CloseHandle(h);
+    if (n == 0 || n >= nombre.size()) return ruta;
+    nombre.resize(n);
+    if (nombre.starts_with(L"\\\\?\\UNC\\"))
+        nombre = L"\\\\" + nombre.substr(8);
+    else if (nombre.starts_with(L"\\\\?\\"))
+        nombre.erase(0, 4);
+    return Utf8(nombre);
+}
+
+bool MarcadoSoloLectura(const std::string& ruta) {
+    const DWORD atributos = ::GetFileAttributesW(RutaAncha(ruta).c_str());
+    return atributos != INVALID_FILE_ATTRIBUTES && !(atributos & FILE_ATTRIBUTE_DIRECTORY) &&
+           (atributos & FILE_ATTRIBUTE_READONLY);
+}
+
+bool MismoNombre(std::string_view a, std::string_view b) {
+    const std::wstring x = Ancho(a), y = Ancho(b);
+    return ::CompareStringOrdinal(x.data(), static_cast<int>(x.size()), y.data(),
+                                  static_cast<int>(y.size()), TRUE) == CSTR_EQUAL;
+}
+
+// The system's own listing: std::filesystem does not take the \\?\ form of a long path.
+std::vector<std::string> NombresEn(const std::string& carpeta) {
+    std::vector<std::string> r;
+    WIN32_FIND_DATAW datos{};
+    const HANDLE h = ::FindFirstFileExW(RutaAncha(ConSeparador(carpeta) + "*").c_str(),
+                                        FindExInfoBasic, &datos, FindExSearchNameMatch, nullptr, 0);
+    if (h == INVALID_HANDLE_VALUE) return r;
+    do {
+        const std::wstring_view nombre = datos.cFileName;
+        if (nombre != L"." && nombre != L"..") r.push_back(Utf8(nombre));
+    } while (::FindNextFileW(h, &datos));
+    ::FindClose(h);
+    return r;
+}
+
 int Borra(const std::string& ruta) {
-    return ::DeleteFileW(Ancho(ruta).c_str()) ? 0 : UltimoError();
+    return ::DeleteFileW(RutaAncha(ruta).c_str()) ? 0 : UltimoError();
 }
 
 bool CarpetaEscribible(const std::string& carpeta) {
@@ -540,7 +634,96 @@ void BorraEnSenal(const char* ruta) {
     // No allocation here: the path is converted on the stack.
     wchar_t ancho[4096];
     const int n = ::MultiByteToWideChar(CP_UTF8, 0, ruta, -1, ancho, 4096);
-    if (n > 0) ::DeleteFileW(ancho);
+    if (n <= 0) return;
+    if (static_cast<std::size_t>(n) <= kLargoSinPrefijo) {
+        ::DeleteFileW(ancho);
+        return;
+    }
+    wchar_t largo[4096 + 8] = L"\\\\?\\";
+    const DWORD m = ::GetFullPathNameW(ancho, 4096, largo + 4, nullptr);
+    if (m == 0 || m >= 4096) return;
+    if (largo[4] == L'\\' && largo[5] == L'\\') {  // \\servidor\carpeta: \\?\UNC\servidor\carpeta
+        std::memmove(largo + 8, largo + 6, (m - 1) * sizeof(wchar_t));
+        std::memcpy(largo + 4, L"UNC\\", 4 * sizeof(wchar_t));
+    }
+    ::DeleteFileW(largo);
+}
+
+std::string TextoError(int error) {
+    if (error == EBUSY) return "otro programa lo tiene abierto; ciérrelo y vuelva a intentarlo";
+    return TextoSistema(error);
+}
+
+std::vector<std::string> ArgumentosPrograma(int argc, char** argv) {
+    int n = 0;
+    LPWSTR* anchos = ::CommandLineToArgvW(::GetCommandLineW(), &n);
+    if (!anchos) return std::vector<std::string>(argv + (argc > 0 ? 1 : 0), argv + argc);
+    std::vector<std::string> r;
+    for (int i = 1; i < n; ++i) r.push_back(Utf8(anchos[i]));
+    ::LocalFree(anchos);
+    return r;
+}
+
+namespace {
+
+// A console shows text through its code page, which is never UTF-8 unless the user changed
+// it ("percepciÃ³n" in cmd.exe); its wide call shows any text. Bytes wait in the buffer until a
+// whole character can go.
+class SalidaConsola : public std::streambuf {
+  public:
+    explicit SalidaConsola(HANDLE h) : h_(h) { setp(buf_, buf_ + sizeof buf_); }
+
+  protected:
+    int_type overflow(int_type c) override {
+        if (!Vacia()) return traits_type::eof();
+        if (!traits_type::eq_int_type(c, traits_type::eof())) {
+            *pptr() = traits_type::to_char_type(c);
+            pbump(1);
+        }
+        return traits_type::not_eof(c);
+    }
+    int sync() override { return Vacia() ? 0 : -1; }
+
+  private:
+    bool Vacia() {
+        const std::size_t n = static_cast<std::size_t>(pptr() - pbase());
+        const std::size_t listo = FinUtf8Completo(buf_, n);
+        const std::wstring ancho = Ancho(std::string_view(buf_, listo));
+        bool ok = true;
+        for (std::size_t hecho = 0; hecho < ancho.size();) {
+            DWORD escritos = 0;
+            if (!::WriteConsoleW(h_, ancho.data() + hecho, static_cast<DWORD>(ancho.size() - hecho),
+                                 &escritos, nullptr) ||
+                escritos == 0) {
+                ok = false;
+                break;
+            }
+            hecho += escritos;
+        }
+        std::memmove(buf_, buf_ + listo, n - listo);
+        setp(buf_, buf_ + sizeof buf_);
+        pbump(static_cast<int>(n - listo));
+        return ok;
+    }
+
+    HANDLE h_;
+    char buf_[4096];
+};
+
+}  // namespace
+
+void PreparaConsola() {
+    static SalidaConsola* salida = nullptr;
+    static SalidaConsola* error = nullptr;
+    DWORD modo = 0;
+    if (const HANDLE h = ::GetStdHandle(STD_OUTPUT_HANDLE); !salida && ::GetConsoleMode(h, &modo)) {
+        salida = new SalidaConsola(h);  // lives as long as the stream
+        std::cout.rdbuf(salida);
+    }
+    if (const HANDLE h = ::GetStdHandle(STD_ERROR_HANDLE); !error && ::GetConsoleMode(h, &modo)) {
+        error = new SalidaConsola(h);
+        std::cerr.rdbuf(error);
+    }
 }
 
 // Under Windows the drivers' sockets are not the process's to list; statements that stall
@@ -776,6 +959,12 @@ void PermisosDeNuevo(const Descriptor& d, const std::string& destino) {
     mode_t modo;
     if (::stat(destino.c_str(), &st) == 0 && S_ISREG(st.st_mode)) {
         modo = st.st_mode & 07777;
+        // Before the mode: a change of group clears the set-id bits. Only a group the user
+        // belongs to may be given (EPERM otherwise): the file then has the user's.
+        if (st.st_gid != ::getegid()) {
+            const int r = ::fchown(F(d), static_cast<uid_t>(-1), st.st_gid);
+            static_cast<void>(r);
+        }
     } else {
         const mode_t mascara = ::umask(022);
         ::umask(mascara);
@@ -796,6 +985,34 @@ int NombraSiLibre(const std::string& origen, const std::string& destino) {
 }
 
 int Borra(const std::string& ruta) { return ::unlink(ruta.c_str()) == 0 ? 0 : errno; }
+
+std::string DestinoDeEnlaces(const std::string& ruta) {
+    std::string actual = ruta;
+    // As many links as the system itself follows (ELOOP past that).
+    for (int i = 0; i < 40; ++i) {
+        struct stat st;
+        if (::lstat(actual.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return actual;
+        std::vector<char> buf(static_cast<std::size_t>(st.st_size > 0 ? st.st_size : PATH_MAX) + 1);
+        const ssize_t n = ::readlink(actual.c_str(), buf.data(), buf.size());
+        if (n < 0 || static_cast<std::size_t>(n) >= buf.size()) return actual;
+        const std::string destino(buf.data(), static_cast<std::size_t>(n));
+        // A relative link counts from the folder that holds it.
+        actual = destino.front() == '/' ? destino : ConSeparador(Carpeta(actual)) + destino;
+    }
+    return actual;
+}
+
+bool MarcadoSoloLectura(const std::string&) { return false; }
+
+bool MismoNombre(std::string_view a, std::string_view b) { return a == b; }
+
+std::vector<std::string> NombresEn(const std::string& carpeta) {
+    std::vector<std::string> r;
+    std::error_code ec;
+    for (std::filesystem::directory_iterator i(carpeta, ec), fin; !ec && i != fin; i.increment(ec))
+        r.push_back(i->path().filename().string());
+    return r;
+}
 
 bool CarpetaEscribible(const std::string& carpeta) { return ::access(carpeta.c_str(), W_OK) == 0; }
 
@@ -890,6 +1107,14 @@ void AlTerminarPorSenal(void (*limpieza)()) {
 }
 
 void BorraEnSenal(const char* ruta) { ::unlink(ruta); }
+
+std::string TextoError(int error) { return TextoSistema(error); }
+
+std::vector<std::string> ArgumentosPrograma(int argc, char** argv) {
+    return std::vector<std::string>(argv + (argc > 0 ? 1 : 0), argv + argc);
+}
+
+void PreparaConsola() {}
 
 std::vector<std::intptr_t> SocketsDeRed() {
     std::vector<std::intptr_t> r;

@@ -107,9 +107,12 @@ bool NombraArchivo(const Descriptor& d, const std::string& ruta);
 // Removes `ruta` when it is a regular file that no live process holds (the temporary of a run
 // that was killed); leaves it otherwise.
 void BorraSiAbandonado(const std::string& ruta);
-// Gives a new file the permissions a plain creation would have given it (those of `destino`
-// when it exists). Nothing to do on Windows.
+// Gives a new file the permissions a plain creation would have given it: those of `destino`
+// when it exists (its mode, and its group where the user may set it). Nothing to do on Windows.
 void PermisosDeNuevo(const Descriptor& d, const std::string& destino);
+// Whether two names found in one folder name the same entry: on Windows letter case does not
+// count (as the system itself compares names).
+bool MismoNombre(std::string_view a, std::string_view b);
 
 // --- Names ---------------------------------------------------------------------------------
 
@@ -119,6 +122,12 @@ int Reemplaza(const std::string& origen, const std::string& destino);
 int NombraSiLibre(const std::string& origen, const std::string& destino);
 // Removes the file; 0 or errno.
 int Borra(const std::string& ruta);
+// Where writing to `ruta` lands: the file its symbolic links finally name (`ruta` itself when it
+// is no link). Replacing that file keeps the link a link.
+std::string DestinoDeEnlaces(const std::string& ruta);
+// Whether the file carries the Windows read-only mark, which a replacement would silently drop;
+// false elsewhere, where replacing a file depends on its folder alone.
+bool MarcadoSoloLectura(const std::string& ruta);
 // Creates the folder and the ones above it; true when it exists afterwards.
 bool CreaCarpetas(const std::string& ruta);
 // Whether the program may create files in the folder.
@@ -166,8 +175,23 @@ std::string Variable(const char* nombre);
 long IdProceso();
 // Local time, safe from any thread.
 std::tm HoraLocal(std::time_t t);
-// Text of an errno value, in Spanish for the common ones (see TextosSistema.h).
+// Text of an errno value, in Spanish for the common ones (see TextosSistema.h). On Windows
+// EBUSY stands for a file that another program holds open, and says so.
 std::string TextoError(int error);
+
+// --- The command line and the console ------------------------------------------------------
+
+// The program's arguments, without its own name, as UTF-8. On Windows they come from the wide
+// command line: `argv` holds them in the ANSI code page, which cannot spell every name and is
+// not UTF-8.
+std::vector<std::string> ArgumentosPrograma(int argc, char** argv);
+// Makes std::cout and std::cerr, which carry UTF-8, show right on a Windows console whatever its
+// code page (the text goes through the console's wide call); redirected to a file or a pipe they
+// stay UTF-8 bytes. Nothing to do elsewhere.
+void PreparaConsola();
+// How many of the first `n` bytes of `texto` end on a whole UTF-8 character: what can be shown
+// now, the rest waiting for the bytes that complete it.
+std::size_t FinUtf8Completo(const char* texto, std::size_t n);
 
 // --- The end of the process ----------------------------------------------------------------
 

@@ -203,6 +203,32 @@ TEST(CliDemo, CreaYExporta) {
     }
 }
 
+// Folders and files named with ñ, á, ó reach every command intact (on Windows the command line is
+// read in UTF-16: its ANSI form cannot spell every name, and is not UTF-8).
+TEST(CliDemo, NombresConEnesYAcentos) {
+    namespace pl = tamaris::plataforma;
+    using prueba_sistema::kBarra;
+    CarpetaTemporal tmp;
+    const std::string carpeta = tmp.ruta().string() + kBarra + "Año 2025 José";
+    const std::string db = carpeta + kBarra + "demo ñ.db",
+                      perc = carpeta + kBarra + "percepción ñ.txt",
+                      citi = carpeta + kBarra + "citi ó";
+    ASSERT_TRUE(pl::CreaCarpetas(citi));
+    const std::vector<std::string> ordenes[] = {
+        {"demo", "--db", db, "--filas", "300"},
+        {"exportar", "--db", db, "--archivo", perc},
+        {"citi", "--db", db, "--anio", "2013", "--mes", "1", "--directorio", citi},
+        {"verificar", "percepciones", "--archivo", perc, "--db", db},
+    };
+    for (const auto& orden : ordenes) {
+        const auto r = Cli(orden);
+        EXPECT_EQ(r.codigo, 0) << orden.front() << ": " << r.err;
+    }
+    EXPECT_EQ(pl::EstadoDeRuta(db).tipo, pl::Tipo::kRegular);
+    EXPECT_GT(pl::EstadoDeRuta(perc).tamano, 0u);
+    EXPECT_EQ(pl::NombresEn(citi).size(), 1u);
+}
+
 }  // namespace
 
 // ---- start-up: every command starts the system as the desktop program does ----

@@ -7,6 +7,8 @@
 #endif
 
 #include <csignal>
+#include <fstream>
+#include <optional>
 
 #include "CarpetaTemporal.h"
 #include "components/ArchivoTexto.h"
@@ -19,6 +21,7 @@ namespace {
 using prueba::CarpetaTemporal;
 using prueba::GrabaBytes;
 using prueba::LeeBytes;
+using prueba_sistema::kBarra;
 
 const std::string kAnterior = "contenido anterior\r\n\x80\xF1\r\n";
 
@@ -102,22 +105,41 @@ TEST(ArchivoSeguro, ConfirmarReemplazaUnArchivoExistenteUnaYOtraVez) {
     EXPECT_EQ(dir.Entradas(), "perc.txt");
 }
 
-TEST(ArchivoSeguro, ConfirmarReemplazaYConservaLosPermisos) {
-    SOLO_POSIX("permisos de archivo");
 #ifndef _WIN32
-    CarpetaTemporal dir;
-    const std::string destino = dir / "perc.txt";
-    GrabaBytes(destino, kAnterior);
-    ASSERT_EQ(::chmod(destino.c_str(), 0640), 0);
-    {
-        ArchivoSeguro a(destino);
-        a.EscribeLinea("nuevo");
-        a.Confirmar();
+// A group other than the user's own that the user may give a file: any for root, otherwise one
+// of the user's other groups (the user's own when there is none).
+gid_t GrupoAjeno() {
+    if (SoyRoot()) return ::getegid() + 4242;
+    gid_t grupos[64];
+    const int n = ::getgroups(64, grupos);
+    for (int i = 0; i < n; ++i)
+        if (grupos[i] != ::getegid()) return grupos[i];
+    return ::getegid();
+}
+#endif
+
+TEST(ArchivoSeguro, ConfirmarReemplazaYConservaLosPermisosYElGrupo) {
+    SOLO_POSIX("permisos y grupo de archivo");
+#ifndef _WIN32
+    const gid_t grupo = GrupoAjeno();
+    for (const mode_t modo : {0640, 0604, 0750}) {
+        SCOPED_TRACE(modo);
+        CarpetaTemporal dir;
+        const std::string destino = dir / "perc.txt";
+        GrabaBytes(destino, kAnterior);
+        ASSERT_EQ(::chown(destino.c_str(), static_cast<uid_t>(-1), grupo), 0);
+        ASSERT_EQ(::chmod(destino.c_str(), modo), 0);
+        {
+            ArchivoSeguro a(destino);
+            a.EscribeLinea("nuevo");
+            a.Confirmar();
+        }
+        EXPECT_EQ(LeeBytes(destino), "nuevo\r\n");
+        struct stat st;
+        ASSERT_EQ(::stat(destino.c_str(), &st), 0);
+        EXPECT_EQ(st.st_mode & 07777, modo);
+        EXPECT_EQ(st.st_gid, grupo);
     }
-    EXPECT_EQ(LeeBytes(destino), "nuevo\r\n");
-    struct stat st;
-    ASSERT_EQ(::stat(destino.c_str(), &st), 0);
-    EXPECT_EQ(st.st_mode & 0777, 0640u);
 #endif
 }
 
@@ -171,17 +193,165 @@ TEST(ArchivoSeguro, CarpetaInexistenteEsRutaNoEncontrada) {
               err::kRutaNoEncontrada);
 }
 
-TEST(ArchivoSeguro, DestinoQueEsCarpetaEsErrorDeAcceso) {
+// A name that ends in a folder is refused before anything is written: an existing folder, a
+// name ending in a separator (even when no such folder exists, or it names a file), "." and "..".
+TEST(ArchivoSeguro, UnNombreDeCarpetaSeRechaza) {
     CarpetaTemporal dir;
     std::filesystem::create_directory(dir / "carpeta");
-    try {
-        ArchivoSeguro a(dir / "carpeta");
-        ADD_FAILURE();
-    } catch (const ErrorTamaris& e) {
-        EXPECT_EQ(e.Numero(), err::kAccesoRuta);
-        EXPECT_NE(std::string(e.what()).find("No se puede crear el archivo"), std::string::npos);
-        EXPECT_NE(std::string(e.what()).find(dir / "carpeta"), std::string::npos);
+    GrabaBytes(dir / "archivo.txt", kAnterior);
+    const std::string casos[] = {dir / "carpeta",
+                                 dir / "carpeta" + kBarra,
+                                 dir / "nueva" + kBarra,
+                                 dir / "archivo.txt" + kBarra,
+                                 dir / "carpeta" + kBarra + ".",
+                                 dir / "carpeta" + kBarra + "..",
+                                 "."};
+    for (const std::string& destino : casos) {
+        SCOPED_TRACE(destino);
+        try {
+            ArchivoSeguro a(destino);
+            ADD_FAILURE() << "se aceptó " << a.Temporal();
+        } catch (const ErrorTamaris& e) {
+            const std::string texto = e.what();
+            EXPECT_EQ(e.Numero(), err::kAccesoRuta);
+            EXPECT_NE(texto.find("No se puede crear el archivo " + destino +
+                                 ": es el nombre de "
+                                 "una carpeta, no de un archivo"),
+                      std::string::npos)
+                << texto;
+        }
     }
+    EXPECT_EQ(dir.Entradas(), "archivo.txt,carpeta");
+    EXPECT_TRUE(std::filesystem::is_empty(dir / "carpeta"));
+    EXPECT_EQ(LeeBytes(dir / "archivo.txt"), kAnterior);
+}
+
+// A link as destination stays a link: the file it names gets the new content, wherever it is.
+TEST(ArchivoSeguro, UnEnlaceSigueSiendoEnlaceYSeReemplazaElArchivoQueNombra) {
+    SOLO_POSIX("enlaces simbólicos");
+#ifndef _WIN32
+    CarpetaTemporal dir;
+    std::filesystem::create_directory(dir / "otra");
+    GrabaBytes(dir / "real.txt", kAnterior);
+    GrabaBytes(dir / "otra/real.txt", kAnterior);
+    ASSERT_EQ(::chmod((dir / "real.txt").c_str(), 0640), 0);
+    struct Caso {
+        std::string enlace, apunta, archivo;
+    };
+    const Caso casos[] = {
+        {"relativo.txt", "real.txt", dir / "real.txt"},
+        {"absoluto.txt", dir / "otra/real.txt", dir / "otra/real.txt"},
+        {"cadena.txt", "relativo.txt", dir / "real.txt"},  // a link to a link
+        {"otra/sube.txt", "../real.txt", dir / "real.txt"},
+        {"colgante.txt", "nuevo.txt", dir / "nuevo.txt"},  // names a file yet to be
+    };
+    for (const Caso& c : casos) {
+        SCOPED_TRACE(c.enlace);
+        std::filesystem::create_symlink(c.apunta, dir / c.enlace);
+        ArchivoSeguro a(dir / c.enlace);
+        a.EscribeLinea(c.enlace);
+        a.Confirmar();
+        EXPECT_TRUE(std::filesystem::is_symlink(dir / c.enlace));
+        EXPECT_EQ(std::filesystem::read_symlink(dir / c.enlace), c.apunta);
+        EXPECT_EQ(LeeBytes(c.archivo), c.enlace + "\r\n");
+    }
+    struct stat st;
+    ASSERT_EQ(::stat((dir / "real.txt").c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0640u);
+    // No temporary left beside the links nor beside the files they name.
+    EXPECT_EQ(dir.Entradas(),
+              "absoluto.txt,cadena.txt,colgante.txt,nuevo.txt,otra,real.txt,relativo.txt");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir / "otra"),
+                            std::filesystem::directory_iterator()),
+              2);
+#endif
+}
+
+// On Windows a file marked read-only or held open by another program is not replaced: the old
+// file stays, the message says why, and the temporary goes. POSIX replaces both (its rename
+// depends on the folder alone) and keeps the read-only mode.
+TEST(ArchivoSeguro, DestinoDeSoloLecturaOAbiertoPorOtroPrograma) {
+    namespace fs = std::filesystem;
+    struct Caso {
+        const char* que;
+        bool soloLectura;
+        const char* motivo;
+    };
+    const Caso casos[] = {
+        {"solo lectura", true, "está marcado como de solo lectura"},
+        {"abierto por otro programa", false, "otro programa lo tiene abierto"},
+    };
+    for (const Caso& c : casos) {
+        SCOPED_TRACE(c.que);
+        CarpetaTemporal dir;
+        const std::string destino = dir / "perc.txt";
+        GrabaBytes(destino, kAnterior);
+        const auto escritura =
+            fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write;
+        if (c.soloLectura) fs::permissions(destino, escritura, fs::perm_options::remove);
+        std::optional<std::ifstream> otro;
+        if (!c.soloLectura) otro.emplace(destino, std::ios::binary);
+        std::string mensaje;
+        try {
+            ArchivoSeguro a(destino);
+            a.EscribeLinea("nuevo");
+            a.Confirmar();
+        } catch (const ErrorTamaris& e) {
+            EXPECT_EQ(e.Numero(), err::kAccesoRuta);
+            mensaje = e.what();
+        }
+        otro.reset();
+        if (plataforma::kWindows) {
+            EXPECT_NE(
+                mensaje.find("No se puede reemplazar el archivo " + destino + ": " + c.motivo),
+                std::string::npos)
+                << mensaje;
+            EXPECT_EQ(LeeBytes(destino), kAnterior);
+        } else {
+            EXPECT_EQ(mensaje, "");
+            EXPECT_EQ(LeeBytes(destino), "nuevo\r\n");
+        }
+        EXPECT_EQ(dir.Entradas(), "perc.txt");
+        EXPECT_EQ((fs::status(destino).permissions() & escritura) == fs::perms::none,
+                  c.soloLectura);
+        // Windows removes no read-only file: the folder could not be cleared.
+        fs::permissions(destino, fs::perms::owner_write, fs::perm_options::add);
+    }
+}
+
+// The temporary of a killed run is removed even when that run spelled the destination in other
+// letter case, where names do not tell case (Windows); elsewhere it belongs to another file.
+TEST(ArchivoSeguro, ElTemporalAbandonadoSeReconoceAunqueCambienLasMayusculas) {
+    CarpetaTemporal dir;
+    const std::string abandonado = dir / ".PERC.Txt.tamaris-AbC123";
+    GrabaBytes(abandonado, "a medio escribir");
+    {
+        ArchivoSeguro a(dir / "perc.txt");
+        a.Confirmar();
+    }
+    EXPECT_EQ(std::filesystem::exists(abandonado), !plataforma::kWindows);
+}
+
+// Past the 260 characters of the old Windows paths (the temporary's name is longer still), with
+// a name that is not ASCII.
+TEST(ArchivoSeguro, RutaDeMasDe260Caracteres) {
+    CarpetaTemporal dir;
+    std::string carpeta = dir.Ruta().string();
+    while (carpeta.size() < 300) carpeta += kBarra + "carpeta_de_nombre_bastante_largo";
+    ASSERT_TRUE(plataforma::CreaCarpetas(carpeta));
+    const std::string nombre = "percepciones año ñ.txt";
+    const std::string destino = carpeta + kBarra + nombre;
+    for (const std::string linea : {"primera", "segunda"}) {
+        ArchivoSeguro a(destino);
+        a.EscribeLinea(linea);
+        a.Confirmar();
+    }
+    EXPECT_EQ(LeeArchivoAcotado(destino), std::optional<std::string>("segunda\r\n"));
+    EXPECT_EQ(plataforma::NombresEn(carpeta), std::vector<std::string>{nombre});
+    // std::filesystem cannot list a folder this deep on Windows: the test clears its own.
+    EXPECT_EQ(plataforma::Borra(destino), 0);
+    for (std::string c = carpeta; c.size() > dir.Ruta().string().size(); c = plataforma::Carpeta(c))
+        std::filesystem::remove(plataforma::Ruta(c));
 }
 
 TEST(ArchivoSeguro, CarpetaSinPermisoDeEscrituraEsErrorDeAcceso) {

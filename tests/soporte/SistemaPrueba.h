@@ -111,8 +111,9 @@ inline std::string SinCr(std::string texto) {
 // Runs a command line through the system's shell; its exit code, -1 when it did not exit.
 inline int Ejecuta(const std::string& linea) {
 #ifdef _WIN32
-    // cmd.exe drops the first and the last quote of the line: give it a pair to drop.
-    return std::system(("\"" + linea + "\"").c_str());
+    // cmd.exe drops the first and the last quote of the line: give it a pair to drop. The line
+    // goes in UTF-16 (as a path's wide form), so names that are not ASCII reach the program.
+    return ::_wsystem(tamaris::plataforma::Ruta("\"" + linea + "\"").c_str());
 #else
     const int estado = std::system(linea.c_str());
     if (estado == -1 || (estado & 0x7f) != 0) return -1;
