@@ -60,9 +60,9 @@ class LibroIva : public Comando {
         const bool revisar = op.Tiene("--revisar");
         int anio = 0, mes = 0;
         if (error.empty() && !LeeEntero(op.Valor("--anio"), 1900, 2050, anio)) {
-            error = op.Tiene("--anio") ? "--anio debe ser un año de 1900 a 2050: " +
-                                             op.Valor("--anio")
-                                       : "falta --anio AAAA";
+            error = op.Tiene("--anio")
+                        ? "--anio debe ser un año de 1900 a 2050: " + op.Valor("--anio")
+                        : "falta --anio AAAA";
         }
         if (error.empty() && !LeeEntero(op.Valor("--mes"), 1, 12, mes)) {
             error = op.Tiene("--mes") ? "--mes debe ser un número de 1 a 12: " + op.Valor("--mes")
@@ -77,8 +77,8 @@ class LibroIva : public Comando {
                                              : "falta --directorio DIR";
         }
         if (!error.empty()) {
-            s.err << "percepciones-cli libro-iva: " << error << "\nUso: percepciones-cli "
-                  << Uso() << "\n";
+            s.err << "percepciones-cli libro-iva: " << error << "\nUso: percepciones-cli " << Uso()
+                  << "\n";
             return kUsoIncorrecto;
         }
         std::error_code ec;

@@ -102,8 +102,8 @@ ResultadoLibroIva ExportaLibroIva(Sistema& sistema, const FiltrosLibroIva& filtr
     Exportacion* trabajo = nullptr;
     pasos.prepara = [&](Recordset& rs) {
         if (escribe && !archivos) {
-            archivos = std::make_unique<ArchivosLibro>(res.archivoComprobantes,
-                                                       res.archivoAlicuotas);
+            archivos =
+                std::make_unique<ArchivosLibro>(res.archivoComprobantes, res.archivoAlicuotas);
         }
         registro = std::make_unique<RegistroLibroIva>(rs, reglas);
         trabajo->AbreProgreso();
@@ -136,6 +136,10 @@ ResultadoLibroIva ExportaLibroIva(Sistema& sistema, const FiltrosLibroIva& filtr
         for (std::size_t i = 0; i + kA <= a.size(); i += kA) totales.SumaAlicuota(a.substr(i, kA));
     };
     pasos.vuelca = [&] { archivos->Vuelca(); };
+    std::string litDesde, litHasta;  // the period as date literals of the platform
+    pasos.revisaOmitidos = [&](Hallazgos& h) {
+        RevisaOmitidosLibroVentas(db, litDesde, litHasta, h);
+    };
     Exportacion job(db, ui, std::move(pasos), opciones);
     trabajo = &job;
     const auto termina = [&](Estado estado) {
@@ -166,8 +170,9 @@ ResultadoLibroIva ExportaLibroIva(Sistema& sistema, const FiltrosLibroIva& filtr
     }
 
     // The CITI Ventas statement: the same vouchers, the whole last day included.
-    const std::string sql =
-        SentenciaCiti(db.LiteralFecha(desde), db.LiteralFecha(DiaSiguiente(hasta)));
+    litDesde = db.LiteralFecha(desde);
+    litHasta = db.LiteralFecha(DiaSiguiente(hasta));
+    const std::string sql = SentenciaCiti(litDesde, litHasta);
     switch (job.Ejecuta(sql)) {
         case FinExportacion::SinFilas:
             if (opciones.modo != ModoRevision::Normal && !job.hallazgos().Vacio()) {

@@ -64,8 +64,7 @@ struct VerificacionLibroIva : Verificacion {
 // other and the two files against each other. With `sistema` and a month, also reads the ledger
 // with its own query and reconciles voucher by voucher. Throws ErrorTamaris when a file or the
 // ledger cannot be read.
-VerificacionLibroIva VerificaLibroIva(const std::string& comprobantes,
-                                      const std::string& alicuotas, Sistema* sistema, int anio,
-                                      int mes);
+VerificacionLibroIva VerificaLibroIva(const std::string& comprobantes, const std::string& alicuotas,
+                                      Sistema* sistema, int anio, int mes);
 
 }  // namespace tamaris

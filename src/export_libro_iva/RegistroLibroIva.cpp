@@ -45,16 +45,33 @@ enum Columna {
     kAlicuota3,
     kColumnas
 };
-constexpr std::array<const char*, kColumnas> kNombres = {
-    "Fecha",       "TC",          "Letra",        "Sucursal",     "Numero",        "cabcuit",
-    "CABCONDIVA",  "CABNOMBRE",   "Liva_Total",   "LIVA_ImpNetoNGrav", "Liva_Exento", "Liva_ImpIva",
-    "Liva_ImpIva2", "Liva_ImpIva3", "Liva_ImpIva4", "liva_aliciva", "liva_aliciva2", "liva_aliciva3"};
-constexpr std::array<const char*, kColumnas> kNombresCampo = {
-    "la fecha",      "el tipo",          "la letra",         "el punto de venta",
-    "el número",     "el CUIT del cliente", "la condición de IVA", "el nombre del cliente",
-    "el total",      "el no gravado",    "el exento",        "el IVA 1",
-    "el IVA 2",      "el IVA 3",         "el IVA 4",         "la alícuota 1",
-    "la alícuota 2", "la alícuota 3"};
+constexpr std::array<const char*, kColumnas> kNombres = {"Fecha",         "TC",
+                                                         "Letra",         "Sucursal",
+                                                         "Numero",        "cabcuit",
+                                                         "CABCONDIVA",    "CABNOMBRE",
+                                                         "Liva_Total",    "LIVA_ImpNetoNGrav",
+                                                         "Liva_Exento",   "Liva_ImpIva",
+                                                         "Liva_ImpIva2",  "Liva_ImpIva3",
+                                                         "Liva_ImpIva4",  "liva_aliciva",
+                                                         "liva_aliciva2", "liva_aliciva3"};
+constexpr std::array<const char*, kColumnas> kNombresCampo = {"la fecha",
+                                                              "el tipo",
+                                                              "la letra",
+                                                              "el punto de venta",
+                                                              "el número",
+                                                              "el CUIT del cliente",
+                                                              "la condición de IVA",
+                                                              "el nombre del cliente",
+                                                              "el total",
+                                                              "el no gravado",
+                                                              "el exento",
+                                                              "el IVA 1",
+                                                              "el IVA 2",
+                                                              "el IVA 3",
+                                                              "el IVA 4",
+                                                              "la alícuota 1",
+                                                              "la alícuota 2",
+                                                              "la alícuota 3"};
 
 // The buyer's document code is decided as for the CITI Ventas file: 80 by default, 99 for
 // tickets to final consumers; rule B drops to 99 when the identifier is no CUIT, rule C when the
@@ -145,13 +162,20 @@ std::string_view TipoComprobanteLibro(std::string_view tc, std::string_view letr
 
 std::string_view CodigoAlicuotaLibro(Importe alicuota) {
     switch (alicuota.diezmilesimos) {
-        case 0: return "0003";
-        case 105000: return "0004";
-        case 210000: return "0005";
-        case 270000: return "0006";
-        case 50000: return "0008";
-        case 25000: return "0009";
-        default: return {};
+        case 0:
+            return "0003";
+        case 105000:
+            return "0004";
+        case 210000:
+            return "0005";
+        case 270000:
+            return "0006";
+        case 50000:
+            return "0008";
+        case 25000:
+            return "0009";
+        default:
+            return {};
     }
 }
 
@@ -175,7 +199,8 @@ std::string RegistroLibroIva::Comprobante(const Recordset& rs) const {
     const Regional& r = reglas_.regional;
     const Variant& fecha = rs.Valor(col_[kFecha]);
     return Trim(rs.Valor(col_[kTC]).Texto(r)) + " " + Trim(rs.Valor(col_[kLetra]).Texto(r)) + " " +
-           TextoNumero(rs) + " del " + (fecha.EsFecha() ? fecha.FechaCruda().Dma() : fecha.Texto(r));
+           TextoNumero(rs) + " del " +
+           (fecha.EsFecha() ? fecha.FechaCruda().Dma() : fecha.Texto(r));
 }
 
 int RegistroLibroIva::Arma(const Recordset& rs, std::string& comprobantes, std::string& alicuotas,
@@ -437,8 +462,8 @@ bool TotalesLibroIva::SumaAlicuota(std::string_view registro) {
     if (registro.size() < static_cast<std::size_t>(kAlicuota.ancho)) return false;
     registro = registro.substr(0, static_cast<std::size_t>(kAlicuota.ancho));
     ValorCampo n, i;
-    const bool ok = LeeCampo(kAlicuota.Campo(4), registro, n) &
-                    LeeCampo(kAlicuota.Campo(6), registro, i);
+    const bool ok =
+        LeeCampo(kAlicuota.Campo(4), registro, n) & LeeCampo(kAlicuota.Campo(6), registro, i);
     const std::string codigo(kAlicuota.De(registro, 5));
     ++alicuotas;
     netoPorAlicuota[codigo].diezmilesimos += n.importe.diezmilesimos;
@@ -447,9 +472,9 @@ bool TotalesLibroIva::SumaAlicuota(std::string_view registro) {
 }
 
 std::string TotalesLibroIva::Resumen() const {
-    static const std::map<std::string, const char*> kTasas = {
-        {"0003", "0 %"}, {"0004", "10,5 %"}, {"0005", "21 %"},
-        {"0006", "27 %"}, {"0008", "5 %"},   {"0009", "2,5 %"}};
+    static const std::map<std::string, const char*> kTasas = {{"0003", "0 %"},  {"0004", "10,5 %"},
+                                                              {"0005", "21 %"}, {"0006", "27 %"},
+                                                              {"0008", "5 %"},  {"0009", "2,5 %"}};
     std::string s = "Comprobantes: " + std::to_string(comprobantes) + "\n";
     for (const auto& [tipo, cantidad] : comprobantesPorTipo) {
         s += "  Tipo " + Cp1252AUtf8(tipo) + ": " + std::to_string(cantidad) + "\n";
@@ -520,7 +545,8 @@ std::string RevisaCuadreLibro(std::string_view c, const std::vector<std::string_
             suma += v.importe.diezmilesimos;
         }
     }
-    const int64_t tolerancia = 100LL * static_cast<int64_t>(std::max<std::size_t>(1, alicuotas.size()));
+    const int64_t tolerancia =
+        100LL * static_cast<int64_t>(std::max<std::size_t>(1, alicuotas.size()));
     if (Absoluto(Importe{total - suma}) <= tolerancia) return {};
     return "el total " + TextoMonto(Importe{total}) +
            " no es la suma del no gravado, el exento, los netos y el IVA de sus alícuotas (" +

@@ -67,10 +67,11 @@ class VouchersLibro {
         // the vouchers after it still pair.
         for (std::string_view a; a_.Espia(a) && !anterior_.empty() && Clave(a) == anterior_;) {
             a_.Siguiente(a, fin);
-            Agrega({ComprobanteDeAlicuotaLibro(a),
-                    "el registro de alícuota sobra: su comprobante dice menos alícuotas en el campo "
-                    "19",
-                    a_.Numero()});
+            Agrega(
+                {ComprobanteDeAlicuotaLibro(a),
+                 "el registro de alícuota sobra: su comprobante dice menos alícuotas en el campo "
+                 "19",
+                 a_.Numero()});
         }
         anterior_ = clave;
         for (int k = 0; k < cantidad; ++k) {
@@ -78,8 +79,7 @@ class VouchersLibro {
             if (!a_.Espia(a)) {
                 Agrega({quien,
                         "campo 19 (cantidad de alícuotas) dice " + std::to_string(cantidad) +
-                            " y el archivo de alícuotas termina después de " +
-                            std::to_string(k),
+                            " y el archivo de alícuotas termina después de " + std::to_string(k),
                         v.linea});
                 break;
             }
@@ -141,7 +141,8 @@ RegistroConciliado DeVoucher(const VoucherLibro& v) {
     const std::string_view c = v.comprobante;
     const bool fechaOk = LeeCampo(dc.Campo(1), c, x);
     r.clave = Cp1252AUtf8(dc.De(c, 2)) + "|" + SinCeros(texto(dc, c, 3)) + "|" +
-              SinCeros(texto(dc, c, 4)) + "|" + (fechaOk ? x.fecha.Iso() : "?" + std::string(x.texto));
+              SinCeros(texto(dc, c, 4)) + "|" +
+              (fechaOk ? x.fecha.Iso() : "?" + std::string(x.texto));
     r.resto = monto(dc, c, 9) + "|" + monto(dc, c, 10) + "|" + monto(dc, c, 12);
     for (const std::string& a : v.alicuotas) {
         r.resto += ";" + monto(da, a, 4) + "/" + Cp1252AUtf8(da.De(a, 5)) + "/" + monto(da, a, 6);
@@ -258,16 +259,16 @@ std::string SentenciaLibroDigital(std::string_view desde, std::string_view hasta
            std::string(desde) + " AND FECHA < " + std::string(hastaExcluido) + " ORDER BY Fecha";
 }
 
-VerificacionLibroIva VerificaLibroIva(const std::string& comprobantes,
-                                      const std::string& alicuotas, Sistema* sistema, int anio,
-                                      int mes) {
+VerificacionLibroIva VerificaLibroIva(const std::string& comprobantes, const std::string& alicuotas,
+                                      Sistema* sistema, int anio, int mes) {
     VerificacionLibroIva v;
-    v.comprobantes = RevisaArchivoFiscal(
-        comprobantes, kAnchoComprobanteLibro, v.hallazgos, RevisaComprobanteLibro,
-        ComprobanteDeRegistroLibro, [&](std::string_view l, long) { v.totales.SumaComprobante(l); });
-    v.alicuotas = RevisaArchivoFiscal(
-        alicuotas, kAnchoAlicuotaLibro, v.hallazgos, RevisaAlicuotaLibro,
-        ComprobanteDeAlicuotaLibro, [&](std::string_view l, long) { v.totales.SumaAlicuota(l); });
+    v.comprobantes =
+        RevisaArchivoFiscal(comprobantes, kAnchoComprobanteLibro, v.hallazgos,
+                            RevisaComprobanteLibro, ComprobanteDeRegistroLibro,
+                            [&](std::string_view l, long) { v.totales.SumaComprobante(l); });
+    v.alicuotas = RevisaArchivoFiscal(alicuotas, kAnchoAlicuotaLibro, v.hallazgos,
+                                      RevisaAlicuotaLibro, ComprobanteDeAlicuotaLibro,
+                                      [&](std::string_view l, long) { v.totales.SumaAlicuota(l); });
     {
         Repetidos repetidos;
         VouchersLibro vouchers(comprobantes, alicuotas, &v.hallazgos);

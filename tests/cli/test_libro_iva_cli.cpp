@@ -50,8 +50,8 @@ TEST(CliLibroIva, GeneraYVerificaPorAmbasRutas) {
         prueba::CreaBaseCiti(db, prueba::LibroIvaMarzo2024());
         std::filesystem::create_directories(dir);
         const std::vector<std::string> conexion = {"--conexion", acceso.cadena(db)};
-        std::vector<std::string> args = {"libro-iva", "--anio", "2024", "--mes", "3",
-                                         "--directorio", dir};
+        std::vector<std::string> args = {"libro-iva", "--anio",       "2024", "--mes",
+                                         "3",         "--directorio", dir};
         args.insert(args.end(), conexion.begin(), conexion.end());
         const auto r = Cli(args);
         ASSERT_EQ(r.codigo, 0) << r.err;
@@ -65,15 +65,17 @@ TEST(CliLibroIva, GeneraYVerificaPorAmbasRutas) {
         EXPECT_EQ(LeeArchivo(cbte), prueba::GoldenLibro("marzo2024_cbte.txt"));
         EXPECT_EQ(LeeArchivo(alic), prueba::GoldenLibro("marzo2024_alicuotas.txt"));
 
-        std::vector<std::string> verificar = {"verificar", "libro-iva", "--comprobantes", cbte,
-                                              "--alicuotas", alic, "--anio", "2024", "--mes", "3"};
+        std::vector<std::string> verificar = {"verificar",   "libro-iva", "--comprobantes", cbte,
+                                              "--alicuotas", alic,        "--anio",         "2024",
+                                              "--mes",       "3"};
         verificar.insert(verificar.end(), conexion.begin(), conexion.end());
         auto v = Cli(verificar);
         EXPECT_EQ(v.codigo, 3) << v.out << v.err;  // the two faults the ledger itself carries
         EXPECT_NE(v.out.find("Conciliado con el libro del período: 2 observaciones"),
                   std::string::npos)
             << v.out;
-        prueba::EjecutaSqlite(db, "UPDATE LIBROIVAVENTAS SET Liva_Total = 1211 WHERE Numero = 101;");
+        prueba::EjecutaSqlite(db,
+                              "UPDATE LIBROIVAVENTAS SET Liva_Total = 1211 WHERE Numero = 101;");
         v = Cli(verificar);
         EXPECT_NE(v.out.find("el total del archivo (1.210,00) no coincide con el del libro "
                              "(1.211,00)"),

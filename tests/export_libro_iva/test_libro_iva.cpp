@@ -125,12 +125,20 @@ TEST_P(LibroIvaDigital, MarzoByteAByteYVerificado) {
 TEST_P(LibroIvaDigital, RevisarNoEscribeYEstrictoDejaLosAnteriores) {
     std::ofstream(Cbte(), std::ios::binary) << "anterior\r\n";
     std::ofstream(Alic(), std::ios::binary) << "anterior\r\n";
+    // A voucher with VAT and no total, which the statement leaves out, is told as well.
+    prueba::EjecutaSqlite(
+        base,
+        "INSERT INTO LIBROIVAVENTAS (Fecha, TC, Letra, Sucursal, Numero, "
+        "Liva_ImpIva, Liva_Total) VALUES ('2024-03-15', 'FC', 'A', 1, 999, 21, NULL);");
     OpcionesExportacion o;
     o.modo = ModoRevision::Revisar;
     ResultadoLibroIva r = Exporta(o);
     EXPECT_EQ(r.estado, Estado::Revisado);
     EXPECT_EQ(r.revisados, 26);
-    EXPECT_EQ(r.hallazgos.total, 4);
+    EXPECT_EQ(r.hallazgos.total, 5);
+    EXPECT_NE(Lista(r.hallazgos).find("FC A 999 del 15/03/2024: tiene IVA pero no tiene total"),
+              std::string::npos)
+        << Lista(r.hallazgos);
     o.modo = ModoRevision::Estricto;
     r = Exporta(o);
     EXPECT_EQ(r.estado, Estado::Descartado);
@@ -183,8 +191,7 @@ TEST(VerificaLibroIva, EncuentraLoQueSeAlteroEnLosArchivos) {
         const char* esperado;
     };
     const std::vector<Caso> casos = {
-        {"cantidad de alícuotas",
-         [](std::string& c, std::string&) { c[268 * 1 + 241] = '1'; },
+        {"cantidad de alícuotas", [](std::string& c, std::string&) { c[268 * 1 + 241] = '1'; },
          "sobra: su comprobante dice menos alícuotas en el campo 19"},
         {"alícuota faltante", [](std::string&, std::string& a) { a.erase(64, 64); },
          "dice 2 y el archivo de alícuotas trae 1"},
@@ -192,15 +199,14 @@ TEST(VerificaLibroIva, EncuentraLoQueSeAlteroEnLosArchivos) {
          "no sigue a ningún comprobante"},
         {"total alterado", [](std::string& c, std::string&) { c[108 + 12] = '9'; },
          "no es la suma del no gravado"},
-        {"comprobante repetido", [](std::string& c, std::string& a) {
+        {"comprobante repetido",
+         [](std::string& c, std::string& a) {
              c += c.substr(0, 268);
              a += a.substr(0, 64);
          },
          "se informaría dos veces"},
         {"sin CR", [](std::string& c, std::string&) { c.erase(266, 1); }, "LF sin CR"},
-        {"identificador con código 99", [](std::string& c, std::string&) {
-             c[268 * 6 + 77] = '1';
-         },
+        {"identificador con código 99", [](std::string& c, std::string&) { c[268 * 6 + 77] = '1'; },
          "con código 99 van veinte ceros"},
     };
     prueba::CarpetaTemporal tmp;
@@ -210,7 +216,8 @@ TEST(VerificaLibroIva, EncuentraLoQueSeAlteroEnLosArchivos) {
         caso.altera(c, a);
         std::ofstream(tmp / "c.txt", std::ios::binary | std::ios::trunc) << c;
         std::ofstream(tmp / "a.txt", std::ios::binary | std::ios::trunc) << a;
-        const VerificacionLibroIva v = VerificaLibroIva(tmp / "c.txt", tmp / "a.txt", nullptr, 0, 0);
+        const VerificacionLibroIva v =
+            VerificaLibroIva(tmp / "c.txt", tmp / "a.txt", nullptr, 0, 0);
         const std::string h = Lista(v.hallazgos);
         EXPECT_NE(h.find(caso.esperado), std::string::npos) << h;
     }

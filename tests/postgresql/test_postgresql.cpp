@@ -22,6 +22,7 @@
 #include "data/Conexion.h"
 #include "data/sqlite/DialectoSqlite.h"
 #include "export_citi/LibroIvaPrueba.h"
+#include "export_libro_iva/LibroDigitalPrueba.h"
 #include "soporte/ClusterPostgres.h"
 #include "soporte/Percepciones.h"
 
@@ -52,6 +53,10 @@ class EntornoPostgres : public ::testing::Environment {
             }
             gCluster->CreaBase("citi");
             gCluster->CopiaDeSqlite(citi, "citi");
+            const std::string libro = tmp / "libro.db";
+            prueba::CreaBaseCiti(libro, prueba::LibroIvaMarzo2024());
+            gCluster->CreaBase("libro");
+            gCluster->CopiaDeSqlite(libro, "libro");
             gCluster->Psql("postgres", "ALTER DATABASE perc_mdy SET datestyle TO 'ISO, MDY';");
             gCluster->Psql("lenta",
                            "INSERT INTO TA_CONFIGURACION (CLAVE, VALOR) VALUES ('TIMEOUT', '2');");
@@ -208,6 +213,25 @@ TEST_F(Postgres, LosArchivosSonLosMismosQueEnSqlite) {
     Cli({"exportar", "--conexion", gCluster->Cadena("perc_mdy"), "--archivo", salida, "--desde",
          "01/02/2013", "--hasta", "12/02/2013"});
     EXPECT_EQ(LeeArchivo(salida), prueba::ArchivoEsperado({5}));
+}
+
+// The Libro de IVA Digital pair made from the server is the one made from SQLite, and its
+// read-back reconciles it with the server's ledger.
+TEST_F(Postgres, ElLibroDeIvaDigitalEsElMismoQueEnSqlite) {
+    const std::string dir = tmp.ruta().string();
+    const auto r = Cli({"libro-iva", "--conexion", gCluster->Cadena("libro"), "--anio", "2024",
+                        "--mes", "3", "--directorio", dir});
+    ASSERT_EQ(r.codigo, 0) << r.err;
+    const std::string cbte = tmp / "LIBRO_IVA_DIGITAL_VENTAS_CBTE_202403.txt";
+    const std::string alic = tmp / "LIBRO_IVA_DIGITAL_VENTAS_ALICUOTAS_202403.txt";
+    EXPECT_EQ(LeeArchivo(cbte), prueba::GoldenLibro("marzo2024_cbte.txt"));
+    EXPECT_EQ(LeeArchivo(alic), prueba::GoldenLibro("marzo2024_alicuotas.txt"));
+    const auto v = Cli({"verificar", "libro-iva", "--comprobantes", cbte, "--alicuotas", alic,
+                        "--conexion", gCluster->Cadena("libro"), "--anio", "2024", "--mes", "3"});
+    // Only the two faults the ledger itself carries; no voucher missing, extra or different.
+    EXPECT_NE(v.out.find("Conciliado con el libro del período: 2 observaciones"),
+              std::string::npos)
+        << v.out << v.err;
 }
 
 // Another session holds an exclusive lock on MV_ASIENTOS, so that the export's query waits on
