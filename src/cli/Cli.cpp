@@ -63,6 +63,7 @@ std::vector<std::unique_ptr<Comando>> Comandos() {
     c.push_back(ComandoDemo());
     c.push_back(ComandoExportar());
     c.push_back(ComandoCiti());
+    c.push_back(ComandoLibroIva());
     c.push_back(ComandoVerificar());
     c.push_back(ComandoArba());
     return c;

@@ -48,6 +48,7 @@ class Comando {
 std::unique_ptr<Comando> ComandoDemo();
 std::unique_ptr<Comando> ComandoExportar();
 std::unique_ptr<Comando> ComandoCiti();
+std::unique_ptr<Comando> ComandoLibroIva();
 std::unique_ptr<Comando> ComandoVerificar();
 std::unique_ptr<Comando> ComandoArba();
 

@@ -11,13 +11,17 @@ namespace tamaris::cli {
 
 namespace {
 
+// Reads back any file of the registry by its name: the same options, one kind of result.
 class Verificar : public Comando {
   public:
     std::string Nombre() const override { return "verificar"; }
     std::string Uso() const override {
         return "verificar (percepciones | citi | arba) --archivo ARCHIVO [(--db ARCHIVO.db | "
                "--conexion \"CADENA\" | --parametros \"LINEA\") [--desde DD/MM/AAAA] [--hasta "
-               "DD/MM/AAAA] [--cuenta CODIGO] | [--anio AAAA --mes M [--quincena 1|2]]]";
+               "DD/MM/AAAA] [--cuenta CODIGO] | [--anio AAAA --mes M [--quincena 1|2]]]\n"
+               "  percepciones-cli verificar libro-iva --comprobantes ARCHIVO --alicuotas ARCHIVO "
+               "[(--db ARCHIVO.db | --conexion \"CADENA\" | --parametros \"LINEA\") --anio AAAA "
+               "--mes M]";
     }
     std::string Ayuda() const override {
         return "Lee un archivo ya generado y lo revisa antes de presentarlo: cada línea con su\n"
@@ -25,11 +29,19 @@ class Verificar : public Comando {
                "fin de línea CR LF, solo caracteres de Windows-1252, y cada campo con su formato\n"
                "(fechas válidas, dígitos donde van dígitos, CUIT con dígito verificador, importes\n"
                "legibles; en el de ARBA, cada percepción es el monto imponible por la alícuota\n"
-               "redondeado al centavo). Después imprime los mismos totales que la exportación.\n\n"
+               "redondeado al centavo); que no esté vacío y que ningún comprobante esté dos veces.\n"
+               "Después imprime los mismos totales que la exportación.\n\n"
+               "libro-iva revisa los dos archivos del Libro de IVA Digital juntos: 266 caracteres\n"
+               "el de comprobantes, 62 el de alícuotas; cada comprobante seguido en el de\n"
+               "alícuotas por tantos registros suyos como dice su campo 19, y su total igual al no\n"
+               "gravado, el exento, los netos y el IVA de sus alícuotas (0,01 de tolerancia por\n"
+               "alícuota).\n\n"
                "Con una base de datos (--db, --conexion o --parametros) y el período (--desde,\n"
-               "--hasta y --cuenta para percepciones; --anio y --mes para C.I.T.I.; --anio, --mes\n"
-               "y --quincena para ARBA) además concilia: cada comprobante del libro en ese período\n"
-               "está en el archivo, y cada línea del archivo es un comprobante del libro.\n\n"
+               "--hasta y --cuenta para percepciones; --anio y --mes para C.I.T.I. y libro-iva;\n"
+               "--anio, --mes y --quincena para ARBA) además concilia con una consulta propia al\n"
+               "libro: cada comprobante del libro en ese período está en el archivo con la misma\n"
+               "fecha, CUIT e importes al centavo, y cada línea del archivo es un comprobante del\n"
+               "libro.\n\n"
                "Códigos de salida: 0 sin observaciones; 3 con observaciones (una línea por cada\n"
                "una, con el número de línea del archivo y el comprobante); 1 error (por ejemplo,\n"
                "el archivo no existe); 2 uso incorrecto.\n";
@@ -39,7 +51,8 @@ class Verificar : public Comando {
         const std::string tipo = args.empty() ? std::string() : args[0];
         const std::vector<std::string> resto(args.begin() + (args.empty() ? 0 : 1), args.end());
         std::vector<std::string> conValor = OpcionesConexion();
-        for (const char* o : {"--archivo", "--desde", "--hasta", "--cuenta", "--anio", "--mes", "--quincena"}) {
+        for (const char* o : {"--archivo", "--desde", "--hasta", "--cuenta", "--anio", "--mes",
+                              "--quincena", "--comprobantes", "--alicuotas"}) {
             conValor.emplace_back(o);
         }
         const Opciones op(resto, conValor);
@@ -50,13 +63,23 @@ class Verificar : public Comando {
             error = "indique qué archivo verificar:";
             for (const TrabajoArchivo* t : Trabajos()) error += " " + std::string(t->Nombre());
         }
+        const bool libro = tipo == "libro-iva";
         if (error.empty() && conBase) error = ErrorOpcionesConexion(op);
-        if (error.empty() && op.Valor("--archivo").empty()) error = "falta --archivo ARCHIVO";
+        if (error.empty() && libro) {
+            if (op.Valor("--comprobantes").empty()) {
+                error = "falta --comprobantes ARCHIVO";
+            } else if (op.Valor("--alicuotas").empty()) {
+                error = "falta --alicuotas ARCHIVO";
+            }
+        } else if (error.empty() && op.Valor("--archivo").empty()) {
+            error = "falta --archivo ARCHIVO";
+        }
         int anio = 0, mes = 0, quincena = 0;
         if (error.empty() && tipo != "percepciones" && conBase) {
-            if (!LeeEntero(op.Valor("--anio"), 1900, tipo == "citi" ? 2050 : 9998, anio)) {
-                error = tipo == "citi" ? "--anio debe ser un año de 1900 a 2050"
-                                       : "--anio debe ser un año (AAAA)";
+            const int hasta = tipo == "arba" ? 9998 : 2050;
+            if (!LeeEntero(op.Valor("--anio"), 1900, hasta, anio)) {
+                error = tipo == "arba" ? "--anio debe ser un año (AAAA)"
+                                       : "--anio debe ser un año de 1900 a 2050";
             } else if (!LeeEntero(op.Valor("--mes"), 1, 12, mes)) {
                 error = "--mes debe ser un número de 1 a 12";
             }
@@ -70,11 +93,16 @@ class Verificar : public Comando {
                   << "\n";
             return kUsoIncorrecto;
         }
-        const std::string archivo = op.Valor("--archivo");
-        std::error_code ec;
-        if (!std::filesystem::is_regular_file(plataforma::Ruta(archivo), ec)) {
-            s.err << "No existe el archivo " << archivo << "\n";
-            return kFalloCli;
+        PedidoArchivo pedido;
+        pedido.archivos = libro ? std::vector<std::string>{op.Valor("--comprobantes"),
+                                                           op.Valor("--alicuotas")}
+                                : std::vector<std::string>{op.Valor("--archivo")};
+        for (const std::string& a : pedido.archivos) {
+            std::error_code ec;
+            if (!std::filesystem::is_regular_file(plataforma::Ruta(a), ec)) {
+                s.err << "No existe el archivo " << a << "\n";
+                return kFalloCli;
+            }
         }
 
         UiConsola consola(s.out, s.err);
@@ -82,17 +110,17 @@ class Verificar : public Comando {
         Sistema sis(ui);
         if (conBase && !IniciaCli(op, sis, s)) return kFalloCli;
 
-        PedidoArchivo pedido;
         pedido.desde = op.Valor("--desde");
         pedido.hasta = op.Valor("--hasta");
         pedido.cuenta = op.Valor("--cuenta");
         pedido.anio = anio;
         pedido.mes = mes;
         pedido.quincena = quincena;
-        pedido.archivos = {archivo};
         const ResultadoArchivo v = trabajo->Verifica(conBase ? &sis : nullptr, pedido);
         return Informa(s, v.hallazgos, v.registros, v.conciliado, v.totales,
-                       tipo == "percepciones" ? "Líneas" : "Registros leídos");
+                       tipo == "percepciones" ? "Líneas"
+                       : libro                ? "Registros de comprobantes leídos"
+                                              : "Registros leídos");
     }
 
   private:

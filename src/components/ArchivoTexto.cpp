@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <filesystem>
 
 #include "components/Cp1252.h"
 #include "components/Error.h"
@@ -160,7 +161,7 @@ void ArchivoSeguro::EscribeBytes(std::string_view bytes) {
     buffer_.append(bytes);
 }
 
-void ArchivoSeguro::Confirmar() {
+void ArchivoSeguro::Completa() {
     if (abierto_) {
         Vuelca();
         // Data on disk before the name: after a crash the destination is either the old file
@@ -172,6 +173,10 @@ void ArchivoSeguro::Confirmar() {
     } else if (temporal_.empty()) {
         throw ErrorTamaris(err::kArchivoIncorrecto, "El archivo " + destino_ + " ya está cerrado");
     }
+}
+
+void ArchivoSeguro::Confirmar() {
+    Completa();
     // The file stays open (and so held) until the rename: without that another run could
     // take the complete file for abandoned. A failed rename may be tried again: the complete
     // temporary file stays until then.
@@ -179,12 +184,64 @@ void ArchivoSeguro::Confirmar() {
     if (const int e = pl::Reemplaza(temporal_, final_); e != 0) {
         Falla(e, err::kAccesoRuta, "No se puede reemplazar el archivo", destino_);
     }
+    Termina();
+}
+
+void ArchivoSeguro::Termina() {
     temporal_.clear();
     OlvidaTemporal(ranura_);
     ranura_ = -1;
     d_.Cierra();
     // The rename itself lives in the folder; without this it may not survive a crash.
     pl::VuelcaCarpeta(pl::Carpeta(final_));
+}
+
+void ConfirmaJuntos(ArchivoSeguro& a, ArchivoSeguro& b) {
+    namespace fs = std::filesystem;
+    a.Completa();
+    b.Completa();
+    // Files marked read-only are refused as a single file is (Windows would drop the mark).
+    RechazaSoloLectura(a.final_, a.destino_);
+    RechazaSoloLectura(b.final_, b.destino_);
+    // The first destination's old content is kept under a second name (a link, else a copy)
+    // until the second file is in place.
+    std::string resguardo;
+    if (pl::EstadoDeRuta(a.final_).tipo != pl::Tipo::kNoExiste) {
+        resguardo = a.temporal_ + "-anterior";
+        pl::Borra(resguardo);
+        std::error_code ec;
+        fs::create_hard_link(pl::Ruta(a.final_), pl::Ruta(resguardo), ec);
+        if (ec) {
+            ec.clear();
+            fs::copy_file(pl::Ruta(a.final_), pl::Ruta(resguardo),
+                          fs::copy_options::overwrite_existing, ec);
+        }
+        if (ec) {
+            pl::Borra(resguardo);
+            Falla(ec.value(), err::kAccesoRuta, "No se puede resguardar el archivo", a.destino_);
+        }
+    }
+    const auto sinResguardo = [&] {
+        if (!resguardo.empty()) pl::Borra(resguardo);
+    };
+    if (const int e = pl::Reemplaza(a.temporal_, a.final_); e != 0) {
+        sinResguardo();
+        Falla(e, err::kAccesoRuta, "No se puede reemplazar el archivo", a.destino_);
+    }
+    if (const int e = pl::Reemplaza(b.temporal_, b.final_); e != 0) {
+        std::error_code ec;
+        fs::create_hard_link(pl::Ruta(a.final_), pl::Ruta(a.temporal_), ec);
+        if (!resguardo.empty()) {
+            pl::Reemplaza(resguardo, a.final_);
+        } else {
+            pl::Borra(a.final_);
+        }
+        sinResguardo();
+        Falla(e, err::kAccesoRuta, "No se puede reemplazar el archivo", b.destino_);
+    }
+    sinResguardo();
+    a.Termina();
+    b.Termina();
 }
 
 void ArchivoSeguro::Descartar() {

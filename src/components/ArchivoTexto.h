@@ -35,13 +35,18 @@ class ArchivoSeguro {
     void EscribeBytes(std::string_view bytes);
     void Confirmar();
     void Descartar();
+    // Flushes everything written to disk and takes no more lines; Confirmar() then only puts
+    // the file in place. Nothing to do when already complete.
+    void Completa();
 
     const std::string& Destino() const { return destino_; }
     const std::string& Temporal() const { return temporal_; }
     long Lineas() const { return lineas_; }
 
   private:
+    friend void ConfirmaJuntos(ArchivoSeguro& primero, ArchivoSeguro& segundo);
     void Vuelca();
+    void Termina();  // after the rename: the temporary is the destination now
     std::string destino_;  // as the user gave it, for messages
     std::string final_;    // the file it names, through its symbolic links
     std::string temporal_;
@@ -53,6 +58,13 @@ class ArchivoSeguro {
     std::size_t pendienteDisco_ = 0;  // bytes written since
     int ranura_ = -1;                 // in the table of temporaries removed on a signal
 };
+
+// Puts two files that go together in place, both or neither: both are completed first, then
+// the first replaces its destination and the second its own. When the second cannot, the first
+// destination gets back what it held (or disappears when it did not exist) and the new first
+// file its temporary name, so that the pair can be tried again; then throws. Only a run killed
+// between the two renames can leave the new first file beside the old second one.
+void ConfirmaJuntos(ArchivoSeguro& primero, ArchivoSeguro& segundo);
 
 // Appends one line (UTF-8 converted to Windows-1252, CR LF) to a file, creating it when
 // absent: open, write, close, as the suite's logs are written. Throws ErrorTamaris on failure.

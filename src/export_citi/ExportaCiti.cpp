@@ -161,6 +161,11 @@ void RevisaOmitidosCiti(DB_Dll& db, const std::string& desde, const std::string&
 
 }  // namespace
 
+void RevisaOmitidosLibroVentas(DB_Dll& db, const std::string& desde, const std::string& hasta,
+                               Hallazgos& h) {
+    RevisaOmitidosCiti(db, desde, hasta, h);
+}
+
 FiltrosCiti PeriodoCiti(int anio, int mes) {
     static const char* kEtiquetas[12] = {"ENE", "FEB", "MAR", "ABR", "MAY", "JUN",
                                          "JUL", "AGO", "SEP", "OCT", "NOV", "DIC"};

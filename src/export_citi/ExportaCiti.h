@@ -56,6 +56,12 @@ std::string SentenciaCiti(std::string_view desde, std::string_view hastaExcluido
 std::string NombreArchivoCiti(std::string_view carpeta, std::string_view etiqueta,
                               std::string_view hasta);
 
+// Adds a finding for each voucher of the sales VAT book that the statement leaves out whatever
+// the period (no date, or a date the platform cannot compare) and, in the period (date literals
+// of the platform), each with VAT but no total. Other files read with the same statement share it.
+void RevisaOmitidosLibroVentas(DB_Dll& db, const std::string& desde, const std::string& hasta,
+                               Hallazgos& h);
+
 // The plain query the read-back reads the sales VAT book with: every voucher of the period, by
 // date; the read-back decides by itself which the file takes.
 std::string SentenciaLibroCiti(std::string_view desde, std::string_view hastaExcluido);

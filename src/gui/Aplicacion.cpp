@@ -18,6 +18,8 @@
 #include "gui/UiQt.h"
 #include "gui/VentanaArba.h"
 #include "gui/VentanaCiti.h"
+#include "gui/VentanaLibroIva.h"
+#include "export_libro_iva/FormLibroIva.h"
 #include "gui/VentanaForm1.h"
 #include "gui/VistaArbolQt.h"
 #include "gui/VistaConsultaQt.h"
@@ -46,6 +48,8 @@ ArgumentosPrograma LeeArgumentos(const std::vector<std::string>& args) {
             a.citi = true;
         } else if (args[i] == "--arba") {
             a.arba = true;
+        } else if (args[i] == "--libro-iva") {
+            a.libroIva = true;
         } else {
             a.resto.push_back(args[i]);
         }
@@ -167,6 +171,17 @@ int EjecutaAplicacion(QApplication& app, int argc, char** argv) {
             QCoreApplication::exit(0);
         };
         return Muestra(app, sis, puertos, vistaAcceso, ventana, form.Kitobar1);
+    }
+    if (args.libroIva) {
+        FormLibroIva form(sis);
+        VentanaLibroIva ventana(form);
+        vistaConsulta.SetPadre(&ventana);
+        vistaArbol.SetPadre(&ventana);
+        puertos.SetPadre(&ventana);
+        vistaAcceso.SetPadre(&ventana);
+        PreparaVentana(sis, ventana, {});
+        ventana.show();
+        return app.exec();
     }
 
     Form1 form(sis.ui, sis.db);

@@ -23,6 +23,7 @@ struct ArgumentosPrograma {
     std::string conexion;            // --conexion STRING (an ODBC or provider string)
     bool citi = false;               // --citi
     bool arba = false;               // --arba: the ARBA perception form
+    bool libroIva = false;           // --libro-iva: the Libro de IVA Digital sales form
     std::vector<std::string> resto;  // the other arguments, in order
     std::string error;               // a usage error
 };

@@ -2,13 +2,14 @@
 
 #include "export_arba/ExportaArba.h"
 #include "export_citi/ExportaCiti.h"
+#include "export_libro_iva/ExportaLibroIva.h"
 #include "export_perceptions/ExportaPercepciones.h"
 
 namespace tamaris {
 
 const std::vector<const TrabajoArchivo*>& Trabajos() {
     static const std::vector<const TrabajoArchivo*> t = {&TrabajoPercepciones(), &TrabajoCiti(),
-                                                         &TrabajoArba()};
+                                                         &TrabajoLibroIva(), &TrabajoArba()};
     return t;
 }
 

@@ -23,6 +23,7 @@
 #include "data/sqlite/DialectoSqlite.h"
 #include "export_arba/LibroArba.h"
 #include "export_citi/LibroIvaPrueba.h"
+#include "export_libro_iva/LibroDigitalPrueba.h"
 #include "soporte/ClusterPostgres.h"
 #include "soporte/Percepciones.h"
 
@@ -57,6 +58,10 @@ class EntornoPostgres : public ::testing::Environment {
             prueba::CreaBaseArba(arba);
             gCluster->CreaBase("arba");
             gCluster->CopiaDeSqlite(arba, "arba");
+            const std::string libro = tmp / "libro.db";
+            prueba::CreaBaseCiti(libro, prueba::LibroIvaMarzo2024());
+            gCluster->CreaBase("libro");
+            gCluster->CopiaDeSqlite(libro, "libro");
             gCluster->Psql("postgres", "ALTER DATABASE perc_mdy SET datestyle TO 'ISO, MDY';");
             gCluster->Psql("lenta",
                            "INSERT INTO TA_CONFIGURACION (CLAVE, VALOR) VALUES ('TIMEOUT', '2');");
@@ -249,6 +254,25 @@ TEST_F(Postgres, ArchivoDeArbaComoEnSqlite) {
     EXPECT_NE(v.out.find("Conciliado con el libro del período: sin observaciones"),
               std::string::npos)
         << v.out;
+}
+
+// The Libro de IVA Digital pair made from the server is the one made from SQLite, and its
+// read-back reconciles it with the server's ledger.
+TEST_F(Postgres, ElLibroDeIvaDigitalEsElMismoQueEnSqlite) {
+    const std::string dir = tmp.ruta().string();
+    const auto r = Cli({"libro-iva", "--conexion", gCluster->Cadena("libro"), "--anio", "2024",
+                        "--mes", "3", "--directorio", dir});
+    ASSERT_EQ(r.codigo, 0) << r.err;
+    const std::string cbte = tmp / "LIBRO_IVA_DIGITAL_VENTAS_CBTE_202403.txt";
+    const std::string alic = tmp / "LIBRO_IVA_DIGITAL_VENTAS_ALICUOTAS_202403.txt";
+    EXPECT_EQ(LeeArchivo(cbte), prueba::GoldenLibro("marzo2024_cbte.txt"));
+    EXPECT_EQ(LeeArchivo(alic), prueba::GoldenLibro("marzo2024_alicuotas.txt"));
+    const auto v = Cli({"verificar", "libro-iva", "--comprobantes", cbte, "--alicuotas", alic,
+                        "--conexion", gCluster->Cadena("libro"), "--anio", "2024", "--mes", "3"});
+    // Only the two faults the ledger itself carries; no voucher missing, extra or different.
+    EXPECT_NE(v.out.find("Conciliado con el libro del período: 2 observaciones"),
+              std::string::npos)
+        << v.out << v.err;
 }
 
 // Another session holds an exclusive lock on MV_ASIENTOS, so that the export's query waits on
