@@ -1,5 +1,7 @@
 #include "app/Exportacion.h"
 
+#include "components/Texto.h"
+
 namespace tamaris {
 
 std::string TextoTotal(Importe v) {
@@ -34,6 +36,17 @@ std::string TextoHallazgo(const Hallazgo& h) {
     if (!h.comprobante.empty()) s += h.comprobante + ": ";
     s += h.problema;
     return s;
+}
+
+std::string SentenciaCuenta(std::string_view sql) {
+    std::string_view cuerpo = sql;
+    const std::string mayusculas = Mayusculas(sql);
+    const std::size_t orden = mayusculas.rfind("ORDER BY");
+    // Only an ORDER BY outside parentheses and quotes ends the statement.
+    if (orden != std::string::npos &&
+        mayusculas.find_first_of(")'", orden) == std::string::npos)
+        cuerpo = sql.substr(0, orden);
+    return "SELECT COUNT(*) FROM (" + std::string(cuerpo) + ") T";
 }
 
 Exportacion::Exportacion(DB_Dll& db, Ui& ui, PasosExportacion pasos, OpcionesExportacion opciones)
@@ -121,13 +134,32 @@ bool Exportacion::Fila(Recordset& rs, std::string& bytes, std::vector<std::strin
     return true;
 }
 
+void Exportacion::Cuenta(const std::string& sql) {
+    // Only a bar depends on it: a count that fails is no reason to stop nor to tell anyone.
+    try {
+        const std::string texto =
+            db_.DialectoLocal(db_.ORACLE_Dicc(db_.SS_TSinonimos(pasos_.cuenta(sql))));
+        Recordset rs;
+        rs.Open(texto, db_.gCnn(), adOpenForwardOnly, adLockReadOnly, -1);
+        CierraAlSalir cierra(rs);
+        if (!rs.Eof()) {
+            const Variant v = rs.Fields(0).Value();
+            if (!v.EsNulo()) ui_.progreso.Total(static_cast<long>(v.Doble()));
+        }
+    } catch (const std::exception&) {
+    }
+}
+
 FinExportacion Exportacion::Ejecuta(std::string sql) {
     const auto trata = [this](const ErrorInfo& e) { return Trata(e); };
+    if (pasos_.cuenta && opciones_.revisar) Cuenta(sql);
+    if (ui_.progreso.Cancelado()) return FinExportacion::Cancelado;
     Recordset rs;
     const bool abierto = Paso(
         [&] { db_.AbrirRecordset(sql, rs, nullptr, adOpenForwardOnly, adLockReadOnly, -1, true); });
     // A statement that failed has been reported by the data layer already: one fault, one
     // message.
+    if (ui_.progreso.Cancelado()) return FinExportacion::Cancelado;
     if (!abierto || rs.State() == adStateClosed) return FinExportacion::Abandonado;
     CierraAlSalir cierra(rs);
     if (rs.BOF()) return FinExportacion::SinFilas;
@@ -138,6 +170,7 @@ FinExportacion Exportacion::Ejecuta(std::string sql) {
     std::string bytes;
     std::vector<std::string> problemas;
     while (!rs.Eof()) {
+        if (ui_.progreso.Cancelado()) return FinExportacion::Cancelado;
         if (pasos_.muestraFila) pasos_.muestraFila(rs);
         if (!Fila(rs, bytes, problemas)) return FinExportacion::Abandonado;
         ui_.progreso.Avance(filas_ + omitidas_);

@@ -89,7 +89,14 @@ struct PasosExportacion {
     std::function<void(std::string_view bytes)> escribe;
     // After the last row: flush what is pending.
     std::function<void()> vuelca;
+    // The statement that counts the rows of the job's statement, for the progress window
+    // (optional; SentenciaCuenta fits statements with at most a final ORDER BY).
+    std::function<std::string(std::string_view sql)> cuenta;
 };
+
+// "SELECT COUNT(*) FROM (sql) T", with a final ORDER BY of `sql` left out (SQL Server refuses
+// one in a derived table).
+std::string SentenciaCuenta(std::string_view sql);
 
 enum class FinExportacion {
     Escrito,     // every row went through; the file awaits Confirma
@@ -97,6 +104,7 @@ enum class FinExportacion {
     Abandonado,  // the operator left after a failure (already reported)
     Revisado,    // check only: nothing was written
     Descartado,  // findings stopped the job (strict mode, or the operator declined)
+    Cancelado,   // the operator stopped the job; nothing was put in place
 };
 
 class Exportacion {
@@ -125,6 +133,7 @@ class Exportacion {
 
   private:
     int Trata(const ErrorInfo& e);
+    void Cuenta(const std::string& sql);
     bool Fila(Recordset& rs, std::string& bytes, std::vector<std::string>& problemas);
 
     DB_Dll& db_;

@@ -187,6 +187,7 @@ ResultadoCiti ExportaCiti(Sistema& sistema, const FiltrosCiti& filtros,
         }
     };
     pasos.vuelca = [&] { temporal->Vuelca(); };
+    pasos.cuenta = SentenciaCuenta;
     Exportacion job(db, ui, std::move(pasos), opciones);
     trabajo = &job;
     const auto termina = [&](Estado estado) {
@@ -219,6 +220,8 @@ ResultadoCiti ExportaCiti(Sistema& sistema, const FiltrosCiti& filtros,
             return termina(Estado::Revisado);
         case FinExportacion::Descartado:
             return termina(Estado::Descartado);
+        case FinExportacion::Cancelado:
+            return termina(Estado::Cancelado);
         case FinExportacion::Escrito:
             break;
         default:
