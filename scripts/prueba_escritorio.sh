@@ -58,7 +58,7 @@ export DISPLAY=":$pantalla"
 for _ in $(seq 50); do xdotool getmouselocation >/dev/null 2>&1 && break; sleep 0.1; done
 
 mkdir -p "$tmp/home"
-HOME="$tmp/home" TAMARIS_HOME="$tmp/home" "$gui" --db "$tmp/demo.db" >"$tmp/gui.log" 2>&1 &
+HOME="$tmp/home" TAMARIS_HOME="$tmp/home" QT_QPA_PLATFORM=xcb "$gui" --db "$tmp/demo.db" >"$tmp/gui.log" 2>&1 &
 pid_gui=$!
 
 principal=$(espera_ventana 60 '^Generar Archivo') || falla "no se abrió la ventana del programa"
