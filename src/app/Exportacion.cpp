@@ -1,7 +1,5 @@
 #include "app/Exportacion.h"
 
-#include "components/Texto.h"
-
 namespace tamaris {
 
 std::string TextoTotal(Importe v) {
@@ -40,11 +38,13 @@ std::string TextoHallazgo(const Hallazgo& h) {
 
 std::string SentenciaCuenta(std::string_view sql) {
     std::string_view cuerpo = sql;
-    const std::string mayusculas = Mayusculas(sql);
+    // ASCII only, so that positions are those of `sql`.
+    std::string mayusculas(sql);
+    for (char& c : mayusculas)
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
     const std::size_t orden = mayusculas.rfind("ORDER BY");
     // Only an ORDER BY outside parentheses and quotes ends the statement.
-    if (orden != std::string::npos &&
-        mayusculas.find_first_of(")'", orden) == std::string::npos)
+    if (orden != std::string::npos && mayusculas.find_first_of(")'", orden) == std::string::npos)
         cuerpo = sql.substr(0, orden);
     return "SELECT COUNT(*) FROM (" + std::string(cuerpo) + ") T";
 }

@@ -11,7 +11,9 @@ namespace {
 class Demo : public Comando {
   public:
     std::string Nombre() const override { return "demo"; }
-    std::string Uso() const override { return "demo --db ARCHIVO.db [--filas N] [--semilla S] [--con-errores]"; }
+    std::string Uso() const override {
+        return "demo --db ARCHIVO.db [--filas N] [--semilla S] [--con-errores]";
+    }
     std::string Ayuda() const override {
         return "Crea (o reemplaza) una base de datos SQLite con las tablas del sistema Tamaris "
                "que\n"

@@ -118,8 +118,8 @@ class Observador : public EsperaBloqueo {
     }
     bool SigueEsperando() override {
         ++consultas;
-        return siguePor_ < 0 || std::chrono::steady_clock::now() - desde <
-                                    std::chrono::milliseconds(siguePor_);
+        return siguePor_ < 0 ||
+               std::chrono::steady_clock::now() - desde < std::chrono::milliseconds(siguePor_);
     }
     void FinEspera() override { ++fines; }
     int avisos = 0, consultas = 0, fines = 0;
@@ -132,8 +132,8 @@ class Observador : public EsperaBloqueo {
 TEST_F(FallasSqlite, LaEsperaDeUnBloqueoSeAvisaDuraElTiempoDeEsperaYSePuedeDejar) {
     struct Caso {
         const char* nombre;
-        int tiempoEspera;  // command time-out, s
-        int siguePor;      // ms
+        int tiempoEspera;       // command time-out, s
+        int siguePor;           // ms
         double minimo, maximo;  // s the failure takes
         const char* texto;
     };

@@ -31,7 +31,8 @@ using prueba::LeeArchivo;
 
 QDialog* VentanaDeProgreso() {
     for (QWidget* w : QApplication::topLevelWidgets())
-        if (w->objectName() == "VentanaProgreso" && w->isVisible()) return qobject_cast<QDialog*>(w);
+        if (w->objectName() == "VentanaProgreso" && w->isVisible())
+            return qobject_cast<QDialog*>(w);
     return nullptr;
 }
 
@@ -148,15 +149,11 @@ TEST_F(TrabajoPrueba, CancelarPreguntaYDejaElArchivoAnterior) {
         {"cerrar la ventana de progreso", [](VentanaForm1&) { VentanaDeProgreso()->close(); },
          true},
         {"su botón Cancelar",
-         [](VentanaForm1&) {
-             VentanaDeProgreso()->findChild<QPushButton*>("Cancelar")->click();
-         },
+         [](VentanaForm1&) { VentanaDeProgreso()->findChild<QPushButton*>("Cancelar")->click(); },
          true},
         {"Cancelar de la barra",
-         [](VentanaForm1& v) { v.Barra()->Accion(Kitobar::CANCELAR)->trigger(); },
-         true},
-        {"cerrar la ventana del formulario",
-         [](VentanaForm1& v) { v.close(); }, true},
+         [](VentanaForm1& v) { v.Barra()->Accion(Kitobar::CANCELAR)->trigger(); }, true},
+        {"cerrar la ventana del formulario", [](VentanaForm1& v) { v.close(); }, true},
     };
     for (const Caso& c : casos) {
         SCOPED_TRACE(c.nombre);

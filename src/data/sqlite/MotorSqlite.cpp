@@ -19,8 +19,8 @@
 #include <vector>
 
 #include "components/Plataforma.h"
-#include "data/EsperaBloqueo.h"
 #include "components/Texto.h"
+#include "data/EsperaBloqueo.h"
 
 namespace tamaris {
 
