@@ -21,6 +21,10 @@ bool EnCurso() { return gEnCurso; }
 
 bool Cancelado() { return gCancelado; }
 
+void OlvidaCancelacion() {
+    if (!gEnCurso) gCancelado = false;
+}
+
 bool Ejecuta(QMainWindow& ventana, Kitobar& modelo, BarraKitobar& barra,
              const std::function<void()>& job) {
     if (gEnCurso) return false;

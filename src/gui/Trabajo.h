@@ -30,5 +30,8 @@ bool PideCancelar(QWidget* padre);
 // Whether the running job was cancelled.
 bool Cancelado();
 
+// Outside a job: a cancel that ended a wait for a locked database is spent.
+void OlvidaCancelacion();
+
 }  // namespace trabajo
 }  // namespace tamaris::gui

@@ -309,6 +309,8 @@ bool VentanaProgresoQt::SigueEsperando() {
 
 void VentanaProgresoQt::FinEspera() {
     if (!EnHiloDeVentanas() || !dialogo_) return;
+    // A wait given up outside a job (at start-up) must not give up the next one at once.
+    trabajo::OlvidaCancelacion();
     espera_->hide();
     tiempo_->clear();
     if (abiertaPorEspera_) {
