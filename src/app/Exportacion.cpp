@@ -152,7 +152,7 @@ void Exportacion::Cuenta(const std::string& sql) {
 
 FinExportacion Exportacion::Ejecuta(std::string sql) {
     const auto trata = [this](const ErrorInfo& e) { return Trata(e); };
-    if (pasos_.cuenta && opciones_.revisar) Cuenta(sql);
+    if (pasos_.cuenta && opciones_.cuentaFilas) Cuenta(sql);
     if (ui_.progreso.Cancelado()) return FinExportacion::Cancelado;
     Recordset rs;
     const bool abierto = Paso(

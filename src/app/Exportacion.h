@@ -65,6 +65,9 @@ struct OpcionesExportacion {
     // Whether the job's closing message carries the totals (the desktop's; the command line
     // prints them itself).
     bool totalesEnMensaje = false;
+    // Whether the rows are counted before the run, for a progress bar (a second pass over the
+    // selection: only where someone watches the progress).
+    bool cuentaFilas = false;
     // Check-only mode: receives the bytes each row would be filed with (the read-back compares
     // them with a filed file).
     std::function<void(std::string_view bytes)> recibeBytes;

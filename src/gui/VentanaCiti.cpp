@@ -92,6 +92,7 @@ VentanaCiti::VentanaCiti(FRMSiapCITI& form, QWidget* padre) : QMainWindow(padre)
         return ConfirmaHallazgos(this, h);
     };
     form_.opciones.totalesEnMensaje = true;
+    form_.opciones.cuentaFilas = true;
     setObjectName("FRMSiapCITI");
     setWindowTitle(Qs(form_.Caption));
 

@@ -59,6 +59,7 @@ VentanaForm1::VentanaForm1(Form1& form, QWidget* padre) : QMainWindow(padre), fo
         return ConfirmaHallazgos(this, h);
     };
     form_.opciones.totalesEnMensaje = true;
+    form_.opciones.cuentaFilas = true;
     setObjectName("Form1");
     setWindowTitle(Qs(form_.Caption));
 

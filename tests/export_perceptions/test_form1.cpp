@@ -41,6 +41,7 @@ class Form1Prueba : public ::testing::Test {
 };
 
 TEST_F(Form1Prueba, GrabarEscribeYCierraElProgreso) {
+    form.opciones.cuentaFilas = true;
     form.Kitobar1_ButtonClick("grabar");
     const auto& r = form.UltimoResultado();
     EXPECT_EQ(r.estado, Estado::Completo);
