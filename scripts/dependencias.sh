@@ -4,7 +4,7 @@
 set -euo pipefail
 paquetes=(build-essential cmake ninja-build pkg-config sqlite3 libsqlite3-dev unixodbc
           unixodbc-dev odbcinst tdsodbc libsqliteodbc qt6-base-dev qt6-translations-l10n
-          libgtest-dev libgmock-dev googletest libbenchmark-dev xvfb xauth postgresql
+          libgtest-dev libgmock-dev googletest libbenchmark-dev xvfb xauth xdotool postgresql
           odbc-postgresql dpkg-dev file valgrind)
 faltan=()
 for p in "${paquetes[@]}"; do

@@ -28,6 +28,19 @@ std::string TextoHallazgo(const Hallazgo& h) {
     return s;
 }
 
+std::string SentenciaCuenta(std::string_view sql) {
+    std::string_view cuerpo = sql;
+    // ASCII only, so that positions are those of `sql`.
+    std::string mayusculas(sql);
+    for (char& c : mayusculas)
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    const std::size_t orden = mayusculas.rfind("ORDER BY");
+    // Only an ORDER BY outside parentheses and quotes ends the statement.
+    if (orden != std::string::npos && mayusculas.find_first_of(")'", orden) == std::string::npos)
+        cuerpo = sql.substr(0, orden);
+    return "SELECT COUNT(*) FROM (" + std::string(cuerpo) + ") T";
+}
+
 Exportacion::Exportacion(DB_Dll& db, Ui& ui, PasosExportacion pasos, OpcionesExportacion opciones)
     : db_(db), ui_(ui), pasos_(std::move(pasos)), opciones_(std::move(opciones)) {}
 
@@ -113,13 +126,32 @@ bool Exportacion::Fila(Recordset& rs, std::string& bytes, std::vector<std::strin
     return true;
 }
 
+void Exportacion::Cuenta(const std::string& sql) {
+    // Only a bar depends on it: a count that fails is no reason to stop nor to tell anyone.
+    try {
+        const std::string texto =
+            db_.DialectoLocal(db_.ORACLE_Dicc(db_.SS_TSinonimos(pasos_.cuenta(sql))));
+        Recordset rs;
+        rs.Open(texto, db_.gCnn(), adOpenForwardOnly, adLockReadOnly, -1);
+        CierraAlSalir cierra(rs);
+        if (!rs.Eof()) {
+            const Variant v = rs.Fields(0).Value();
+            if (!v.EsNulo()) ui_.progreso.Total(static_cast<long>(v.Doble()));
+        }
+    } catch (const std::exception&) {
+    }
+}
+
 FinExportacion Exportacion::Ejecuta(std::string sql) {
     const auto trata = [this](const ErrorInfo& e) { return Trata(e); };
+    if (pasos_.cuenta && opciones_.cuentaFilas) Cuenta(sql);
+    if (ui_.progreso.Cancelado()) return FinExportacion::Cancelado;
     Recordset rs;
     const bool abierto = Paso(
         [&] { db_.AbrirRecordset(sql, rs, nullptr, adOpenForwardOnly, adLockReadOnly, -1, true); });
     // A statement that failed has been reported by the data layer already: one fault, one
     // message.
+    if (ui_.progreso.Cancelado()) return FinExportacion::Cancelado;
     if (!abierto || rs.State() == adStateClosed) return FinExportacion::Abandonado;
     CierraAlSalir cierra(rs);
     const auto omitidos = [&] {
@@ -142,6 +174,7 @@ FinExportacion Exportacion::Ejecuta(std::string sql) {
     std::string bytes;
     std::vector<std::string> problemas;
     while (!rs.Eof()) {
+        if (ui_.progreso.Cancelado()) return FinExportacion::Cancelado;
         if (pasos_.muestraFila) pasos_.muestraFila(rs);
         if (!Fila(rs, bytes, problemas)) return FinExportacion::Abandonado;
         ui_.progreso.Avance(filas_ + omitidas_);

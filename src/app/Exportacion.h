@@ -70,6 +70,9 @@ struct OpcionesExportacion {
     // Whether the job's closing message carries the totals (the desktop's; the command line
     // prints them itself).
     bool totalesEnMensaje = false;
+    // Whether the rows are counted before the run, for a progress bar (a second pass over the
+    // selection: only where someone watches the progress).
+    bool cuentaFilas = false;
     // Check-only mode: receives the bytes each row would be filed with (the read-back compares
     // them with a filed file).
     std::function<void(std::string_view bytes)> recibeBytes;
@@ -98,7 +101,14 @@ struct PasosExportacion {
     // other than the operator's filters (no date, a date the platform cannot compare, an amount
     // that is null, an unknown voucher type). Runs with the check, also when no row came.
     std::function<void(Hallazgos&)> revisaOmitidos;
+    // The statement that counts the rows of the job's statement, for the progress window
+    // (optional; SentenciaCuenta fits statements with at most a final ORDER BY).
+    std::function<std::string(std::string_view sql)> cuenta;
 };
+
+// "SELECT COUNT(*) FROM (sql) T", with a final ORDER BY of `sql` left out (SQL Server refuses
+// one in a derived table).
+std::string SentenciaCuenta(std::string_view sql);
 
 enum class FinExportacion {
     Escrito,     // every row went through; the file awaits Confirma
@@ -106,6 +116,7 @@ enum class FinExportacion {
     Abandonado,  // the operator left after a failure (already reported)
     Revisado,    // check only: nothing was written
     Descartado,  // findings stopped the job (strict mode, or the operator declined)
+    Cancelado,   // the operator stopped the job; nothing was put in place
 };
 
 class Exportacion {
@@ -134,6 +145,7 @@ class Exportacion {
 
   private:
     int Trata(const ErrorInfo& e);
+    void Cuenta(const std::string& sql);
     bool Fila(Recordset& rs, std::string& bytes, std::vector<std::string>& problemas);
 
     DB_Dll& db_;

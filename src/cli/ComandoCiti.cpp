@@ -100,6 +100,7 @@ class Citi : public Comando {
         FiltrosCiti filtros = PeriodoCiti(static_cast<int>(anio), mes);
         filtros.eligeCarpeta = [&] { return directorio; };
         OpcionesExportacion opciones;
+        opciones.cuentaFilas = op.Tiene("--progreso");
         opciones.modo = revisar                  ? ModoRevision::Revisar
                         : op.Tiene("--estricto") ? ModoRevision::Estricto
                                                  : ModoRevision::Normal;

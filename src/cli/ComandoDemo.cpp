@@ -11,7 +11,9 @@ namespace {
 class Demo : public Comando {
   public:
     std::string Nombre() const override { return "demo"; }
-    std::string Uso() const override { return "demo --db ARCHIVO.db [--filas N] [--semilla S]"; }
+    std::string Uso() const override {
+        return "demo --db ARCHIVO.db [--filas N] [--semilla S] [--con-errores]";
+    }
     std::string Ayuda() const override {
         return "Crea (o reemplaza) una base de datos SQLite con las tablas del sistema Tamaris "
                "que\n"
@@ -21,14 +23,19 @@ class Demo : public Comando {
                "  --db ARCHIVO   base de datos a crear; la anterior se reemplaza solo si la nueva\n"
                "                 se completa\n"
                "  --filas N      cantidad de asientos (1 a 100000000)\n"
-               "  --semilla S    semilla de los datos (los mismos datos para la misma semilla)\n";
+               "  --semilla S    semilla de los datos (los mismos datos para la misma semilla)\n"
+               "  --con-errores  agrega en enero de 2013 unos comprobantes con errores de cada\n"
+               "                 clase (CUIT inválido, nombre largo, caracteres que Windows-1252\n"
+               "                 no admite, clave desconocida, importe vacío, sin fecha), para\n"
+               "                 probar la revisión; sin esta opción todos se presentan limpios\n";
     }
 
     int Ejecutar(const std::vector<std::string>& args, Salidas& s) override {
-        const Opciones op(args, {"--db", "--filas", "--semilla"});
+        const Opciones op(args, {"--db", "--filas", "--semilla"}, {"--con-errores"});
         std::string error = op.ErrorUso();
         if (error.empty() && !op.Tiene("--db")) error = "falta --db ARCHIVO";
         OpcionesDemo opciones;
+        opciones.conErrores = op.Tiene("--con-errores");
         if (error.empty() && op.Tiene("--filas")) {
             const std::string f = op.Valor("--filas");
             if (!EsEnteroPositivo(f, 100000000)) {
@@ -55,6 +62,8 @@ class Demo : public Comando {
         s.out << "Base de datos de demostración: " << plataforma::RutaAbsoluta(archivo) << "\n"
               << "Asientos: " << r.asientos << " (" << r.exportables
               << " con percepción para exportar)\n";
+        if (r.conErrores > 0)
+            s.out << "Comprobantes con errores para probar la revisión: " << r.conErrores << "\n";
         return kExitoCli;
     }
 

@@ -93,6 +93,7 @@ class Exportar : public Comando {
         FiltrosPercepcion filtros{op.Valor("--desde"), op.Valor("--hasta"), op.Valor("--cuenta"),
                                   op.Valor("--archivo")};
         OpcionesExportacion opciones;
+        opciones.cuentaFilas = op.Tiene("--progreso");
         opciones.modo = op.Tiene("--revisar")    ? ModoRevision::Revisar
                         : op.Tiene("--estricto") ? ModoRevision::Estricto
                                                  : ModoRevision::Normal;

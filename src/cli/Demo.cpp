@@ -151,6 +151,16 @@ constexpr std::array<const char*, 10> kLugares = {
 constexpr std::array<const char*, 5> kSociedades = {"S.A.", "S.R.L.", "S.A.C.I.", "Hnos.",
                                                     "y Cía."};
 
+// Characters of a UTF-8 text.
+size_t Caracteres(std::string_view t) {
+    size_t n = 0;
+    for (char c : t) n += (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+    return n;
+}
+
+// The CITI file keeps 30 characters of a name: a longer one would be filed cut.
+constexpr size_t kLargoNombre = 30;
+
 std::vector<Cliente> Clientes(Azar& az, long cantidad) {
     std::vector<Cliente> v;
     v.reserve(static_cast<size_t>(cantidad) + 3);
@@ -166,8 +176,11 @@ std::vector<Cliente> Clientes(Azar& az, long cantidad) {
             v.push_back({CuitNuevo(az, prefijo, guiones), std::move(nombre)});
         } else {
             const int prefijo = az.Milesimos(850) ? 30 : (az.Milesimos(500) ? 33 : 34);
-            std::string nombre =
-                std::string(az.Uno(kRubros)) + " " + az.Uno(kLugares) + " " + az.Uno(kSociedades);
+            std::string nombre = std::string(az.Uno(kRubros)) + " " + az.Uno(kLugares);
+            const char* sociedad = az.Uno(kSociedades);
+            // A trade name that would not fit goes without its company type.
+            if (Caracteres(nombre) + 1 + Caracteres(sociedad) <= kLargoNombre)
+                nombre += std::string(" ") + sociedad;
             v.push_back({CuitNuevo(az, prefijo, guiones), std::move(nombre)});
         }
     }
@@ -658,6 +671,14 @@ void CargaLibroIva(sqlite3* db, Azar& az, long filas, const std::vector<Cliente>
             condicion = "99";
             nombre = "Consumidor Final";
         }
+        // Debit and credit notes B are filed with the buyer's CUIT: they go to a registered
+        // customer (picked without a draw, so the other vouchers stay as they were).
+        if (consumidor && c.letra[0] == 'B' && (c.tc[0] == 'N') && c.tc[2] == '\0') {
+            const Cliente& cli = clientes[static_cast<size_t>(numero) % clientes.size()];
+            cuit = cli.cuit;
+            condicion = "80";
+            nombre = cli.nombre;
+        }
 
         long long netos[4] = {}, ivas[4] = {}, noGravado = 0, exento = 0, percepcion = 0;
         long tasa1 = 210;
@@ -718,6 +739,53 @@ void CargaLibroIva(sqlite3* db, Azar& az, long filas, const std::vector<Cliente>
     }
 }
 
+// Vouchers that the checks find wrong, one of each kind, in January 2013 (sucursal 9, so that
+// they are easy to tell apart): for trying the check before filing. Returns how many.
+long CargaErrores(sqlite3* db) {
+    // In the perception file: a character Windows-1252 lacks (U+2011, a non-breaking hyphen), a
+    // control character, an amount that is no number, a NULL amount, a number too long for its
+    // field, and a voucher without a date (selected when no date filter is given).
+    Exec(db, R"(
+INSERT INTO MV_ASIENTOS (NROASIENTO, FECHA, CUENTA, TC, LETRA, SUCURSAL, NUMERO, cabcuit,
+  CABNOMBRE, DETALLE, liva_impnetograv, LIVA_ImpIva, LIVA_Ret_IBtos, LIVA_Total, DEBE, HABER,
+  CONFIDENCIAL) VALUES
+  (900000001, '2013-01-15', '1.1.2.01', 'FC', 'A', 9, 900000001, '30‑71234567‑1',
+   'Error: CUIT con guión no admitido', '', 1000, 210, 15, 1225, 1225, 0, 0),
+  (900000002, '2013-01-15', '1.1.2.01', 'FC', 'A' || char(9), 9, 900000002, '30-71234567-1',
+   'Error: letra con tabulador', '', 1000, 210, 15, 1225, 1225, 0, 0),
+  (900000003, '2013-01-16', '1.1.2.01', 'FC', 'A', 9, 900000003, '30-71234567-1',
+   'Error: neto que no es número', '', '1.234,56,7', 210, 15, 1225, 1225, 0, 0),
+  (900000004, '2013-01-16', '1.1.2.01', 'ND', 'A', 9, 900000004, '30-71234567-1',
+   'Error: neto vacío', '', NULL, 210, 15, 1225, 1225, 0, 0),
+  (900000005, '2013-01-17', '1.1.2.01', 'FC', 'B', 9, '0009-00000005-DUPLICADO-X', '30-71234567-1',
+   'Error: número demasiado largo', '', 1000, 210, 15, 1225, 1225, 0, 0),
+  (900000006, NULL, '1.1.2.01', 'FC', 'A', 9, 900000006, '30-71234567-1',
+   'Error: sin fecha', '', 1000, 210, 15, 1225, 1225, 0, 0);
+)");
+    // In the CITI file: a CUIT with a wrong check digit, a name longer than 30 characters, a
+    // character Windows-1252 lacks, a voucher key of no known type, a NULL amount, and a date
+    // that is no date.
+    Exec(db, R"(
+INSERT INTO LIBROIVAVENTAS (Fecha, TC, Letra, Sucursal, Numero, cabcuit, CABCONDIVA, CABNOMBRE,
+  Liva_Total, LIVA_ImpNetoGrav, LIVA_ImpNetoNGrav, Liva_Exento, Liva_ImpIva, Liva_ImpIva2,
+  Liva_ImpIva3, Liva_ImpIva4, liva_aliciva, liva_aliciva2, liva_aliciva3, LIVA_Ret_IBtos) VALUES
+  ('2013-01-15', 'FC', 'A', 9, 1, '30-12345678-0', '80', 'Error CUIT inválido S.A.',
+   1210, 1000, 0, 0, 210, 0, 0, 0, 21, 10.5, 27, 0),
+  ('2013-01-15', 'FC', 'A', 9, 2, '30-71234567-1', '80',
+   'Distribuidora Mayorista del Litoral Argentino S.A.', 1210, 1000, 0, 0, 210, 0, 0, 0, 21, 10.5,
+   27, 0),
+  ('2013-01-16', 'FC', 'A', 9, 3, '30-71234567-1', '80', 'Łódź Importaciones S.R.L.',
+   1210, 1000, 0, 0, 210, 0, 0, 0, 21, 10.5, 27, 0),
+  ('2013-01-16', 'RC', 'A', 9, 4, '30-71234567-1', '80', 'Error clave desconocida S.A.',
+   1210, 1000, 0, 0, 210, 0, 0, 0, 21, 10.5, 27, 0),
+  ('2013-01-17', 'FC', 'A', 9, 5, '30-71234567-1', '80', 'Error exento vacío S.A.',
+   1210, 1000, 0, NULL, 210, 0, 0, 0, 21, 10.5, 27, 0),
+  ('2013-01-32', 'FC', 'A', 9, 6, '30-71234567-1', '80', 'Error fecha imposible S.A.',
+   1210, 1000, 0, 0, 210, 0, 0, 0, 21, 10.5, 27, 0);
+)");
+    return 12;
+}
+
 }  // namespace
 
 ResumenDemo CreaDemo(const std::string& archivo, const OpcionesDemo& op,
@@ -762,6 +830,7 @@ ResumenDemo CreaDemo(const std::string& archivo, const OpcionesDemo& op,
         CargaTablasFijas(db);
         r.exportables = CargaAsientos(db, az, op.filas, clientes, avance);
         CargaLibroIva(db, az, r.libroIva, clientes);
+        if (op.conErrores) r.conErrores = CargaErrores(db);
         Exec(db, indices);
         Exec(db, "COMMIT");
         tmp.Cierra();

@@ -1,5 +1,7 @@
 #include "cli/UiConsola.h"
 
+#include <algorithm>
+
 #include "cli/PoliticaConsola.h"
 #include "components/Texto.h"
 #include "data/DB_Dll.h"
@@ -97,6 +99,7 @@ void UiConsola::Progreso::Cerrar() {
         anchoPrevio_ = 0;
     }
     abierta_ = false;
+    total_ = -1;
 }
 
 void UiConsola::Progreso::Pinta() {
@@ -109,6 +112,13 @@ void UiConsola::Progreso::Pinta() {
     if (hechos_ >= 0) {
         renglon_.append(" (");
         renglon_.append(std::to_string(hechos_));
+        if (total_ > 0) {
+            renglon_.append(" de ");
+            renglon_.append(std::to_string(total_));
+            renglon_.append(", ");
+            renglon_.append(std::to_string(std::min(100LL, hechos_ * 100LL / total_)));
+            renglon_.append(" %");
+        }
         renglon_.append(")");
     }
     errores_ << '\r' << renglon_;

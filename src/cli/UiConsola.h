@@ -48,6 +48,7 @@ public:
         void Mensaje(std::string_view linea1, std::string_view linea2 = {},
                      std::string_view linea3 = {}) override;
         void Avance(long hechos) override;
+        void Total(long total) override { total_ = total; }
         void Cerrar() override;
 
         long Repintados() const { return repintados_; }
@@ -61,6 +62,7 @@ public:
         bool abierta_ = false;
         std::string titulo_, linea1_, linea2_, linea3_, renglon_;
         long hechos_ = -1;
+        long total_ = -1;  // the rows the job counted first, when it did
         unsigned long llamadas_ = 0;
         std::size_t anchoPrevio_ = 0;
         long repintados_ = 0;

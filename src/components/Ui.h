@@ -43,6 +43,10 @@ public:
                          std::string_view linea3 = {}) = 0;
     // Told of every row a long job handles; the front end decides how often to repaint.
     virtual void Avance(long /*hechos*/) {}
+    // How many rows the job expects, when it could count them before starting.
+    virtual void Total(long /*total*/) {}
+    // Whether the operator asked to stop the job; it is asked once per row.
+    virtual bool Cancelado() { return false; }
     virtual void Cerrar() = 0;
 };
 
@@ -68,6 +72,9 @@ public:
     bool Cancelado = false;
     // Shows the open dialog; sets FileName, or Cancelado when the operator cancels.
     virtual void ShowOpen() = 0;
+    // The dialog that names a file to write (its button says so); the open dialog where there
+    // is no other.
+    virtual void ShowSave() { ShowOpen(); }
 };
 
 class BuscadorCarpetas {

@@ -247,6 +247,7 @@ ResultadoCiti ExportaCiti(Sistema& sistema, const FiltrosCiti& filtros,
     pasos.vuelca = [&] { temporal->Vuelca(); };
     std::string litDesde, litHasta;  // the period as date literals of the platform
     pasos.revisaOmitidos = [&](Hallazgos& h) { RevisaOmitidosCiti(db, litDesde, litHasta, h); };
+    pasos.cuenta = SentenciaCuenta;
     Exportacion job(db, ui, std::move(pasos), opciones);
     trabajo = &job;
     const auto termina = [&](Estado estado) {
@@ -284,6 +285,8 @@ ResultadoCiti ExportaCiti(Sistema& sistema, const FiltrosCiti& filtros,
             return termina(Estado::Revisado);
         case FinExportacion::Descartado:
             return termina(Estado::Descartado);
+        case FinExportacion::Cancelado:
+            return termina(Estado::Cancelado);
         case FinExportacion::Escrito:
             break;
         default:

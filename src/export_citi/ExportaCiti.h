@@ -35,6 +35,7 @@ struct ResultadoCiti {
         Abandonado,      // the operator left after a failure; the folder is as it was
         Revisado,        // check only: nothing was written
         Descartado,      // the check found problems and the job stopped; nothing was written
+        Cancelado,       // the operator stopped the job; nothing was written
     };
     Estado estado = Estado::NoEjecutado;
     long comprobantes = 0;  // vouchers written

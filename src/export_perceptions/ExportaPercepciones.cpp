@@ -128,7 +128,7 @@ ResultadoExportacion ExportaPercepciones(DB_Dll& db, Ui& ui, const FiltrosPercep
         if (escribe && !archivo) archivo = std::make_unique<ArchivoSeguro>(res.archivo);
         armador = std::make_unique<LineaPercepcion>(rs, db.regional);
     };
-    pasos.muestraFila = [&](const Recordset& rs) { ui.progreso.Mensaje(armador->TextoC1(rs)); };
+    pasos.cuenta = SentenciaCuenta;
     pasos.arma = [&](const Recordset& rs, std::string& bytes, std::vector<std::string>* p) {
         armador->Arma(rs, bytes, p);
         return 1;
@@ -209,6 +209,8 @@ ResultadoExportacion ExportaPercepciones(DB_Dll& db, Ui& ui, const FiltrosPercep
             return termina(Estado::Revisado);
         case FinExportacion::Descartado:
             return termina(Estado::Descartado);
+        case FinExportacion::Cancelado:
+            return termina(Estado::Cancelado);
         case FinExportacion::Escrito:
             if (!job.Confirma([&] { archivo->Confirmar(); })) return termina(Estado::Abandonado);
             termina(Estado::Completo);

@@ -30,6 +30,7 @@ struct ResultadoExportacion {
         Abandonado,       // the operator left after a failure; the old file is as it was
         Revisado,         // check only: nothing was written
         Descartado,       // the check found problems and the job stopped; the old file is as it was
+        Cancelado,        // the operator stopped the job; the old file is as it was
     };
     Estado estado = Estado::NoEjecutado;
     long comprobantes = 0;      // lines written

@@ -1,5 +1,7 @@
 #include "export_perceptions/Form1.h"
 
+#include <filesystem>
+
 #include "components/Estacion.h"
 #include "components/Texto.h"
 
@@ -46,9 +48,14 @@ void Form1::Command1_Click() {
     d.Filter = "Archivos De Texto(TXT)|*.txt";
     d.CancelError = true;
     d.InitDir = CarpetaPrograma();
+    // The last destination's folder is where the next one most likely goes.
+    const std::string actual = Trim(Campo("Archivo"));
+    if (const auto carpeta = std::filesystem::path(actual).parent_path(); !carpeta.empty())
+        d.InitDir = carpeta.string();
+    d.FileName = actual;
     d.Cancelado = false;
     try {
-        d.ShowOpen();
+        d.ShowSave();
         if (d.Cancelado) d.FileName.clear();
         SetCampo("Archivo", Trim(d.FileName));
     } catch (const std::exception& e) {

@@ -10,6 +10,7 @@
 #include "app/Configuracion.h"
 #include "app/Sistema.h"
 #include "components/Texto.h"
+#include "data/EsperaBloqueo.h"
 #include "export_arba/FormArba.h"
 #include "export_citi/FRMSiapCITI.h"
 #include "export_perceptions/Form1.h"
@@ -26,6 +27,21 @@
 #include "lookup/frmAcceso.h"
 
 namespace tamaris::gui {
+
+const char* const kUsoPrograma =
+    "Uso: percepciones [--citi] [--db ARCHIVO.db | --conexion CADENA] [LINEA DE PARAMETROS]\n"
+    "\n"
+    "Programa de escritorio: genera el archivo de percepciones de Ingresos Brutos o, con\n"
+    "--citi, el archivo AFIP C.I.T.I. Ventas de un mes.\n"
+    "\n"
+    "  --db ARCHIVO.db     abre directamente esa base SQLite\n"
+    "  --conexion CADENA   abre la base de esa cadena de conexión (ODBC)\n"
+    "  --citi              abre el formulario C.I.T.I. Ventas\n"
+    "  --help, -h          muestra esta ayuda y termina\n"
+    "\n"
+    "La línea de parámetros es la de la suite (@Server=...; @DbName=...; @Usuario=...;\n"
+    "@Password=...; @Caja=...). Sin servidor ni usuario, el programa los pide.\n"
+    "Para usar el programa desde una terminal o un script: percepciones-cli --help.\n";
 
 ArgumentosPrograma LeeArgumentos(const std::vector<std::string>& args) {
     ArgumentosPrograma a;
@@ -125,6 +141,8 @@ int EjecutaAplicacion(QApplication& app, int argc, char** argv) {
     }
 
     UiQt puertos;
+    // A database held by another program is told at once, with a way to stop waiting.
+    FijaEsperaBloqueo(&puertos.progreso());
     Sistema sis(puertos.ui());
     DialogoAcceso vistaAcceso;
     frmAcceso acceso(vistaAcceso);

@@ -18,6 +18,9 @@ class AccesoDialogo;
 
 namespace tamaris::gui {
 
+// What `percepciones --help` prints.
+extern const char* const kUsoPrograma;
+
 struct ArgumentosPrograma {
     std::string db;                  // --db FILE
     std::string conexion;            // --conexion STRING (an ODBC or provider string)

@@ -9,10 +9,17 @@
 #include <QInputDialog>
 #include <QLabel>
 #include <QMessageBox>
+#include <QCloseEvent>
+#include <QLocale>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QThread>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "components/Texto.h"
 #include "components/Variant.h"
+#include "gui/Trabajo.h"
 
 namespace tamaris::gui {
 
@@ -101,34 +108,105 @@ std::optional<std::string> CajaEntradaQt::Pedir(std::string_view mensaje, std::s
     return Ss(t);
 }
 
+namespace {
+
+// The progress window: Esc, its close button and its Cancelar ask whether to stop the job
+// instead of hiding the window while the job goes on.
+class DialogoProgreso : public QDialog {
+public:
+    using QDialog::QDialog;
+
+protected:
+    void reject() override { trabajo::PideCancelar(this); }
+    void closeEvent(QCloseEvent* evento) override {
+        evento->ignore();
+        trabajo::PideCancelar(this);
+    }
+};
+
+bool EnHiloDeVentanas() { return QThread::currentThread() == QCoreApplication::instance()->thread(); }
+
+// "1:05" for 65 s, "1:02:03" past the hour.
+QString Duracion(qint64 ms) {
+    const qint64 s = ms / 1000;
+    if (s >= 3600)
+        return QString("%1:%2:%3").arg(s / 3600).arg(s / 60 % 60, 2, 10, QChar('0')).arg(s % 60, 2, 10, QChar('0'));
+    return QString("%1:%2").arg(s / 60).arg(s % 60, 2, 10, QChar('0'));
+}
+
+// The time spent is shown once a run lasts longer than this.
+constexpr qint64 kMuestraTiempo = 2000;
+
+}  // namespace
+
 VentanaProgresoQt::VentanaProgresoQt(const QPointer<QWidget>& padre) : padre_(padre) {}
 VentanaProgresoQt::~VentanaProgresoQt() {
+    if (EsperaBloqueoActual() == this) FijaEsperaBloqueo(nullptr);
     if (dialogo_ && !dialogo_->parent()) delete dialogo_.data();
 }
 
-void VentanaProgresoQt::Abrir(std::string_view titulo) {
-    if (!dialogo_) {
-        dialogo_ = new QDialog(padre_);
-        dialogo_->setObjectName("VentanaProgreso");
-        dialogo_->setModal(true);
-        dialogo_->setMinimumWidth(320);
-        auto* capa = new QVBoxLayout(dialogo_);
-        for (auto*& l : lineas_) {
-            l = new QLabel(dialogo_);
-            l->setAlignment(Qt::AlignCenter);
-            capa->addWidget(l);
-        }
-        contador_ = new QLabel(dialogo_);
-        contador_->setObjectName("Contador");
-        contador_->setAlignment(Qt::AlignCenter);
-        capa->addWidget(contador_);
+void VentanaProgresoQt::Crea() {
+    if (dialogo_) return;
+    dialogo_ = new DialogoProgreso(padre_);
+    dialogo_->setObjectName("VentanaProgreso");
+    dialogo_->setModal(false);
+    dialogo_->setMinimumWidth(360);
+    auto* capa = new QVBoxLayout(dialogo_);
+    for (auto*& l : lineas_) {
+        l = new QLabel(dialogo_);
+        l->setAlignment(Qt::AlignCenter);
+        capa->addWidget(l);
     }
+    espera_ = new QLabel(dialogo_);
+    espera_->setObjectName("Espera");
+    espera_->setAlignment(Qt::AlignCenter);
+    espera_->setWordWrap(true);
+    espera_->hide();
+    capa->addWidget(espera_);
+    barra_ = new QProgressBar(dialogo_);
+    barra_->setObjectName("Barra");
+    barra_->setFormat("%p %");
+    barra_->hide();
+    capa->addWidget(barra_);
+    contador_ = new QLabel(dialogo_);
+    contador_->setObjectName("Contador");
+    contador_->setAlignment(Qt::AlignCenter);
+    capa->addWidget(contador_);
+    tiempo_ = new QLabel(dialogo_);
+    tiempo_->setObjectName("Tiempo");
+    tiempo_->setAlignment(Qt::AlignCenter);
+    capa->addWidget(tiempo_);
+    auto* botones = new QDialogButtonBox(dialogo_);
+    QPushButton* cancelar = botones->addButton("Cancelar", QDialogButtonBox::RejectRole);
+    cancelar->setObjectName("Cancelar");
+    cancelar->setAutoDefault(false);
+    QObject::connect(botones, &QDialogButtonBox::rejected, dialogo_.data(),
+                     [d = dialogo_.data()] { trabajo::PideCancelar(d); });
+    capa->addWidget(botones);
+}
+
+void VentanaProgresoQt::Abrir(std::string_view titulo) {
+    Crea();
     dialogo_->setWindowTitle(Qs(titulo));
     for (auto* l : lineas_) l->clear();
     contador_->clear();
+    tiempo_->clear();
+    espera_->hide();
+    barra_->hide();
+    // A job that counted its rows told the total before the window opened: it stays.
+    if (total_ > 0) {
+        barra_->setRange(0, 1000);
+        barra_->setValue(0);
+        barra_->show();
+    }
     hechos_ = 0;
     llamadas_ = 0;
+    abierta_ = true;
+    abiertaPorEspera_ = false;
+    duracion_.start();
     dialogo_->show();
+    dialogo_->raise();
+    dialogo_->activateWindow();
     reloj_.start();
     QApplication::processEvents();
 }
@@ -143,7 +221,7 @@ bool VentanaProgresoQt::TocaRepintar() {
 
 void VentanaProgresoQt::Mensaje(std::string_view linea1, std::string_view linea2,
                                 std::string_view linea3) {
-    if (!dialogo_) return;
+    if (!dialogo_ || !abierta_) return;
     const bool forzar = llamadas_ < 64;
     if (!forzar && !TocaRepintar()) return;
     lineas_[0]->setText(Qs(linea1));
@@ -152,15 +230,93 @@ void VentanaProgresoQt::Mensaje(std::string_view linea1, std::string_view linea2
     QApplication::processEvents();
 }
 
+void VentanaProgresoQt::PintaAvance() {
+    const QLocale l;
+    if (total_ > 0) {
+        contador_->setText(QString("Comprobantes procesados: %1 de %2")
+                               .arg(l.toString(static_cast<qlonglong>(hechos_)),
+                                    l.toString(static_cast<qlonglong>(total_))));
+        if (!barra_->isVisible()) {
+            barra_->setRange(0, 1000);
+            barra_->show();
+        }
+        barra_->setValue(static_cast<int>(std::min<long long>(1000, hechos_ * 1000LL / total_)));
+    } else {
+        contador_->setText(QString("Comprobantes procesados: %1")
+                               .arg(l.toString(static_cast<qlonglong>(hechos_))));
+    }
+    if (duracion_.isValid() && duracion_.elapsed() >= kMuestraTiempo)
+        tiempo_->setText("Tiempo transcurrido: " + Duracion(duracion_.elapsed()));
+}
+
 void VentanaProgresoQt::Avance(long hechos) {
     hechos_ = hechos;
-    if (!dialogo_ || !TocaRepintar()) return;
-    contador_->setText(QString("Comprobantes: %1").arg(hechos));
+    if (!dialogo_ || !abierta_ || !TocaRepintar()) return;
+    PintaAvance();
     QApplication::processEvents();
 }
 
+void VentanaProgresoQt::Total(long total) {
+    total_ = total;
+    if (dialogo_ && abierta_) PintaAvance();
+}
+
+bool VentanaProgresoQt::Cancelado() { return trabajo::Cancelado(); }
+
+QString VentanaProgresoQt::TextoAvance() const {
+    if (!dialogo_) return {};
+    QString t = contador_->text();
+    if (barra_->isVisible()) t += " (" + barra_->text() + ")";
+    if (!tiempo_->text().isEmpty()) t += " " + tiempo_->text();
+    return t;
+}
+
 void VentanaProgresoQt::Cerrar() {
+    abierta_ = false;
+    total_ = -1;
     if (dialogo_) dialogo_->hide();
+    QApplication::processEvents();
+}
+
+void VentanaProgresoQt::Esperando(std::string_view base) {
+    if (!EnHiloDeVentanas()) return;
+    Crea();
+    if (!dialogo_->isVisible()) {
+        dialogo_->setWindowTitle("Base de datos ocupada");
+        for (auto* l : lineas_) l->clear();
+        contador_->clear();
+        tiempo_->clear();
+        barra_->hide();
+        abiertaPorEspera_ = true;
+        dialogo_->show();
+        dialogo_->raise();
+    }
+    espera_->setText(QString("La base de datos %1 está ocupada por otro programa.\nEl programa "
+                             "espera a que la libere; Cancelar deja de esperar.")
+                         .arg(Qs(base)));
+    espera_->show();
+    esperaReloj_.start();
+    QApplication::processEvents();
+}
+
+bool VentanaProgresoQt::SigueEsperando() {
+    if (!EnHiloDeVentanas()) return !trabajo::Cancelado();
+    if (dialogo_ && espera_->isVisible() && esperaReloj_.isValid())
+        tiempo_->setText("Esperando desde hace " + Duracion(esperaReloj_.elapsed()));
+    QApplication::processEvents();
+    return !trabajo::Cancelado();
+}
+
+void VentanaProgresoQt::FinEspera() {
+    if (!EnHiloDeVentanas() || !dialogo_) return;
+    // A wait given up outside a job (at start-up) must not give up the next one at once.
+    trabajo::OlvidaCancelacion();
+    espera_->hide();
+    tiempo_->clear();
+    if (abiertaPorEspera_) {
+        abiertaPorEspera_ = false;
+        if (!abierta_) dialogo_->hide();
+    }
     QApplication::processEvents();
 }
 
@@ -191,21 +347,32 @@ std::string SelectorFechaQt::Elegir(std::string_view inicial) {
     return Ss(calendario->selectedDate().toString("dd/MM/yyyy"));
 }
 
-void DialogoArchivoQt::ShowOpen() {
+void DialogoArchivoQt::ShowOpen() { Muestra(false); }
+
+void DialogoArchivoQt::ShowSave() { Muestra(true); }
+
+void DialogoArchivoQt::Muestra(bool guardar) {
     QFileDialog d(padre_, Qs(DialogTitle), Qs(InitDir), FiltroQt(Filter));
     d.setObjectName("DialogoArchivo");
     // The destination of an export need not exist yet.
     d.setFileMode(QFileDialog::AnyFile);
-    d.setAcceptMode(QFileDialog::AcceptOpen);
+    d.setAcceptMode(guardar ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    // Qt's own dialog speaks the program's language (its catalog is loaded at start-up); the
+    // desktop's may not. Replacing a file is the job's own question, after its check.
     d.setOption(QFileDialog::DontUseNativeDialog, true);
+    d.setOption(QFileDialog::DontConfirmOverwrite, true);
+    if (guardar) d.setLabelText(QFileDialog::Accept, "Guardar");
     if (!FileName.empty()) d.selectFile(Qs(FileName));
     Cancelado = d.exec() != QDialog::Accepted || d.selectedFiles().isEmpty();
     if (!Cancelado) FileName = Ss(d.selectedFiles().front());
 }
 
 std::optional<std::string> BuscadorCarpetasQt::Elegir(std::string_view titulo) {
-    const QString c = QFileDialog::getExistingDirectory(padre_, Qs(titulo));
+    const QString c = QFileDialog::getExistingDirectory(
+        padre_, Qs(titulo), ultima_,
+        QFileDialog::ShowDirsOnly | QFileDialog::DontUseNativeDialog);
     if (c.isEmpty()) return std::nullopt;
+    ultima_ = c;
     return Ss(c);
 }
 

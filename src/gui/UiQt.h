@@ -7,9 +7,11 @@
 #include <memory>
 
 #include "components/Ui.h"
+#include "data/EsperaBloqueo.h"
 
 class QDialog;
 class QLabel;
+class QProgressBar;
 
 namespace tamaris::gui {
 
@@ -35,9 +37,13 @@ private:
     const QPointer<QWidget>& padre_;
 };
 
-// A small window with up to three message lines and a counter. Repaints at most every 100 ms
-// and lets the event loop run then, so the window stays responsive during long jobs.
-class VentanaProgresoQt : public VentanaProgreso {
+// A small window with up to three message lines, the vouchers handled so far (with a bar and
+// a percentage when the job counted them first), the time spent on long runs, and Cancelar.
+// It is not modal: the window of the job stays visible, with its widgets disabled (see
+// Trabajo.h). Esc, its close button and Cancelar ask whether to stop the job. Repaints at most
+// every 100 ms and lets the event loop run then, so the program stays responsive.
+// It also tells the operator when the database is held by another program.
+class VentanaProgresoQt : public VentanaProgreso, public EsperaBloqueo {
 public:
     explicit VentanaProgresoQt(const QPointer<QWidget>& padre);
     ~VentanaProgresoQt() override;
@@ -45,18 +51,36 @@ public:
     void Mensaje(std::string_view linea1, std::string_view linea2,
                  std::string_view linea3) override;
     void Avance(long hechos) override;
+    void Total(long total) override;
+    bool Cancelado() override;
     void Cerrar() override;
     long UltimoAvance() const { return hechos_; }
+    // What the window reads now (the counter and the time), for whoever checks it.
+    QString TextoAvance() const;
+
+    void Esperando(std::string_view base) override;
+    bool SigueEsperando() override;
+    void FinEspera() override;
 
 private:
     bool TocaRepintar();
+    void Crea();
+    void PintaAvance();
     const QPointer<QWidget>& padre_;
     QPointer<QDialog> dialogo_;  // owned by its parent window when it has one
     QLabel* lineas_[3] = {};
     QLabel* contador_ = nullptr;
+    QLabel* tiempo_ = nullptr;
+    QLabel* espera_ = nullptr;
+    QProgressBar* barra_ = nullptr;
     QElapsedTimer reloj_;
+    QElapsedTimer duracion_;
+    QElapsedTimer esperaReloj_;
     long hechos_ = 0;
+    long total_ = -1;
     unsigned llamadas_ = 0;
+    bool abierta_ = false;
+    bool abiertaPorEspera_ = false;
 };
 
 class ReporteErrorQt : public ReporteError {
@@ -82,8 +106,10 @@ class DialogoArchivoQt : public DialogoArchivo {
 public:
     explicit DialogoArchivoQt(const QPointer<QWidget>& padre) : padre_(padre) {}
     void ShowOpen() override;
+    void ShowSave() override;
 
 private:
+    void Muestra(bool guardar);
     const QPointer<QWidget>& padre_;
 };
 
@@ -94,6 +120,7 @@ public:
 
 private:
     const QPointer<QWidget>& padre_;
+    QString ultima_;  // the folder chosen last: the next choice starts there
 };
 
 // One instance of each port, all parented to the same window.

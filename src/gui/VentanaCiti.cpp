@@ -19,6 +19,7 @@
 #include "gui/BarraKitobar.h"
 #include "gui/DialogoHallazgos.h"
 #include "gui/EventosFormulario.h"
+#include "gui/Trabajo.h"
 #include "gui/UiQt.h"
 #include "gui/VentanaForm1.h"
 
@@ -91,6 +92,7 @@ VentanaCiti::VentanaCiti(FRMSiapCITI& form, QWidget* padre) : QMainWindow(padre)
         return ConfirmaHallazgos(this, h);
     };
     form_.opciones.totalesEnMensaje = true;
+    form_.opciones.cuentaFilas = true;
     setObjectName("FRMSiapCITI");
     setWindowTitle(Qs(form_.Caption));
 
@@ -146,7 +148,7 @@ VentanaCiti::VentanaCiti(FRMSiapCITI& form, QWidget* padre) : QMainWindow(padre)
     connect(meses_, &QComboBox::activated, this, [this](int i) { EligeMes(i); });
 
     // The period the month gives.
-    auto* parametros = new QGroupBox("Parametros", central);
+    auto* parametros = new QGroupBox("Parámetros", central);
     parametros->setObjectName("FrmSIAPCITIVentas");
     auto* rejilla = new QGridLayout(parametros);
     QLineEdit* desde = caja(FRMSiapCITI::kFechaDesde, parametros);
@@ -236,8 +238,19 @@ void VentanaCiti::EligeMes(int indice) {
 }
 
 void VentanaCiti::Boton(const std::string& clave) {
+    // Mid-job the loop still delivers keys and clicks: only Cancelar means something then.
+    if (trabajo::EnCurso()) {
+        if (IgualSinCaso(clave, "CANCELAR")) trabajo::PideCancelar(this);
+        return;
+    }
     AFormulario();
-    if (manejador_) manejador_(clave);
+    if (IgualSinCaso(clave, "GRABAR")) {
+        trabajo::Ejecuta(*this, form_.Kitobar1, *barra_, [&] {
+            if (manejador_) manejador_(clave);
+        });
+    } else if (manejador_) {
+        manejador_(clave);
+    }
     if (form_.Descargado) return;
     if (IgualSinCaso(clave, "GRABAR")) MuestraResultado();
     DesdeFormulario();
@@ -267,6 +280,9 @@ void VentanaCiti::MuestraResultado() {
             break;
         case Estado::Descartado:
             Mensaje("Generación cancelada por la revisión; la carpeta quedó como estaba.");
+            break;
+        case Estado::Cancelado:
+            Mensaje("Generación cancelada; la carpeta quedó como estaba.");
             break;
         case Estado::SinDatos:
             Mensaje("No hay comprobantes en el período.");
@@ -313,6 +329,12 @@ void VentanaCiti::showEvent(QShowEvent* evento) {
 }
 
 void VentanaCiti::closeEvent(QCloseEvent* evento) {
+    // The window stays while its job runs: closing it asks whether to stop the job.
+    if (trabajo::EnCurso()) {
+        evento->ignore();
+        trabajo::PideCancelar(this);
+        return;
+    }
     if (!form_.Descargado) {
         cerrando_ = true;
         form_.Unload();

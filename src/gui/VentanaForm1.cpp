@@ -15,6 +15,7 @@
 #include "gui/BarraKitobar.h"
 #include "gui/DialogoHallazgos.h"
 #include "gui/EventosFormulario.h"
+#include "gui/Trabajo.h"
 #include "gui/UiQt.h"
 
 namespace tamaris::gui {
@@ -58,6 +59,7 @@ VentanaForm1::VentanaForm1(Form1& form, QWidget* padre) : QMainWindow(padre), fo
         return ConfirmaHallazgos(this, h);
     };
     form_.opciones.totalesEnMensaje = true;
+    form_.opciones.cuentaFilas = true;
     setObjectName("Form1");
     setWindowTitle(Qs(form_.Caption));
 
@@ -146,8 +148,19 @@ void VentanaForm1::DesdeFormulario() {
 }
 
 void VentanaForm1::Boton(const std::string& clave) {
+    // Mid-job the loop still delivers keys and clicks: only Cancelar means something then.
+    if (trabajo::EnCurso()) {
+        if (IgualSinCaso(clave, "CANCELAR")) trabajo::PideCancelar(this);
+        return;
+    }
     AFormulario();
-    if (manejador_) manejador_(clave);
+    if (IgualSinCaso(clave, "GRABAR")) {
+        trabajo::Ejecuta(*this, form_.Kitobar1, *barra_, [&] {
+            if (manejador_) manejador_(clave);
+        });
+    } else if (manejador_) {
+        manejador_(clave);
+    }
     if (form_.Descargado) return;
     DesdeFormulario();
     if (IgualSinCaso(clave, "GRABAR")) MuestraResultado();
@@ -171,6 +184,10 @@ void VentanaForm1::MuestraResultado() {
             statusBar()->showMessage(
                 "Generación cancelada por la revisión; el archivo anterior "
                 "quedó como estaba.");
+            break;
+        case Estado::Cancelado:
+            statusBar()->showMessage(
+                "Generación cancelada; el archivo anterior quedó como estaba.");
             break;
         case Estado::SinComprobantes:
             statusBar()->showMessage("No hay comprobantes con percepción para esos filtros.");
@@ -197,6 +214,12 @@ void VentanaForm1::keyPressEvent(QKeyEvent* evento) {
 }
 
 void VentanaForm1::closeEvent(QCloseEvent* evento) {
+    // The window stays while its job runs: closing it asks whether to stop the job.
+    if (trabajo::EnCurso()) {
+        evento->ignore();
+        trabajo::PideCancelar(this);
+        return;
+    }
     if (!form_.Descargado) {
         cerrando_ = true;
         form_.Unload();

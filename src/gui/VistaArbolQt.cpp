@@ -69,7 +69,7 @@ DialogoArbol::DialogoArbol(Lib_FrmCons3Tree& form, QWidget* padre)
     };
     aceptar_ = boton("&Aceptar", "CmdAceptar");
     cancelar_ = boton("&Cancelar", "CmdCancelar");
-    nueva_ = boton("&Nueva Busqueda", "CmdNueva");
+    nueva_ = boton("&Nueva Búsqueda", "CmdNueva");
     botones->addWidget(aceptar_);
     botones->addStretch(1);
     botones->addWidget(cancelar_);

@@ -1,7 +1,7 @@
 #pragma once
 // The tree lookup form (Lib_FrmCons3Tree) on screen: a modal dialog with the search box, the
 // tree of codes under "Consulta..." (with check boxes when the form asks for them) and the
-// "&Aceptar", "&Nueva Busqueda" and "&Cancelar" buttons.
+// "&Aceptar", "&Nueva Búsqueda" and "&Cancelar" buttons.
 //
 // As with the list lookup, the dialog keeps no state of its own: the operator's actions become
 // the form's event calls (a tick goes to TreeV_NodeCheck, which ticks the levels below as the

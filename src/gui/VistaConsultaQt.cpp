@@ -141,12 +141,31 @@ bool ModeloConsulta::setData(const QModelIndex& indice, const QVariant& valor, i
     return true;
 }
 
+namespace {
+
+// A column's caption as a clerk reads it: the suite's column names go without accents
+// (Descripcion, Codigo), the caption carries them.
+QString TituloColumna(const std::string& texto) {
+    static const std::pair<const char*, const char*> kAcentos[] = {
+        {"descripcion", "escripción"}, {"codigo", "ódigo"}};
+    QString t = Qs(texto);
+    for (const auto& [sin, con] : kAcentos) {
+        if (t.compare(QString::fromUtf8(sin), Qt::CaseInsensitive) == 0 && !t.isEmpty()) {
+            // The first letter keeps its case; the rest as the accented word is written.
+            return t.left(1) + QString::fromUtf8(con);
+        }
+    }
+    return t;
+}
+
+}  // namespace
+
 QVariant ModeloConsulta::headerData(int seccion, Qt::Orientation orientacion, int rol) const {
     if (orientacion != Qt::Horizontal || seccion < 0 ||
         seccion >= static_cast<int>(form_.Columnas().size()))
         return {};
     const ColumnaConsulta& c = form_.Columnas()[static_cast<std::size_t>(seccion)];
-    if (rol == Qt::DisplayRole) return Qs(c.Text);
+    if (rol == Qt::DisplayRole) return TituloColumna(c.Text);
     if (rol == Qt::ToolTipRole && c.Campo != c.Text) return Qs(c.Campo);
     return {};
 }

@@ -1,6 +1,6 @@
 #pragma once
 // The list lookup form (Lib_FrmCons3) on screen: a modal dialog with one search box over each
-// column of a report-style list, and the "&Aceptar", "&Nueva Busqueda" and "&Cancelar" buttons.
+// column of a report-style list, and the "&Aceptar", "&Nueva Búsqueda" and "&Cancelar" buttons.
 //
 // The dialog holds no lookup state of its own. Every operator action becomes one of the form's
 // event calls, and every notice the form sends repaints what it names from the form's state:

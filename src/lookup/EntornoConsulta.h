@@ -23,7 +23,7 @@ using LeeConfiguracion =
 // What a lookup form tells its presenter while it is shown, so that the presenter repaints only
 // what changed.
 enum class AvisoConsulta {
-    Cargada,    // columns, search boxes and rows were rebuilt (load, F5, "&Nueva Busqueda")
+    Cargada,    // columns, search boxes and rows were rebuilt (load, F5, "&Nueva Búsqueda")
     Filas,      // rows were reordered or cell texts changed
     Marcas,     // check states changed
     Seleccion,  // the selected row or node changed: show it and scroll it into view

@@ -2,7 +2,7 @@
 // The list lookup form, "Consulta...": the rows of one SELECT statement in a multi-column list
 // with one search box over each column. The operator narrows the rows by typing (the first
 // matching row is selected), by F5 (the database is asked again with a LIKE condition on that
-// column) or goes back to the first statement ("&Nueva Busqueda"); sorts by clicking a column
+// column) or goes back to the first statement ("&Nueva Búsqueda"); sorts by clicking a column
 // header; and accepts one row, or the ticked rows in multi-select mode. On accepting or
 // cancelling the form stores its result in its properties and hides; the lookup service reads
 // them and unloads it.
@@ -132,7 +132,7 @@ class Lib_FrmCons3 {
     // ---- fixed texts ----
     std::string Caption = "Consulta...";
     static constexpr std::string_view kCaptionAceptar = "&Aceptar";
-    static constexpr std::string_view kCaptionNueva = "&Nueva Busqueda";
+    static constexpr std::string_view kCaptionNueva = "&Nueva Búsqueda";
     static constexpr std::string_view kCaptionCancelar = "&Cancelar";
     static constexpr int kTamanoFuente = 10;  // the list's font, bold
     static constexpr std::string_view kColumnaCantidad = "**Cantidad**";

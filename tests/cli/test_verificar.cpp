@@ -171,11 +171,13 @@ TEST_F(CliVerificar, ArchivoCiti) {
             EXPECT_NE(r.out.find(h), std::string::npos) << c.nombre << ": " << h << "\n" << r.out;
         }
     }
-    // The export's own check finds the same bad identifiers before anything is written, also
-    // through the ODBC driver.
+    // The export's own check finds what is wrong before anything is written, also through the
+    // ODBC driver (the demonstration files clean unless asked for vouchers with errors).
+    const std::string conErrores = *carpeta_ / "errores.db";
+    ASSERT_EQ(Cli({"demo", "--db", conErrores, "--filas", "400", "--con-errores"}).codigo, 0);
     for (const std::vector<std::string>& conexion :
-         {std::vector<std::string>{"--db", base_},
-          {"--conexion", prueba_sistema::CadenaSqliteOdbc(base_, "NoCreat=1;")}}) {
+         {std::vector<std::string>{"--db", conErrores},
+          {"--conexion", prueba_sistema::CadenaSqliteOdbc(conErrores, "NoCreat=1;")}}) {
         std::vector<std::string> citi = {"citi", "--anio", "2013", "--mes", "1", "--revisar"};
         citi.insert(citi.end(), conexion.begin(), conexion.end());
         const auto revisar = Cli(citi);
@@ -184,7 +186,7 @@ TEST_F(CliVerificar, ArchivoCiti) {
                   std::string::npos)
             << revisar.out;
     }
-    // The file as filed reconciles; what it reports besides are the ledger's own bad CUITs.
+    // The file as filed reconciles with the ledger.
     Escribe(archivo, bueno);
     std::vector<std::string> args = {"verificar", "citi", "--archivo", archivo};
     args.insert(args.end(), periodo.begin(), periodo.end());
@@ -192,6 +194,49 @@ TEST_F(CliVerificar, ArchivoCiti) {
     EXPECT_EQ(r.out.find("falta en el archivo"), std::string::npos) << r.out;
     EXPECT_EQ(r.out.find("no corresponde"), std::string::npos) << r.out;
     EXPECT_NE(r.out.find("Conciliado con el libro del período"), std::string::npos) << r.out;
+}
+
+}  // namespace
+
+namespace {
+
+// The demonstration database teaches filing clean files: its checks find nothing in any month
+// (it used to list 28 CITI findings every January, which taught clicking "Generar igual").
+// With --con-errores it carries vouchers with every kind of finding, for trying the check.
+TEST(CliRevision, LaDemoEsLimpiaYConErroresTieneDeCadaClase) {
+    CarpetaTemporal tmp;
+    const std::string limpia = tmp / "demo.db", errores = tmp / "errores.db";
+    ASSERT_EQ(Cli({"demo", "--db", limpia}).codigo, 0);
+    ASSERT_EQ(Cli({"demo", "--db", errores, "--con-errores"}).codigo, 0);
+    const auto exportar = [&](const std::string& db) {
+        return Cli({"exportar", "--db", db, "--archivo", tmp / "p.txt", "--revisar"});
+    };
+    const auto citi = [&](const std::string& db, int anio, int mes) {
+        return Cli({"citi", "--db", db, "--anio", std::to_string(anio), "--mes",
+                    std::to_string(mes), "--directorio", tmp.ruta().string(), "--revisar"});
+    };
+    EXPECT_EQ(exportar(limpia).codigo, 0) << exportar(limpia).out;
+    for (int mes = 1; mes <= 2; ++mes) {
+        const auto r = citi(limpia, 2013, mes);
+        EXPECT_EQ(r.codigo, 0) << mes << "\n" << r.out;
+    }
+    const auto p = exportar(errores);
+    EXPECT_EQ(p.codigo, 3);
+    const auto c = citi(errores, 2013, 1);
+    EXPECT_EQ(c.codigo, 3);
+    for (const char* clase :
+         {"caracteres que Windows-1252 no admite", "caracteres de control", "no es un número",
+          "Uso no válido de Null", "no cabe en", "no tiene fecha"}) {
+        EXPECT_NE(p.out.find(clase), std::string::npos) << clase << "\n" << p.out;
+    }
+    for (const char* clase :
+         {"el CUIT \"30123456780\" no es válido", "no cabe en 30 caracteres",
+          "caracteres que Windows-1252 no admite", "no es de ningún tipo conocido",
+          "Uso no válido de Null", "no es una fecha"}) {
+        EXPECT_NE(c.out.find(clase), std::string::npos) << clase << "\n" << c.out;
+    }
+    // Only the vouchers added: one finding each in the CITI check.
+    EXPECT_NE(c.out.find("hallazgos: 6"), std::string::npos) << c.out;
 }
 
 }  // namespace

@@ -73,6 +73,8 @@ public:
     std::vector<std::array<std::string, 3>> mensajes;  // every Mensaje call, in order
     long avances = 0;                                  // Avance calls
     long ultimoAvance = 0;
+    long total = -1;                                   // the count told, -1 for none
+    long cancelaTras = -1;  // the operator cancels once this many rows went by; -1: never
 
     void Abrir(std::string_view titulo) override {
         abierta = true;
@@ -87,6 +89,8 @@ public:
         ++avances;
         ultimoAvance = hechos;
     }
+    void Total(long t) override { total = t; }
+    bool Cancelado() override { return cancelaTras >= 0 && avances >= cancelaTras; }
     void Cerrar() override {
         abierta = false;
         ++cierres;

@@ -4,11 +4,13 @@
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
+#include <chrono>
 #include <cstdio>
 #include <string>
 
 #include "BasesPrueba.h"
 #include "data/Conexion.h"
+#include "data/EsperaBloqueo.h"
 
 namespace tamaris {
 namespace {
@@ -103,6 +105,61 @@ TEST_F(FallasSqlite, BloqueoDeOtroProgramaSeInformaComoBloqueo) {
     std::vector<Variant> fila;
     ASSERT_TRUE(cursor->Siguiente(fila));
     EXPECT_EQ(fila[0].Entero(), 2000);
+}
+
+// What the desktop hears while a statement waits for another program's lock.
+class Observador : public EsperaBloqueo {
+  public:
+    explicit Observador(int siguePor) : siguePor_(siguePor) { FijaEsperaBloqueo(this); }
+    ~Observador() override { FijaEsperaBloqueo(nullptr); }
+    void Esperando(std::string_view) override {
+        ++avisos;
+        desde = std::chrono::steady_clock::now();
+    }
+    bool SigueEsperando() override {
+        ++consultas;
+        return siguePor_ < 0 ||
+               std::chrono::steady_clock::now() - desde < std::chrono::milliseconds(siguePor_);
+    }
+    void FinEspera() override { ++fines; }
+    int avisos = 0, consultas = 0, fines = 0;
+    std::chrono::steady_clock::time_point desde;
+
+  private:
+    int siguePor_;  // ms the operator lets it wait; -1: as long as the time-out allows
+};
+
+TEST_F(FallasSqlite, LaEsperaDeUnBloqueoSeAvisaDuraElTiempoDeEsperaYSePuedeDejar) {
+    struct Caso {
+        const char* nombre;
+        int tiempoEspera;       // command time-out, s
+        int siguePor;           // ms
+        double minimo, maximo;  // s the failure takes
+        const char* texto;
+    };
+    // The wait follows the command time-out: it used to stop at 15 s at the latest when the
+    // file was opened, whatever the configuration said.
+    const Caso casos[] = {
+        {"hasta el tiempo de espera", 3, -1, 2.8, 10, "bloqueada por otro programa"},
+        {"el operador deja de esperar", 60, 300, 0.2, 5, "Se dejó de esperar"},
+    };
+    for (const Caso& c : casos) {
+        SCOPED_TRACE(c.nombre);
+        Observador o(c.siguePor);
+        Conexion cn;
+        cn.SetCommandTimeout(c.tiempoEspera);
+        OtroPrograma otro(archivo, "BEGIN EXCLUSIVE");
+        const auto inicio = std::chrono::steady_clock::now();
+        ErrorBD e = prueba::ErrorDe([&] { cn.Open(prueba::CadenaNativa(archivo)); });
+        const std::chrono::duration<double> duro = std::chrono::steady_clock::now() - inicio;
+        EXPECT_GE(duro.count(), c.minimo);
+        EXPECT_LT(duro.count(), c.maximo);
+        EXPECT_EQ(e.Numero(), err::kTiempoAgotado);
+        EXPECT_NE(std::string(e.what()).find(c.texto), std::string::npos) << e.what();
+        EXPECT_EQ(o.avisos, 1);
+        EXPECT_GT(o.consultas, 1);
+        EXPECT_EQ(o.fines, 1);
+    }
 }
 
 }  // namespace

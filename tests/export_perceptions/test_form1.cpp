@@ -41,6 +41,7 @@ class Form1Prueba : public ::testing::Test {
 };
 
 TEST_F(Form1Prueba, GrabarEscribeYCierraElProgreso) {
+    form.opciones.cuentaFilas = true;
     form.Kitobar1_ButtonClick("grabar");
     const auto& r = form.UltimoResultado();
     EXPECT_EQ(r.estado, Estado::Completo);
@@ -52,9 +53,29 @@ TEST_F(Form1Prueba, GrabarEscribeYCierraElProgreso) {
     EXPECT_EQ(puertos.progreso.mensajes[0][0], "Procesando...");
     EXPECT_EQ(puertos.progreso.mensajes[0][1], "Espere porfavor...");
     EXPECT_EQ(puertos.progreso.mensajes[1][0], "Creando Archivo");
-    EXPECT_EQ(puertos.progreso.mensajes[2][0], " 1");  // each row's C1
+    // The rows were counted first, for a bar; the record's type code (" 1") is no progress.
+    EXPECT_EQ(puertos.progreso.mensajes.size(), 2u);
+    EXPECT_EQ(puertos.progreso.total, 6);
     EXPECT_EQ(puertos.progreso.ultimoAvance, 6);
     EXPECT_TRUE(puertos.errores.reportados.empty());
+}
+
+TEST_F(Form1Prueba, CanceladoDejaElAnteriorYNingunTemporal) {
+    for (long tras : {0L, 2L}) {
+        SCOPED_TRACE(tras);
+        Anterior();
+        puertos.progreso = {};
+        puertos.progreso.cancelaTras = tras;
+        form.Kitobar1_ButtonClick("GRABAR");
+        EXPECT_EQ(form.UltimoResultado().estado, Estado::Cancelado);
+        EXPECT_EQ(puertos.progreso.avances, tras);
+        EXPECT_EQ(LeeArchivo(destino), "anterior\r\n");
+        EXPECT_FALSE(puertos.progreso.abierta);
+        for (const auto& e : std::filesystem::directory_iterator(tmp.ruta())) {
+            const std::string n = e.path().filename().string();
+            EXPECT_TRUE(n == "suite.db" || n == "perc.txt") << n;
+        }
+    }
 }
 
 TEST_F(Form1Prueba, RespuestasAnteUnComprobanteQueFalla) {
@@ -173,6 +194,9 @@ TEST_F(Form1Prueba, DialogoDeDestino) {
     EXPECT_EQ(puertos.archivo.mostrados[0].filtro, "Archivos De Texto(TXT)|*.txt");
     form.Command1_Click();  // cancelled: the field is emptied
     EXPECT_EQ(form.Campo("Archivo"), "");
+    // The second time the dialog opens where the last destination is.
+    ASSERT_EQ(puertos.archivo.mostrados.size(), 2u);
+    EXPECT_EQ(puertos.archivo.mostrados[1].carpeta, "/tmp");
 }
 
 TEST_F(Form1Prueba, LasFechasAceptanDiezCaracteres) {

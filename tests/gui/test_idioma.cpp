@@ -64,6 +64,7 @@ TEST(Idioma, DialogosDeQtEnEspanol) {
          [&] { ui.fechas.Elegir("15/12/2026"); },
          {"diciembre", "2026", "lun", "dom", "Aceptar", "Cancelar"}},
         {"archivo", [&] { ui.archivo.ShowOpen(); }, {"Abrir", "Cancelar"}},
+        {"destino", [&] { ui.archivo.ShowSave(); }, {"Guardar", "Cancelar"}},
         {"carpeta", [&] { ui.carpetas.Elegir("Destino"); }, {"Seleccionar", "Cancelar"}},
     };
     for (const auto& caso : casos) {

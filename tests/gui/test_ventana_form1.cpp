@@ -12,6 +12,7 @@
 #include <QTableWidget>
 #include <QTest>
 #include <QTimer>
+#include <QTreeView>
 #include <filesystem>
 #include <fstream>
 
@@ -155,6 +156,13 @@ TEST_F(VentanaForm1Prueba, ConsultarCuentaDesdeLaLista) {
     QTimer::singleShot(50, [&] {
         QDialog* d = vista.Dialogo();
         ASSERT_NE(d, nullptr);
+        // The columns are named as Spanish writes them, whatever the table's column names.
+        auto* lista = d->findChild<QTreeView*>();
+        ASSERT_NE(lista, nullptr);
+        EXPECT_EQ(lista->model()->headerData(0, Qt::Horizontal).toString(),
+                  QString::fromUtf8("Descripción"));
+        EXPECT_EQ(lista->model()->headerData(1, Qt::Horizontal).toString(),
+                  QString::fromUtf8("Código"));
         auto* caja = d->findChild<QLineEdit*>("CmbSearch_0");
         ASSERT_NE(caja, nullptr);
         QTest::keyClicks(caja, "deud");

@@ -21,6 +21,7 @@
 #include "components/Plataforma.h"
 #include "components/Texto.h"
 #include "components/TextosSistema.h"
+#include "data/EsperaBloqueo.h"
 
 namespace tamaris {
 
@@ -32,7 +33,9 @@ constexpr int kInstruccionesEntreControles = 1000;
 // Command time-out when none is configured, and the longest wait for another program's lock
 // while opening.
 constexpr int kTiempoPorDefecto = 30;
-constexpr int kEsperaApertura = 15;
+// A lock held this long is worth telling the operator about; shorter ones are everyday
+// contention.
+constexpr std::chrono::milliseconds kAvisoEspera{250};
 
 struct CierraBase {
     void operator()(sqlite3* db) const noexcept { sqlite3_close_v2(db); }
@@ -58,7 +61,43 @@ struct Sesion {
     uint64_t pasoVisto = 0;
     std::chrono::steady_clock::time_point inicio;
     bool agotado = false;
+    // Waiting for another program's lock.
+    std::chrono::steady_clock::time_point inicioEspera;
+    EsperaBloqueo* avisado = nullptr;  // the observer told of the current wait
+    bool esperaAbandonada = false;     // the observer gave the wait up
 };
+
+// Another connection holds the lock: wait in short naps for as long as the command time-out
+// allows, telling the program's observer once, so that a long wait is never silent and the
+// operator can give it up.
+int Ocupada(void* datos, int intento) {
+    auto& s = *static_cast<Sesion*>(datos);
+    const auto ahora = std::chrono::steady_clock::now();
+    if (intento == 0) {
+        s.inicioEspera = ahora;
+        s.esperaAbandonada = false;
+    }
+    if (ahora - s.inicioEspera >= s.limite) return 0;
+    if (ahora - s.inicioEspera >= kAvisoEspera) {
+        if (!s.avisado) {
+            s.avisado = EsperaBloqueoActual();
+            if (s.avisado) s.avisado->Esperando(s.archivo);
+        }
+        if (s.avisado && !s.avisado->SigueEsperando()) {
+            s.esperaAbandonada = true;
+            return 0;
+        }
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(std::min(intento + 1, 10) * 10));
+    return 1;
+}
+
+void TerminaEspera(Sesion& s) {
+    if (!s.avisado) return;
+    EsperaBloqueo* o = s.avisado;
+    s.avisado = nullptr;
+    o->FinEspera();
+}
 
 int Progreso(void* datos) {
     auto& s = *static_cast<Sesion*>(datos);
@@ -78,7 +117,9 @@ int Progreso(void* datos) {
 int Paso(Sesion& s, sqlite3_stmt* st) {
     ++s.paso;
     s.agotado = false;
-    return sqlite3_step(st);
+    const int rc = sqlite3_step(st);
+    TerminaEspera(s);
+    return rc;
 }
 
 // What the operator reads for a failure: damaged and locked files in words of their own,
@@ -127,7 +168,10 @@ std::string DescripcionSqlite(int codigo, const std::string& motivo, const std::
     ClaseErrorSqlite clase = ClasificaErrorSqlite(extendido, motivo, alPreparar);
     r.Number = clase.numero;
     r.SQLState = clase.estado;
-    r.Description = DescripcionSqlite(extendido, motivo, s.archivo);
+    r.Description =
+        (extendido & 0xff) == SQLITE_BUSY && s.esperaAbandonada
+            ? "Se dejó de esperar a que otro programa libere la base de datos (" + s.archivo + ")."
+            : DescripcionSqlite(extendido, motivo, s.archivo);
     Lanza(std::move(r));
 }
 
@@ -523,7 +567,7 @@ class MotorSqlite final : public Motor {
         segundos = std::min(segundos, INT_MAX / 1000);
         s_->limite = std::chrono::seconds(segundos);
         // Waiting on another connection's lock counts against the same allowance.
-        sqlite3_busy_timeout(db, segundos * 1000);
+        sqlite3_busy_handler(db, &Ocupada, s_.get());
         sqlite3_progress_handler(db, kInstruccionesEntreControles, &Progreso, s_.get());
     }
 
@@ -586,6 +630,7 @@ class MotorSqlite final : public Motor {
         int rc = sqlite3_prepare_v2(s_->db.get(), resto.data(), static_cast<int>(resto.size()), &st,
                                     &cola);
         SentenciaSqlite dueno(st);
+        TerminaEspera(*s_);
         if (rc != SQLITE_OK) Falla(*s_, rc, true);
         resto.remove_prefix(cola ? static_cast<size_t>(cola - resto.data()) : resto.size());
         return dueno;
@@ -696,10 +741,9 @@ std::unique_ptr<Motor> AbreMotorSqlite(const std::string& archivo, int tiempoEsp
     sqlite3_extended_result_codes(db, 1);
 
     auto motor = std::make_unique<MotorSqlite>(s);
-    // Another program's lock is waited for no longer than an open may take.
-    const int espera =
-        tiempoEsperaSeg > 0 ? std::min(tiempoEsperaSeg, kEsperaApertura) : kEsperaApertura;
-    motor->TiempoEspera(espera);
+    // Another program's lock is waited for as long as any command may wait: the operator is
+    // told at once and may give up.
+    motor->TiempoEspera(tiempoEsperaSeg);
     // SQLite opens any file; reading the catalogue tells whether it is really a database.
     try {
         motor->Consultar("SELECT count(*) FROM sqlite_master");

@@ -12,7 +12,7 @@ namespace tamaris {
 
 // Opens an existing SQLite file for reading and writing; a missing file is never created.
 // Throws ErrorBD (kFalloGenerico) when the file does not exist or is not a database; a file
-// that another program holds locked for longer than 15 s (or the time-out, when shorter) is
+// that another program holds locked for longer than the time-out is
 // reported as locked (kTiempoAgotado, "HYT00"), and a damaged one as damaged (kBaseDanada,
 // "XX001"), never as "not a database". `tiempoEsperaSeg` is the first command time-out in
 // seconds; 0 stands for 30. Every statement is bounded by the command time-out, also while it
