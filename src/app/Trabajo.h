@@ -14,6 +14,7 @@
 #include "app/Disposicion.h"
 #include "app/Exportacion.h"
 #include "app/Sistema.h"
+#include "app/Verificacion.h"
 
 namespace tamaris {
 
@@ -48,6 +49,24 @@ struct ResultadoArchivo {
     bool conciliado = false;
     long faltantes = 0, sobrantes = 0, distintos = 0;
 };
+
+// The result of a read-back: what it read, its totals and what it found.
+inline ResultadoArchivo ResultadoDeVerificacion(const Verificacion& v,
+                                                std::vector<std::string> archivos, long registros,
+                                                long comprobantes, std::string totales) {
+    ResultadoArchivo a;
+    a.estado = ResultadoArchivo::Estado::Revisado;
+    a.archivos = std::move(archivos);
+    a.registros = registros;
+    a.comprobantes = comprobantes;
+    a.totales = std::move(totales);
+    a.hallazgos = v.hallazgos;
+    a.conciliado = v.conciliado;
+    a.faltantes = v.faltantes;
+    a.sobrantes = v.sobrantes;
+    a.distintos = v.distintos;
+    return a;
+}
 
 class TrabajoArchivo {
   public:

@@ -253,4 +253,32 @@ void Conciliacion::Termina(
     }
 }
 
+void ConciliaConLibro(
+    DB_Dll& db, std::string sql, std::string_view que,
+    const std::function<bool(const Recordset&, RegistroConciliado&)>& deFila, Conciliacion& c,
+    Verificacion& v, const std::function<std::string(const std::string&)>& nombra,
+    const std::function<std::string(const RegistroConciliado&, const RegistroConciliado&)>&
+        difiere) {
+    Recordset rs;
+    db.AbrirRecordset(sql, rs, nullptr, adOpenForwardOnly, adLockReadOnly, -1, true);
+    if (rs.State() == adStateClosed) {
+        throw ErrorTamaris(err::kFalloGenerico,
+                           "No se pudo leer " + std::string(que) + " para conciliar el archivo.");
+    }
+    {
+        CierraAlSalir cierra(rs);
+        RegistroConciliado r;
+        for (; !rs.Eof(); rs.MoveNext()) {
+            if (deFila(rs, r)) c.Libro(std::move(r));
+        }
+    }
+    Hallazgos propios;
+    c.Termina(propios, nombra, difiere);
+    for (Hallazgo& h : propios.lista) v.hallazgos.Agrega(std::move(h));
+    v.conciliado = true;
+    v.faltantes = c.Faltantes();
+    v.sobrantes = c.Sobrantes();
+    v.distintos = c.Distintos();
+}
+
 }  // namespace tamaris

@@ -111,6 +111,18 @@ class Conciliacion {
     long faltantes_ = 0, sobrantes_ = 0, distintos_ = 0;
 };
 
+// Reads the ledger with `sql` (the read-back's own plain query), turns each row that the file
+// should carry into a record with `deFila` (false for a row the file does not take), pairs them
+// with the file's records and adds what the pairing found to `v`. Throws ErrorTamaris when the
+// ledger cannot be read; `que` names it in the message.
+struct Verificacion;
+void ConciliaConLibro(
+    DB_Dll& db, std::string sql, std::string_view que,
+    const std::function<bool(const Recordset&, RegistroConciliado&)>& deFila, Conciliacion& c,
+    Verificacion& v, const std::function<std::string(const std::string&)>& nombra,
+    const std::function<std::string(const RegistroConciliado&, const RegistroConciliado&)>&
+        difiere);
+
 // What a read-back found, besides its own totals.
 struct Verificacion {
     bool conciliado = false;  // compared with the ledger

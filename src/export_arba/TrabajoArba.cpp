@@ -36,17 +36,8 @@ class Arba final : public TrabajoArchivo {
     ResultadoArchivo Verifica(Sistema* sesion, const PedidoArchivo& p) const override {
         const std::string archivo = p.archivos.empty() ? p.destino : p.archivos.front();
         const VerificacionArba v = VerificaArba(archivo, sesion ? &sesion->db : nullptr, Filtros(p));
-        ResultadoArchivo a;
-        a.estado = ResultadoArchivo::Estado::Revisado;
-        a.archivos = {archivo};
-        a.registros = v.registros;
-        a.totales = v.totales.Resumen();
-        a.hallazgos = v.hallazgos;
-        a.conciliado = v.conciliado;
-        a.faltantes = v.faltantes;
-        a.sobrantes = v.sobrantes;
-        a.distintos = v.distintos;
-        return a;
+        return ResultadoDeVerificacion(v, {archivo}, v.registros, v.registros,
+                                       v.totales.Resumen());
     }
 
   private:

@@ -162,26 +162,12 @@ VerificacionArba VerificaArba(const std::string& archivo, DB_Dll* db, const Filt
         " AND FECHA < " + db->LiteralFecha(DiaSiguiente(hasta)) +
         // In the file's order, so that the vouchers pair as they come and memory stays flat.
         " ORDER BY FECHA, TC, LETRA, " + (conSucursal ? "SUCURSAL, " : "") + "NUMERO";
-    Recordset rs;
-    db->AbrirRecordset(sql, rs, nullptr, adOpenForwardOnly, adLockReadOnly, -1, true);
-    if (rs.State() == adStateClosed) {
-        throw ErrorTamaris(err::kFalloGenerico,
-                           "No se pudo leer MV_ASIENTOS para conciliar el archivo.");
-    }
-    {
-        CierraAlSalir cierra(rs);
-        RegistroConciliado r;
-        for (; !rs.Eof(); rs.MoveNext()) {
-            if (DeFila(rs, db->regional, conSucursal, r)) conciliacion.Libro(std::move(r));
-        }
-    }
-    Hallazgos propios;
-    conciliacion.Termina(propios, NombraClave, Difiere);
-    for (Hallazgo& h : propios.lista) v.hallazgos.Agrega(std::move(h));
-    v.conciliado = true;
-    v.faltantes = conciliacion.Faltantes();
-    v.sobrantes = conciliacion.Sobrantes();
-    v.distintos = conciliacion.Distintos();
+    ConciliaConLibro(
+        *db, sql, "MV_ASIENTOS",
+        [&](const Recordset& rs, RegistroConciliado& r) {
+            return DeFila(rs, db->regional, conSucursal, r);
+        },
+        conciliacion, v, NombraClave, Difiere);
     return v;
 }
 

@@ -9,6 +9,7 @@
 #include "components/Dinero.h"
 #include "components/Numero.h"
 #include "components/Texto.h"
+#include "export_citi/ColumnasLibroVentas.h"
 #include "export_citi/Formatos.h"
 
 namespace tamaris {
@@ -25,44 +26,7 @@ class ErrorComprobante : public ErrorTamaris {
     using ErrorTamaris::ErrorTamaris;
 };
 
-enum Columna {
-    kFecha,
-    kTC,
-    kLetra,
-    kSucursal,
-    kNumero,
-    kCuit,
-    kCondIva,
-    kNombre,
-    kTotal,
-    kNoGravado,
-    kExento,
-    kIva1,
-    kIva2,
-    kIva3,
-    kIva4,
-    kAlicuota1,
-    kAlicuota2,
-    kAlicuota3,
-    kColumnas
-};
-constexpr std::array<const char*, kColumnas> kNombres = {"Fecha",         "TC",
-                                                         "Letra",         "Sucursal",
-                                                         "Numero",        "cabcuit",
-                                                         "CABCONDIVA",    "CABNOMBRE",
-                                                         "Liva_Total",    "LIVA_ImpNetoNGrav",
-                                                         "Liva_Exento",   "Liva_ImpIva",
-                                                         "Liva_ImpIva2",  "Liva_ImpIva3",
-                                                         "Liva_ImpIva4",  "liva_aliciva",
-                                                         "liva_aliciva2", "liva_aliciva3"};
-
-// The columns as a clerk knows them, for findings and errors.
-constexpr std::array<const char*, kColumnas> kNombresCampo = {
-    "la fecha",      "el tipo",          "la letra",         "el punto de venta",
-    "el número",     "el CUIT del cliente", "la condición de IVA", "el nombre del cliente",
-    "el total",      "el no gravado",    "el exento",        "el IVA 1",
-    "el IVA 2",      "el IVA 3",         "el IVA 4",         "la alícuota 1",
-    "la alícuota 2", "la alícuota 3"};
+using namespace libro_ventas;
 
 // Buyer rules: B checks the identifier, C the buyer's document type.
 enum class Regla { Ninguna, B, C };
@@ -376,7 +340,7 @@ void RegistroCiti::ArmaFilas(const Recordset& rs, std::string& salida, int& regi
         const bool ultima = k == n;
 
         renglon_.Nuevo();
-        pon(2, fecha, "la fecha");
+        renglon_.Pon(2, fecha);  // a date that is not one is told above
         renglon_.Pon(3, tipo);
         if (!renglon_.PonNumero(5, sucursal)) {
             problema("el punto de venta " + Recorta(sucursal) + " no cabe en 4 dígitos y se corta");

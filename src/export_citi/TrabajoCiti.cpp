@@ -39,18 +39,8 @@ class Citi final : public TrabajoArchivo {
     ResultadoArchivo Verifica(Sistema* sesion, const PedidoArchivo& p) const override {
         const std::string archivo = p.archivos.empty() ? p.destino : p.archivos.front();
         const VerificacionCiti v = VerificaCiti(archivo, sesion, PeriodoCiti(p.anio, p.mes));
-        ResultadoArchivo a;
-        a.estado = ResultadoArchivo::Estado::Revisado;
-        a.archivos = {archivo};
-        a.registros = v.registros;
-        a.comprobantes = v.totales.comprobantes;
-        a.totales = v.totales.Resumen();
-        a.hallazgos = v.hallazgos;
-        a.conciliado = v.conciliado;
-        a.faltantes = v.faltantes;
-        a.sobrantes = v.sobrantes;
-        a.distintos = v.distintos;
-        return a;
+        return ResultadoDeVerificacion(v, {archivo}, v.registros, v.totales.comprobantes,
+                                       v.totales.Resumen());
     }
 };
 

@@ -271,29 +271,13 @@ VerificacionCiti VerificaCiti(const std::string& archivo, Sistema* sistema,
         r = DeVoucher(registros, linea);
         return true;
     });
-    Recordset rs;
-    std::string sql =
-        SentenciaLibroCiti(db.LiteralFecha(desde), db.LiteralFecha(DiaSiguiente(hasta)));
-    db.AbrirRecordset(sql, rs, nullptr, adOpenForwardOnly, adLockReadOnly, -1, true);
-    if (rs.State() == adStateClosed) {
-        throw ErrorTamaris(err::kFalloGenerico,
-                           "No se pudo leer el libro de IVA ventas para conciliar el archivo.");
-    }
-    {
-        CierraAlSalir cierra(rs);
-        RegistroConciliado r;
-        while (!rs.Eof()) {
-            if (DeFila(rs, db.regional, decimalesNeto, r)) conciliacion.Libro(std::move(r));
-            rs.MoveNext();
-        }
-    }
-    Hallazgos propios;
-    conciliacion.Termina(propios, NombraClave, Difiere);
-    for (Hallazgo& h : propios.lista) v.hallazgos.Agrega(std::move(h));
-    v.conciliado = true;
-    v.faltantes = conciliacion.Faltantes();
-    v.sobrantes = conciliacion.Sobrantes();
-    v.distintos = conciliacion.Distintos();
+    ConciliaConLibro(
+        db, SentenciaLibroCiti(db.LiteralFecha(desde), db.LiteralFecha(DiaSiguiente(hasta))),
+        "el libro de IVA ventas",
+        [&](const Recordset& rs, RegistroConciliado& r) {
+            return DeFila(rs, db.regional, decimalesNeto, r);
+        },
+        conciliacion, v, NombraClave, Difiere);
     return v;
 }
 

@@ -8,6 +8,7 @@
 #include "components/Dinero.h"
 #include "components/Numero.h"
 #include "components/Texto.h"
+#include "export_citi/ColumnasLibroVentas.h"
 #include "export_citi/Formatos.h"
 
 namespace tamaris {
@@ -24,54 +25,7 @@ class ErrorComprobante : public ErrorTamaris {
     using ErrorTamaris::ErrorTamaris;
 };
 
-enum Columna {
-    kFecha,
-    kTC,
-    kLetra,
-    kSucursal,
-    kNumero,
-    kCuit,
-    kCondIva,
-    kNombre,
-    kTotal,
-    kNoGravado,
-    kExento,
-    kIva1,
-    kIva2,
-    kIva3,
-    kIva4,
-    kAlicuota1,
-    kAlicuota2,
-    kAlicuota3,
-    kColumnas
-};
-constexpr std::array<const char*, kColumnas> kNombres = {"Fecha",         "TC",
-                                                         "Letra",         "Sucursal",
-                                                         "Numero",        "cabcuit",
-                                                         "CABCONDIVA",    "CABNOMBRE",
-                                                         "Liva_Total",    "LIVA_ImpNetoNGrav",
-                                                         "Liva_Exento",   "Liva_ImpIva",
-                                                         "Liva_ImpIva2",  "Liva_ImpIva3",
-                                                         "Liva_ImpIva4",  "liva_aliciva",
-                                                         "liva_aliciva2", "liva_aliciva3"};
-constexpr std::array<const char*, kColumnas> kNombresCampo = {"la fecha",
-                                                              "el tipo",
-                                                              "la letra",
-                                                              "el punto de venta",
-                                                              "el número",
-                                                              "el CUIT del cliente",
-                                                              "la condición de IVA",
-                                                              "el nombre del cliente",
-                                                              "el total",
-                                                              "el no gravado",
-                                                              "el exento",
-                                                              "el IVA 1",
-                                                              "el IVA 2",
-                                                              "el IVA 3",
-                                                              "el IVA 4",
-                                                              "la alícuota 1",
-                                                              "la alícuota 2",
-                                                              "la alícuota 3"};
+using namespace libro_ventas;
 
 // The buyer's document code is decided as for the CITI Ventas file: 80 by default, 99 for
 // tickets to final consumers; rule B drops to 99 when the identifier is no CUIT, rule C when the

@@ -46,19 +46,10 @@ class LibroIva final : public TrabajoArchivo {
         const std::string alicuotas = p.archivos.size() > 1 ? p.archivos[1] : std::string();
         const VerificacionLibroIva v =
             VerificaLibroIva(comprobantes, alicuotas, sesion, p.anio, p.mes);
-        ResultadoArchivo a;
-        a.estado = ResultadoArchivo::Estado::Revisado;
-        a.archivos = p.archivos;
-        a.comprobantes = v.comprobantes;
-        a.registros = v.comprobantes;
-        a.totales =
-            "Registros de alícuotas leídos: " + std::to_string(v.alicuotas) + "\n" + v.totales.Resumen();
-        a.hallazgos = v.hallazgos;
-        a.conciliado = v.conciliado;
-        a.faltantes = v.faltantes;
-        a.sobrantes = v.sobrantes;
-        a.distintos = v.distintos;
-        return a;
+        return ResultadoDeVerificacion(
+            v, p.archivos, v.comprobantes, v.comprobantes,
+            "Registros de alícuotas leídos: " + std::to_string(v.alicuotas) + "\n" +
+                v.totales.Resumen());
     }
 };
 

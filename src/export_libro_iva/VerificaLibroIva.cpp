@@ -306,29 +306,13 @@ VerificacionLibroIva VerificaLibroIva(const std::string& comprobantes, const std
         r = DeVoucher(voucher);
         return true;
     });
-    Recordset rs;
-    std::string sql =
-        SentenciaLibroDigital(db.LiteralFecha(desde), db.LiteralFecha(DiaSiguiente(hasta)));
-    db.AbrirRecordset(sql, rs, nullptr, adOpenForwardOnly, adLockReadOnly, -1, true);
-    if (rs.State() == adStateClosed) {
-        throw ErrorTamaris(err::kFalloGenerico,
-                           "No se pudo leer el libro de IVA ventas para conciliar los archivos.");
-    }
-    {
-        CierraAlSalir cierra(rs);
-        RegistroConciliado r;
-        while (!rs.Eof()) {
-            if (DeFila(rs, db.regional, decimalesNeto, r)) conciliacion.Libro(std::move(r));
-            rs.MoveNext();
-        }
-    }
-    Hallazgos propios;
-    conciliacion.Termina(propios, NombraClave, Difiere);
-    for (Hallazgo& h : propios.lista) v.hallazgos.Agrega(std::move(h));
-    v.conciliado = true;
-    v.faltantes = conciliacion.Faltantes();
-    v.sobrantes = conciliacion.Sobrantes();
-    v.distintos = conciliacion.Distintos();
+    ConciliaConLibro(
+        db, SentenciaLibroDigital(db.LiteralFecha(desde), db.LiteralFecha(DiaSiguiente(hasta))),
+        "el libro de IVA ventas",
+        [&](const Recordset& rs, RegistroConciliado& r) {
+            return DeFila(rs, db.regional, decimalesNeto, r);
+        },
+        conciliacion, v, NombraClave, Difiere);
     return v;
 }
 

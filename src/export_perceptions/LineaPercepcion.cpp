@@ -48,10 +48,6 @@ LineaPercepcion::LineaPercepcion(Recordset& rs, Regional regional)
     aux_.reserve(64);
 }
 
-std::string LineaPercepcion::TextoC1(const Recordset& rs) const {
-    return rs.Valor(col_[0]).Texto(regional_);
-}
-
 std::string LineaPercepcion::Comprobante(const Recordset& rs) const {
     const auto texto = [&](int i) {
         return Trim(rs.Valor(col_[static_cast<size_t>(i)]).Texto(regional_));

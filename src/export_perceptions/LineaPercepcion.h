@@ -34,9 +34,6 @@ class LineaPercepcion {
     void Arma(const Recordset& rs, std::string& linea,
               std::vector<std::string>* problemas = nullptr);
 
-    // The row's C1 value as text (shown in the progress window).
-    const std::string& C1() const { return c1_; }
-    std::string TextoC1(const Recordset& rs) const;
     // "FC A 12 del 05/01/2013": the voucher of the current row, for messages.
     std::string Comprobante(const Recordset& rs) const;
 

@@ -40,18 +40,8 @@ class Percepciones final : public TrabajoArchivo {
         const VerificacionPercepciones v =
             VerificaPercepciones(archivo, sesion ? &sesion->db : nullptr,
                                  sesion ? &sesion->ui : nullptr, {p.desde, p.hasta, p.cuenta, archivo});
-        ResultadoArchivo a;
-        a.estado = ResultadoArchivo::Estado::Revisado;
-        a.archivos = {archivo};
-        a.registros = v.lineas;
-        a.comprobantes = v.totales.comprobantes;
-        a.totales = v.totales.Resumen();
-        a.hallazgos = v.hallazgos;
-        a.conciliado = v.conciliado;
-        a.faltantes = v.faltantes;
-        a.sobrantes = v.sobrantes;
-        a.distintos = v.distintos;
-        return a;
+        return ResultadoDeVerificacion(v, {archivo}, v.lineas, v.totales.comprobantes,
+                                       v.totales.Resumen());
     }
 };
 

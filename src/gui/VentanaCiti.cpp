@@ -50,9 +50,10 @@ class PanelEstado : public QLabel {
     QSize sizeHint() const override {
         const QMargins m = contentsMargins();
         const int marco = m.left() + m.right() + 2 * (frameWidth() + margin()) + 4;
-        const int ancho =
-            elastico_ ? kAnchoMensaje
-                      : std::min(fontMetrics().horizontalAdvance(completo_) + marco, kAnchoMaximo);
+        // The message asks for room for all of it (a summary is read whole); a data panel stays
+        // within its share.
+        const int texto = fontMetrics().horizontalAdvance(completo_) + marco;
+        const int ancho = elastico_ ? std::max(kAnchoMensaje, texto) : std::min(texto, kAnchoMaximo);
         return {ancho, QLabel::sizeHint().height()};
     }
     QSize minimumSizeHint() const override {

@@ -114,8 +114,8 @@ TEST_F(VentanaCitiPrueba, AnioMesYGrabarEscribeElArchivoEnLaCarpetaElegida) {
     EXPECT_EQ(prueba::LeeArchivo(destino), prueba::Golden("enero2013.txt"));
     // A message longer than its panel is shortened; the tip then keeps all of it.
     const QString esperado =
-        "Archivo generado: ENE013.TXT (26 comprobantes, 39 registros; total 16630,28; neto "
-        "9223,93)";
+        "Archivo generado: ENE013.TXT (26 comprobantes, 39 registros; total 16.630,28; neto "
+        "9.223,93)";
     const QLabel* mensaje = ventana->Panel("MENSAJE");
     EXPECT_TRUE(mensaje->text() == esperado || mensaje->toolTip() == esperado)
         << mensaje->text().toStdString() << " / " << mensaje->toolTip().toStdString();
