@@ -194,4 +194,41 @@ TEST(Exacto, VerificarPruebaElArchivoPorSuCuenta) {
     }
 }
 
+// The period as the command line takes it: a reversed one is refused, the last day there is
+// works, and an empty one either keeps the old file (strict) or says that it deleted it.
+TEST(Exacto, PeriodoDeLaLineaDeComandos) {
+    CarpetaTemporal tmp;
+    const std::string db = tmp / "suite.db", destino = tmp / "perc.txt";
+    prueba::CreaBaseConEsquema(db);
+    prueba::InsertaAsientos(
+        db, {{"FC", "2013-01-05", "A", "1", "30-71234567-1", "1000.5", "15.01", "1"}});
+    struct Caso {
+        std::vector<std::string> periodo;
+        bool estricto;
+        int codigo;
+        const char* dice;  // in stdout or stderr
+        bool quedaAnterior;
+    };
+    const Caso casos[] = {
+        {{"--desde", "31/01/2013", "--hasta", "01/01/2013"}, false, 2, "es posterior", true},
+        {{"--desde", "01/01/2013", "--hasta", "31/12/9999"}, false, 0, "Comprobantes: 1", false},
+        {{"--desde", "01/02/2013", "--hasta", "28/02/2013"}, true, 3,
+         "el período no tiene comprobantes con percepción", true},
+        {{"--desde", "01/02/2013", "--hasta", "28/02/2013"}, false, 0,
+         "se borró el archivo anterior", false},
+    };
+    for (const Caso& c : casos) {
+        std::ofstream(destino, std::ios::binary) << "anterior\r\n";
+        std::vector<std::string> args = {"exportar", "--db", db, "--archivo", destino};
+        args.insert(args.end(), c.periodo.begin(), c.periodo.end());
+        if (c.estricto) args.push_back("--estricto");
+        const auto r = Cli(args);
+        SCOPED_TRACE(c.periodo[1] + " " + c.periodo[3]);
+        EXPECT_EQ(r.codigo, c.codigo) << r.out << r.err;
+        EXPECT_TRUE(Contiene(r.out + r.err, c.dice)) << r.out << r.err;
+        const bool anterior = std::filesystem::exists(destino) && LeeArchivo(destino) == "anterior\r\n";
+        EXPECT_EQ(anterior, c.quedaAnterior);
+    }
+}
+
 }  // namespace
