@@ -39,47 +39,44 @@ std::string NombreVoucher(const Recordset& rs, const Regional& r) {
 // (RC) carry retentions in that column, not perceptions: they are no voucher of this file.
 void RevisaOmitidosPercepciones(DB_Dll& db, const std::string& desde, const std::string& hasta,
                                 const std::string& cuenta, Hallazgos& h) {
-    const std::string columnas =
-        "SELECT TC, FECHA, LETRA, NUMERO FROM MV_ASIENTOS WHERE (LIVA_Ret_IBtos <> 0) AND ";
     std::string periodo;
     if (!desde.empty()) periodo += " AND FECHA >= " + desde;
     if (!hasta.empty()) periodo += " AND FECHA < " + hasta;
     if (!cuenta.empty()) periodo += " AND (CUENTA='" + ReemplazaExacto(cuenta, "'", "''") + "')";
-    const auto recorre = [&](std::string sql, const std::function<void(Recordset&)>& f) {
-        Recordset rs;
-        db.AbrirRecordset(sql, rs, nullptr, adOpenForwardOnly, adLockReadOnly, -1, true);
-        if (rs.State() == adStateClosed) throw ErrorTamaris(err::kFalloGenerico, sql);
-        CierraAlSalir cierra(rs);
-        while (!rs.Eof()) {
-            f(rs);
-            rs.MoveNext();
-        }
-    };
-    // Without a date no period will ever file the voucher: it is told whatever the period.
+    // One pass over the entries with a perception. Without a date (or, on SQLite, where dates are
+    // text, with one that is not AAAA-MM-DD) no period will ever file the voucher: it is told
+    // whatever the period. A type the file does not take is told within the filters.
     const bool texto = db.plataforma() == Plataforma::SQLite;
-    recorre(columnas + (texto ? "(FECHA IS NULL OR NOT (FECHA GLOB "
-                                "'[0-9][0-9][0-9][0-9]-[0-9][0-9]-[0-9][0-9]*'))"
-                              : "(FECHA IS NULL)"),
-            [&](Recordset& rs) {
-                const Variant& f = rs.Valor(1);
-                if (f.EsNulo() || f.EsVacio()) {
-                    h.Agrega({NombreVoucher(rs, db.regional),
-                              "no tiene fecha: ningún período lo toma y no se informa", 0});
-                } else {
-                    h.Agrega({NombreVoucher(rs, db.regional),
-                              "la fecha \"" + Recorta(TextoDeCampo(f.Texto(db.regional))) +
-                                  "\" no está escrita como AAAA-MM-DD: la base no la compara con "
-                                  "el período y no se informa",
-                              0});
-                }
-            });
-    recorre(columnas + "(TC IS NULL OR NOT (TC IN ('fc', 'nc', 'nd', 'rc')))" + periodo, [&](Recordset& rs) {
-        h.Agrega({NombreVoucher(rs, db.regional),
-                  "tiene percepción pero su tipo \"" +
-                      Recorta(TextoDeCampo(rs.Valor(0).Texto(db.regional))) +
-                      "\" no es FC, ND, NC ni RC: no se informa",
-                  0});
-    });
+    const std::string fechaMala =
+        texto ? "FECHA IS NULL OR NOT (FECHA GLOB '[0-9][0-9][0-9][0-9]-[0-9][0-9]-[0-9][0-9]*')"
+              : "FECHA IS NULL";
+    std::string sql =
+        "SELECT TC, FECHA, LETRA, NUMERO, CASE WHEN FECHA IS NULL THEN 0 WHEN " + fechaMala +
+        " THEN 1 ELSE 2 END AS COMO_FECHA FROM MV_ASIENTOS WHERE (LIVA_Ret_IBtos <> 0) AND (" +
+        fechaMala + " OR ((TC IS NULL OR NOT (TC IN ('fc', 'nc', 'nd', 'rc')))" + periodo + "))";
+    Recordset rs;
+    db.AbrirRecordset(sql, rs, nullptr, adOpenForwardOnly, adLockReadOnly, -1, true);
+    if (rs.State() == adStateClosed) throw ErrorTamaris(err::kFalloGenerico, sql);
+    CierraAlSalir cierra(rs);
+    for (; !rs.Eof(); rs.MoveNext()) {
+        const int64_t como = rs.Valor(4).Entero();
+        if (como == 0) {
+            h.Agrega({NombreVoucher(rs, db.regional),
+                      "no tiene fecha: ningún período lo toma y no se informa", 0});
+        } else if (como == 1) {
+            h.Agrega({NombreVoucher(rs, db.regional),
+                      "la fecha \"" + Recorta(TextoDeCampo(rs.Valor(1).Texto(db.regional))) +
+                          "\" no está escrita como AAAA-MM-DD: la base no la compara con el "
+                          "período y no se informa",
+                      0});
+        } else {
+            h.Agrega({NombreVoucher(rs, db.regional),
+                      "tiene percepción pero su tipo \"" +
+                          Recorta(TextoDeCampo(rs.Valor(0).Texto(db.regional))) +
+                          "\" no es FC, ND, NC ni RC: no se informa",
+                      0});
+        }
+    }
 }
 
 }  // namespace
