@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "components/Plataforma.h"
+#include "components/Texto.h"
 
 namespace tamaris {
 
@@ -166,6 +167,19 @@ void Repetidos::Termina(Hallazgos& h) {
     }
     vistos_.clear();
     vistos_.shrink_to_fit();
+}
+
+std::string MontoConciliado(Importe v) {
+    return std::to_string(v.diezmilesimos < 0 ? -v.diezmilesimos : v.diezmilesimos);
+}
+
+std::string SinCeros(std::string_view t) {
+    t = TrimVista(t);
+    if (t.empty() || t.find_first_not_of("0123456789") != std::string_view::npos) {
+        return std::string(t);
+    }
+    const std::size_t i = t.find_first_not_of('0');
+    return i == std::string_view::npos ? "0" : std::string(t.substr(i));
 }
 
 std::string ClaveTexto(const ValorCampo& v, bool ok) {

@@ -72,6 +72,11 @@ class Repetidos {
 // The same lines or vouchers of a filed file read into typed values, for reconciliation: fields
 // that are not what their class writes stay as raw text, so that such a line matches nothing.
 std::string ClaveTexto(const ValorCampo& v, bool ok);
+// An amount in a reconciled record: its absolute value in ten-thousandths.
+std::string MontoConciliado(Importe v);
+// A run of digits without its leading zeros ("0" for zeros); other text as it stands: a point
+// of sale or a number as both sides compare it, whatever padding each gave it.
+std::string SinCeros(std::string_view t);
 
 // A voucher as the reconciliation compares it: its key (type, point of sale or letter, number,
 // date) and the rest of what was filed (identifier, amounts), each side written by the

@@ -15,18 +15,7 @@ namespace tamaris {
 
 namespace {
 
-std::string Monto(Importe v) {
-    return std::to_string(v.diezmilesimos < 0 ? -v.diezmilesimos : v.diezmilesimos);
-}
-
-std::string SinCeros(std::string_view t) {
-    t = TrimVista(t);
-    if (t.empty() || t.find_first_not_of("0123456789") != std::string_view::npos) {
-        return std::string(t);
-    }
-    const std::size_t i = t.find_first_not_of('0');
-    return i == std::string_view::npos ? "0" : std::string(t.substr(i));
-}
+std::string Monto(Importe v) { return MontoConciliado(v); }
 
 // A voucher of the files: its record and the aliquot records that follow it.
 struct VoucherLibro {
