@@ -232,7 +232,15 @@ void ConfirmaJuntos(ArchivoSeguro& a, ArchivoSeguro& b) {
         std::error_code ec;
         fs::create_hard_link(pl::Ruta(a.final_), pl::Ruta(a.temporal_), ec);
         if (!resguardo.empty()) {
-            pl::Reemplaza(resguardo, a.final_);
+            // Should the old file not go back in place, its copy stays where it is: no old file
+            // is ever lost, and the message says where it waits.
+            if (pl::Reemplaza(resguardo, a.final_) != 0) {
+                throw ErrorTamaris(NumeroDeErrno(e, err::kAccesoRuta),
+                                   "No se puede reemplazar el archivo " + b.destino_ + ": " +
+                                       pl::TextoError(e) + ". El archivo anterior de " +
+                                       a.destino_ + " no pudo volver a su lugar: quedó en " +
+                                       resguardo + ".");
+            }
         } else {
             pl::Borra(a.final_);
         }
