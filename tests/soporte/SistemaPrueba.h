@@ -113,7 +113,12 @@ inline int Ejecuta(const std::string& linea) {
 #ifdef _WIN32
     // cmd.exe drops the first and the last quote of the line: give it a pair to drop. The line
     // goes in UTF-16 (as a path's wide form), so names that are not ASCII reach the program.
-    return ::_wsystem(tamaris::plataforma::Ruta("\"" + linea + "\"").c_str());
+    // -1 means the command processor itself could not be started (Wine, under load, now and
+    // then): that is no answer of the program, so the line is given again, at most twice.
+    const std::wstring ancha = tamaris::plataforma::Ruta("\"" + linea + "\"").wstring();
+    int codigo = -1;
+    for (int intento = 0; intento < 3 && codigo == -1; ++intento) codigo = ::_wsystem(ancha.c_str());
+    return codigo;
 #else
     const int estado = std::system(linea.c_str());
     if (estado == -1 || (estado & 0x7f) != 0) return -1;
