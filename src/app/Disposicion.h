@@ -36,7 +36,7 @@ struct CampoArchivo {
     int desde;   // first position, from 1
     int ancho;
     ClaseCampo clase;
-    std::string_view nombre;    // as a clerk knows it: "neto gravado", "CUIT"
+    std::string_view nombre;     // as a clerk knows it: "neto gravado", "CUIT"
     std::string_view fijo = {};  // Fijo: the text; Codigo: the texts allowed
     int decimales = 2;           // amounts
 };

@@ -159,8 +159,11 @@ FinExportacion Exportacion::Ejecuta(std::string sql) {
         try {
             pasos_.revisaOmitidos(hallazgos_);
         } catch (const std::exception& e) {
-            hallazgos_.Agrega({"", "no se pudo buscar en el libro los comprobantes que el archivo "
-                                   "no toma: " + InfoDeExcepcion(e).Descripcion, 0});
+            hallazgos_.Agrega({"",
+                               "no se pudo buscar en el libro los comprobantes que el archivo "
+                               "no toma: " +
+                                   InfoDeExcepcion(e).Descripcion,
+                               0});
         }
     };
     if (rs.BOF()) {

@@ -147,7 +147,8 @@ long RevisaArchivoFiscal(
         const std::string quien = l.size() == ancho ? comprobante(l) : std::string();
         for (std::string& p : problemas) h.Agrega({quien, std::move(p), lector.Numero()});
     }
-    if (lector.Numero() == 0) h.Agrega({"", "el archivo está vacío: no informa ningún comprobante", 0});
+    if (lector.Numero() == 0)
+        h.Agrega({"", "el archivo está vacío: no informa ningún comprobante", 0});
     return lector.Numero();
 }
 
@@ -161,8 +162,9 @@ void Repetidos::Termina(Hallazgos& h) {
         if (vistos_[i].first != vistos_[i - 1].first) continue;
         std::size_t primero = i - 1;
         while (primero > 0 && vistos_[primero - 1].first == vistos_[i].first) --primero;
-        h.Agrega({"", "el comprobante ya está en la línea " +
-                          std::to_string(vistos_[primero].second) + " (se informaría dos veces)",
+        h.Agrega({"",
+                  "el comprobante ya está en la línea " + std::to_string(vistos_[primero].second) +
+                      " (se informaría dos veces)",
                   vistos_[i].second});
     }
     vistos_.clear();
@@ -216,10 +218,10 @@ void Conciliacion::Libro(RegistroConciliado registro) {
     faltan_.push_back(std::move(registro));
 }
 
-void Conciliacion::Termina(
-    Hallazgos& h, const std::function<std::string(const std::string&)>& nombra,
-    const std::function<std::string(const RegistroConciliado&, const RegistroConciliado&)>&
-        difiere) {
+void Conciliacion::Termina(Hallazgos& h,
+                           const std::function<std::string(const std::string&)>& nombra,
+                           const std::function<std::string(const RegistroConciliado&,
+                                                           const RegistroConciliado&)>& difiere) {
     while (Espia(0)) {
         sobran_.push_back(std::move(adelante_[0]));
         adelante_.erase(adelante_.begin());
@@ -267,12 +269,12 @@ void Conciliacion::Termina(
     }
 }
 
-void ConciliaConLibro(
-    DB_Dll& db, std::string sql, std::string_view que,
-    const std::function<bool(const Recordset&, RegistroConciliado&)>& deFila, Conciliacion& c,
-    Verificacion& v, const std::function<std::string(const std::string&)>& nombra,
-    const std::function<std::string(const RegistroConciliado&, const RegistroConciliado&)>&
-        difiere) {
+void ConciliaConLibro(DB_Dll& db, std::string sql, std::string_view que,
+                      const std::function<bool(const Recordset&, RegistroConciliado&)>& deFila,
+                      Conciliacion& c, Verificacion& v,
+                      const std::function<std::string(const std::string&)>& nombra,
+                      const std::function<std::string(const RegistroConciliado&,
+                                                      const RegistroConciliado&)>& difiere) {
     Recordset rs;
     db.AbrirRecordset(sql, rs, nullptr, adOpenForwardOnly, adLockReadOnly, -1, true);
     if (rs.State() == adStateClosed) {

@@ -121,12 +121,12 @@ class Conciliacion {
 // with the file's records and adds what the pairing found to `v`. Throws ErrorTamaris when the
 // ledger cannot be read; `que` names it in the message.
 struct Verificacion;
-void ConciliaConLibro(
-    DB_Dll& db, std::string sql, std::string_view que,
-    const std::function<bool(const Recordset&, RegistroConciliado&)>& deFila, Conciliacion& c,
-    Verificacion& v, const std::function<std::string(const std::string&)>& nombra,
-    const std::function<std::string(const RegistroConciliado&, const RegistroConciliado&)>&
-        difiere);
+void ConciliaConLibro(DB_Dll& db, std::string sql, std::string_view que,
+                      const std::function<bool(const Recordset&, RegistroConciliado&)>& deFila,
+                      Conciliacion& c, Verificacion& v,
+                      const std::function<std::string(const std::string&)>& nombra,
+                      const std::function<std::string(const RegistroConciliado&,
+                                                      const RegistroConciliado&)>& difiere);
 
 // What a read-back found, besides its own totals.
 struct Verificacion {
@@ -135,7 +135,6 @@ struct Verificacion {
     long sobrantes = 0;       // lines of the file that are no record of the ledger
     long distintos = 0;       // vouchers in both whose identifier or amounts differ
     Hallazgos hallazgos;
-
 };
 
 }  // namespace tamaris

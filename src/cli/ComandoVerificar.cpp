@@ -29,11 +29,13 @@ class Verificar : public Comando {
                "fin de línea CR LF, solo caracteres de Windows-1252, y cada campo con su formato\n"
                "(fechas válidas, dígitos donde van dígitos, CUIT con dígito verificador, importes\n"
                "legibles; en el de ARBA, cada percepción es el monto imponible por la alícuota\n"
-               "redondeado al centavo); que no esté vacío y que ningún comprobante esté dos veces.\n"
+               "redondeado al centavo); que no esté vacío y que ningún comprobante esté dos "
+               "veces.\n"
                "Después imprime los mismos totales que la exportación.\n\n"
                "libro-iva revisa los dos archivos del Libro de IVA Digital juntos: 266 caracteres\n"
                "el de comprobantes, 62 el de alícuotas; cada comprobante seguido en el de\n"
-               "alícuotas por tantos registros suyos como dice su campo 19, y su total igual al no\n"
+               "alícuotas por tantos registros suyos como dice su campo 19, y su total igual al "
+               "no\n"
                "gravado, el exento, los netos y el IVA de sus alícuotas (0,01 de tolerancia por\n"
                "alícuota).\n\n"
                "Con una base de datos (--db, --conexion o --parametros) y el período (--desde,\n"
@@ -94,9 +96,9 @@ class Verificar : public Comando {
             return kUsoIncorrecto;
         }
         PedidoArchivo pedido;
-        pedido.archivos = libro ? std::vector<std::string>{op.Valor("--comprobantes"),
-                                                           op.Valor("--alicuotas")}
-                                : std::vector<std::string>{op.Valor("--archivo")};
+        pedido.archivos =
+            libro ? std::vector<std::string>{op.Valor("--comprobantes"), op.Valor("--alicuotas")}
+                  : std::vector<std::string>{op.Valor("--archivo")};
         for (const std::string& a : pedido.archivos) {
             std::error_code ec;
             if (!std::filesystem::is_regular_file(plataforma::Ruta(a), ec)) {

@@ -12,7 +12,7 @@
 namespace tamaris {
 
 class UiConsola {
-public:
+  public:
     // `salida` takes informational messages; `errores` takes warnings, questions, error
     // reports and, when `mostrarProgreso`, the progress line.
     UiConsola(std::ostream& salida, std::ostream& errores, bool mostrarProgreso = false);
@@ -22,18 +22,19 @@ public:
     Ui ui();
 
     class Mensajes : public CajaMensajes {
-    public:
-        Mensajes(std::ostream& salida, std::ostream& errores) : salida_(salida), errores_(errores) {}
+      public:
+        Mensajes(std::ostream& salida, std::ostream& errores)
+            : salida_(salida), errores_(errores) {}
         // Prints "titulo: texto"; answers OK, or the choice that declines (Cancel, Abort, No).
         int Mostrar(std::string_view texto, int botones, std::string_view titulo) override;
 
-    private:
+      private:
         std::ostream& salida_;
         std::ostream& errores_;
     };
 
     class Entrada : public CajaEntrada {
-    public:
+      public:
         std::optional<std::string> Pedir(std::string_view, std::string_view,
                                          std::string_view) override {
             return std::nullopt;
@@ -42,7 +43,7 @@ public:
 
     // One progress line on `errores`, rewritten in place at most about five times a second.
     class Progreso : public VentanaProgreso {
-    public:
+      public:
         Progreso(std::ostream& errores, bool mostrar) : errores_(errores), mostrar_(mostrar) {}
         void Abrir(std::string_view titulo) override;
         void Mensaje(std::string_view linea1, std::string_view linea2 = {},
@@ -53,7 +54,7 @@ public:
 
         long Repintados() const { return repintados_; }
 
-    private:
+      private:
         bool Toca();
         void Pinta();
 
@@ -70,31 +71,31 @@ public:
     };
 
     class Errores : public ReporteError {
-    public:
+      public:
         explicit Errores(std::ostream& errores) : errores_(errores) {}
         // Prints "Error <n>: <description> (<rutina>)" and answers 3: leave the routine.
         int Reportar(const ErrorInfo& error, std::string_view rutina = {}) override;
 
-    private:
+      private:
         std::ostream& errores_;
     };
 
     class Fechas : public SelectorFecha {
-    public:
+      public:
         std::string Elegir(std::string_view) override { return {}; }
     };
 
     class Archivo : public DialogoArchivo {
-    public:
+      public:
         void ShowOpen() override { Cancelado = true; }
     };
 
     class Carpetas : public BuscadorCarpetas {
-    public:
+      public:
         std::optional<std::string> Elegir(std::string_view) override { return std::nullopt; }
     };
 
-private:
+  private:
     Mensajes mensajes_;
     Entrada entrada_;
     Progreso progreso_;

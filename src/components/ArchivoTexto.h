@@ -46,7 +46,7 @@ class ArchivoSeguro {
   private:
     friend void ConfirmaJuntos(ArchivoSeguro& primero, ArchivoSeguro& segundo);
     void Vuelca();
-    void Termina();  // after the rename: the temporary is the destination now
+    void Termina();        // after the rename: the temporary is the destination now
     std::string destino_;  // as the user gave it, for messages
     std::string final_;    // the file it names, through its symbolic links
     std::string temporal_;

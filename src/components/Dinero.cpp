@@ -76,8 +76,8 @@ ImporteLeido DeTexto(std::string_view t, int decimales) {
         // Drivers spell infinities and NaN out.
         std::string_view x = TrimVista(t);
         if (!x.empty() && (x[0] == '-' || x[0] == '+')) x.remove_prefix(1);
-        const bool noFinito = IgualSinCaso(x, "inf") || IgualSinCaso(x, "infinity") ||
-                              IgualSinCaso(x, "nan");
+        const bool noFinito =
+            IgualSinCaso(x, "inf") || IgualSinCaso(x, "infinity") || IgualSinCaso(x, "nan");
         r.estado = noFinito ? EstadoImporte::NoFinito : EstadoImporte::NoNumero;
         return r;
     }
@@ -211,7 +211,8 @@ std::string TextoDeValor(const Variant& v, std::string_view exacto) {
         s = b;
         if (s.find_first_of("eE") != std::string::npos) {
             // Fifteen significant digits, written out in full.
-            const int magnitud = d == 0 ? 0 : static_cast<int>(std::floor(std::log10(std::fabs(d))));
+            const int magnitud =
+                d == 0 ? 0 : static_cast<int>(std::floor(std::log10(std::fabs(d))));
             const int decimales = std::max(0, std::min(40, 14 - magnitud));
             std::snprintf(b, sizeof b, "%.*f", decimales, d);
             s = b;
@@ -245,7 +246,8 @@ void AnexaImporteComa(std::string& s, Importe v) {
 void AnexaImporteDigitos(std::string& s, Importe v, int enteros, int decimales) {
     const uint64_t a = Absoluto(v.diezmilesimos);
     const std::string e = std::to_string(a / 10000);
-    if (static_cast<int>(e.size()) < enteros) s.append(static_cast<std::size_t>(enteros) - e.size(), '0');
+    if (static_cast<int>(e.size()) < enteros)
+        s.append(static_cast<std::size_t>(enteros) - e.size(), '0');
     s += e;
     uint64_t f = a % 10000;
     char dec[4];

@@ -30,7 +30,9 @@ enum class EstadoImporte : unsigned char {
 struct ImporteLeido {
     Importe valor;
     EstadoImporte estado = EstadoImporte::Exacto;
-    bool Valido() const { return estado == EstadoImporte::Exacto || estado == EstadoImporte::Redondeado; }
+    bool Valido() const {
+        return estado == EstadoImporte::Exacto || estado == EstadoImporte::Redondeado;
+    }
 };
 
 // Reads a column value into money with `decimales` places (0 to 4). `exacto` is the column's

@@ -12,8 +12,8 @@ namespace tamaris {
 
 // Message-box buttons and icons, and answers (the standard message-box codes).
 namespace mb {
-constexpr int kOk = 0, kOkCancelar = 1, kAbortarReintentarIgnorar = 2, kSiNoCancelar = 3,
-              kSiNo = 4, kReintentarCancelar = 5;
+constexpr int kOk = 0, kOkCancelar = 1, kAbortarReintentarIgnorar = 2, kSiNoCancelar = 3, kSiNo = 4,
+              kReintentarCancelar = 5;
 constexpr int kCritico = 16, kPregunta = 32, kExclamacion = 48, kInformacion = 64;
 constexpr int kAceptar = 1, kCancelar = 2, kAbortar = 3, kReintentar = 4, kIgnorar = 5, kSi = 6,
               kNo = 7;
@@ -21,14 +21,14 @@ inline int Botones(int codigo) { return codigo & 7; }
 }  // namespace mb
 
 class CajaMensajes {
-public:
+  public:
     virtual ~CajaMensajes() = default;
     // Shows `texto` with the buttons and icon of `botones`; returns the answer code.
     virtual int Mostrar(std::string_view texto, int botones, std::string_view titulo) = 0;
 };
 
 class CajaEntrada {
-public:
+  public:
     virtual ~CajaEntrada() = default;
     // Asks for a text; nullopt when the operator cancels.
     virtual std::optional<std::string> Pedir(std::string_view mensaje, std::string_view titulo,
@@ -36,7 +36,7 @@ public:
 };
 
 class VentanaProgreso {
-public:
+  public:
     virtual ~VentanaProgreso() = default;
     virtual void Abrir(std::string_view titulo) = 0;
     virtual void Mensaje(std::string_view linea1, std::string_view linea2 = {},
@@ -51,21 +51,21 @@ public:
 };
 
 class ReporteError {
-public:
+  public:
     virtual ~ReporteError() = default;
     // Shows the error; returns 4 (retry), 5 (go on with the next step) or another value (leave).
     virtual int Reportar(const ErrorInfo& error, std::string_view rutina = {}) = 0;
 };
 
 class SelectorFecha {
-public:
+  public:
     virtual ~SelectorFecha() = default;
     // A date text (DD/MM/YYYY) chosen by the operator; empty when none.
     virtual std::string Elegir(std::string_view inicial = {}) = 0;
 };
 
 class DialogoArchivo {
-public:
+  public:
     virtual ~DialogoArchivo() = default;
     std::string DialogTitle, Filter, InitDir, FileName;
     bool CancelError = false;
@@ -78,7 +78,7 @@ public:
 };
 
 class BuscadorCarpetas {
-public:
+  public:
     virtual ~BuscadorCarpetas() = default;
     // A folder chosen by the operator; nullopt when cancelled.
     virtual std::optional<std::string> Elegir(std::string_view titulo) = 0;

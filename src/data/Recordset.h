@@ -23,7 +23,7 @@ constexpr int adEditAdd = 2;
 class Recordset;
 
 class Field {
-public:
+  public:
     const std::string& Name() const;
     int Type() const;
     long DefinedSize() const;
@@ -31,7 +31,7 @@ public:
     // Sets the value of the row being added (AddNew); throws ErrorBD 3219 otherwise.
     void SetValue(Variant v);
 
-private:
+  private:
     friend class Recordset;
     Field(Recordset* rs, int i) : rs_(rs), i_(i) {}
     Recordset* rs_;
@@ -39,7 +39,7 @@ private:
 };
 
 class Recordset {
-public:
+  public:
     Recordset() = default;
     ~Recordset();
     Recordset(const Recordset&) = delete;
@@ -84,7 +84,7 @@ public:
     void CancelUpdate();
     int EditMode() const { return editando_ ? adEditAdd : adEditNone; }
 
-private:
+  private:
     friend class Field;
     const std::vector<Columna>& columnas() const;
 
@@ -98,7 +98,7 @@ private:
 
 // Closes a recordset however the scope that uses it ends; a failing close is ignored.
 class CierraAlSalir {
-public:
+  public:
     explicit CierraAlSalir(Recordset& rs) : rs_(rs) {}
     ~CierraAlSalir() {
         try {
@@ -109,7 +109,7 @@ public:
     CierraAlSalir(const CierraAlSalir&) = delete;
     CierraAlSalir& operator=(const CierraAlSalir&) = delete;
 
-private:
+  private:
     Recordset& rs_;
 };
 

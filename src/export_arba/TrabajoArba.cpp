@@ -35,9 +35,9 @@ class Arba final : public TrabajoArchivo {
 
     ResultadoArchivo Verifica(Sistema* sesion, const PedidoArchivo& p) const override {
         const std::string archivo = p.archivos.empty() ? p.destino : p.archivos.front();
-        const VerificacionArba v = VerificaArba(archivo, sesion ? &sesion->db : nullptr, Filtros(p));
-        return ResultadoDeVerificacion(v, {archivo}, v.registros, v.registros,
-                                       v.totales.Resumen());
+        const VerificacionArba v =
+            VerificaArba(archivo, sesion ? &sesion->db : nullptr, Filtros(p));
+        return ResultadoDeVerificacion(v, {archivo}, v.registros, v.registros, v.totales.Resumen());
     }
 
   private:

@@ -111,7 +111,8 @@ class RegistrosTemporales {
 // date the platform cannot compare; and in the period, a voucher with VAT but no total.
 void RevisaOmitidosCiti(DB_Dll& db, const std::string& desde, const std::string& hasta,
                         Hallazgos& h) {
-    const std::string columnas = "SELECT Fecha, TC, Letra, Numero, Liva_Total FROM LIBROIVAVENTAS WHERE ";
+    const std::string columnas =
+        "SELECT Fecha, TC, Letra, Numero, Liva_Total FROM LIBROIVAVENTAS WHERE ";
     const auto recorre = [&](std::string sql, const std::function<void(Recordset&)>& f) {
         Recordset rs;
         db.AbrirRecordset(sql, rs, nullptr, adOpenForwardOnly, adLockReadOnly, -1, true);
@@ -133,23 +134,24 @@ void RevisaOmitidosCiti(DB_Dll& db, const std::string& desde, const std::string&
                        100);
     };
     const bool texto = db.plataforma() == Plataforma::SQLite;
-    recorre(columnas +
-                (texto ? "(FECHA IS NULL OR NOT (FECHA GLOB "
-                         "'[0-9][0-9][0-9][0-9]-[0-9][0-9]-[0-9][0-9]*'))"
-                       : "(FECHA IS NULL)") +
-                " AND (LIVA_TOTAL <> 0 OR Liva_ImpIva <> 0)",
-            [&](Recordset& rs) {
-                const Variant& f = rs.Valor(0);
-                if (f.EsNulo() || f.EsVacio()) {
-                    h.Agrega({nombre(rs), "no tiene fecha: ningún período lo toma y no se informa", 0});
-                } else {
-                    h.Agrega({nombre(rs),
-                              "la fecha \"" + Recorta(TextoDeCampo(f.Texto(r))) +
-                                  "\" no está escrita como AAAA-MM-DD: la base no la compara con "
-                                  "el período y no se informa",
-                              0});
-                }
-            });
+    recorre(
+        columnas +
+            (texto ? "(FECHA IS NULL OR NOT (FECHA GLOB "
+                     "'[0-9][0-9][0-9][0-9]-[0-9][0-9]-[0-9][0-9]*'))"
+                   : "(FECHA IS NULL)") +
+            " AND (LIVA_TOTAL <> 0 OR Liva_ImpIva <> 0)",
+        [&](Recordset& rs) {
+            const Variant& f = rs.Valor(0);
+            if (f.EsNulo() || f.EsVacio()) {
+                h.Agrega({nombre(rs), "no tiene fecha: ningún período lo toma y no se informa", 0});
+            } else {
+                h.Agrega({nombre(rs),
+                          "la fecha \"" + Recorta(TextoDeCampo(f.Texto(r))) +
+                              "\" no está escrita como AAAA-MM-DD: la base no la compara con "
+                              "el período y no se informa",
+                          0});
+            }
+        });
     if (desde.empty() || hasta.empty()) return;
     recorre(columnas + "FECHA >= " + desde + " AND FECHA < " + hasta +
                 " AND LIVA_TOTAL IS NULL AND (Liva_ImpIva <> 0 OR Liva_ImpIva2 <> 0 OR "
@@ -271,8 +273,8 @@ ResultadoCiti ExportaCiti(Sistema& sistema, const FiltrosCiti& filtros,
     // A period without dates (no month chosen) selects nothing, as an empty text compares.
     litDesde = filtros.desde.empty() ? "" : db.LiteralFecha(desde);
     litHasta = filtros.hasta.empty() ? "" : db.LiteralFecha(DiaSiguiente(hasta));
-    const std::string sql = SentenciaCiti(litDesde.empty() ? "''" : litDesde,
-                                          litHasta.empty() ? "''" : litHasta);
+    const std::string sql =
+        SentenciaCiti(litDesde.empty() ? "''" : litDesde, litHasta.empty() ? "''" : litHasta);
     switch (job.Ejecuta(sql)) {
         case FinExportacion::SinFilas:
             if (opciones.modo != ModoRevision::Normal && !job.hallazgos().Vacio()) {

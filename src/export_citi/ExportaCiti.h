@@ -74,8 +74,8 @@ struct VerificacionCiti : Verificacion {
 };
 
 // Reads `archivo` back and checks every record and voucher. With `sistema`, also reads the
-// ledger for the period with its own query and reconciles the file with it, voucher by voucher. Throws ErrorTamaris when the file
-// cannot be read or the ledger cannot be read through.
+// ledger for the period with its own query and reconciles the file with it, voucher by voucher.
+// Throws ErrorTamaris when the file cannot be read or the ledger cannot be read through.
 VerificacionCiti VerificaCiti(const std::string& archivo, Sistema* sistema,
                               const FiltrosCiti& filtros);
 

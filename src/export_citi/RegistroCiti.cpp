@@ -193,8 +193,7 @@ void RegistroCiti::ArmaFilas(const Recordset& rs, std::string& salida, int& regi
         if (leido.estado == EstadoImporte::Exacto || leido.estado == EstadoImporte::Nulo) {
             return leido.valor;
         }
-        const std::string como =
-            TextoEstadoImporte(leido, TextoDeValor(v, exacto), decimales);
+        const std::string como = TextoEstadoImporte(leido, TextoDeValor(v, exacto), decimales);
         // What cannot be filed at all goes as zeros, and the finding says so.
         problema(std::string(kNombresCampo[i]) + " " + como +
                  (leido.Valido() ? std::string() : std::string(": se informa 0")));
@@ -205,9 +204,8 @@ void RegistroCiti::ArmaFilas(const Recordset& rs, std::string& salida, int& regi
         if (!renglon_.Pon(campo, texto)) {
             const std::string de = que.substr(0, 3) == "el " ? "del " + std::string(que.substr(3))
                                                              : "de " + std::string(que);
-            problema("el valor \"" + Recorta(TextoDeCampo(texto)) + "\" " + de +
-                     " no cabe en " + std::to_string(kDisposicion.Campo(campo).ancho) +
-                     " caracteres y se corta");
+            problema("el valor \"" + Recorta(TextoDeCampo(texto)) + "\" " + de + " no cabe en " +
+                     std::to_string(kDisposicion.Campo(campo).ancho) + " caracteres y se corta");
         }
     };
     const auto monto = [&](int campo, Importe v, std::string_view que) {
@@ -327,8 +325,7 @@ void RegistroCiti::ArmaFilas(const Recordset& rs, std::string& salida, int& regi
                     throw ErrorTamaris(err::kDesbordamiento, "Desbordamiento");
                 }
                 neto = RedondeaImporte(
-                    DivideImportes(Importe{absoluto.diezmilesimos * 100}, alicuota),
-                    decimalesNeto);
+                    DivideImportes(Importe{absoluto.diezmilesimos * 100}, alicuota), decimalesNeto);
                 codigo = CodigoAlicuota(alicuota);
                 if (!EsAlicuotaConocida(alicuota)) {
                     problema("la alícuota " + TextoMonto(alicuota) +
@@ -368,7 +365,8 @@ void RegistroCiti::ArmaFilas(const Recordset& rs, std::string& salida, int& regi
     if (problemas) {
         std::vector<std::string> unicos;
         for (std::string& p : *problemas) {
-            if (std::find(unicos.begin(), unicos.end(), p) == unicos.end()) unicos.push_back(std::move(p));
+            if (std::find(unicos.begin(), unicos.end(), p) == unicos.end())
+                unicos.push_back(std::move(p));
         }
         *problemas = std::move(unicos);
     }

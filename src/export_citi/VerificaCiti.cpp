@@ -27,7 +27,8 @@ class VouchersDeArchivo {
         registros.clear();
         for (;;) {
             if (!pendiente_.empty()) {
-                if (!registros.empty() && Clave(pendiente_) != Clave(registros.front())) return true;
+                if (!registros.empty() && Clave(pendiente_) != Clave(registros.front()))
+                    return true;
                 if (registros.empty()) linea = lineaPendiente_;
                 registros.push_back(std::move(pendiente_));
                 pendiente_.clear();
@@ -108,8 +109,8 @@ std::string Difiere(const RegistroConciliado& archivo, const RegistroConciliado&
     }
     if (la.size() != lb.size()) {
         if (!s.empty()) s += "; ";
-        s += "el archivo tiene " + std::to_string(la.size() - 1) + " líneas de alícuota y el libro " +
-             std::to_string(lb.size() - 1);
+        s += "el archivo tiene " + std::to_string(la.size() - 1) +
+             " líneas de alícuota y el libro " + std::to_string(lb.size() - 1);
     } else {
         for (std::size_t k = 1; k < la.size(); ++k) {
             const auto x = Divide(la[k], '/'), y = Divide(lb[k], '/');
@@ -227,9 +228,9 @@ VerificacionCiti VerificaCiti(const std::string& archivo, Sistema* sistema,
                               const FiltrosCiti& filtros) {
     VerificacionCiti v;
     constexpr std::size_t kAncho = kAnchoRegistroCiti - 2;
-    v.registros = RevisaArchivoFiscal(archivo, kAncho, v.hallazgos, RevisaRegistroCiti,
-                                      ComprobanteDeRegistro,
-                                      [&](std::string_view l, long) { v.totales.Suma(l); });
+    v.registros =
+        RevisaArchivoFiscal(archivo, kAncho, v.hallazgos, RevisaRegistroCiti, ComprobanteDeRegistro,
+                            [&](std::string_view l, long) { v.totales.Suma(l); });
     {
         Repetidos repetidos;
         VouchersDeArchivo vouchers(archivo);

@@ -31,7 +31,8 @@ class LibroIva final : public TrabajoArchivo {
                    : r.estado == E::Descartado     ? S::Descartado
                    : r.estado == E::NoEjecutado    ? S::NoEjecutado
                                                    : S::Abandonado;
-        if (!r.archivoComprobantes.empty()) a.archivos = {r.archivoComprobantes, r.archivoAlicuotas};
+        if (!r.archivoComprobantes.empty())
+            a.archivos = {r.archivoComprobantes, r.archivoAlicuotas};
         a.comprobantes = r.comprobantes;
         a.registros = r.comprobantes + r.alicuotas;
         a.omitidos = r.omitidos;

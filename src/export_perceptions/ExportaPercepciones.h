@@ -62,8 +62,8 @@ struct VerificacionPercepciones : Verificacion {
 };
 
 // Reads `archivo` back and checks every line. With `db`, also reads the ledger for `filtros`
-// with its own query and reconciles the file with it, voucher by voucher. Throws ErrorTamaris when the file cannot be read
-// or the ledger cannot be read through.
+// with its own query and reconciles the file with it, voucher by voucher. Throws ErrorTamaris when
+// the file cannot be read or the ledger cannot be read through.
 VerificacionPercepciones VerificaPercepciones(const std::string& archivo, DB_Dll* db, Ui* ui,
                                               const FiltrosPercepcion& filtros);
 

@@ -61,7 +61,7 @@ std::string LineaPercepcion::Comprobante(const Recordset& rs) const {
     s += ' ';
     s += texto(4);
     s += " del ";
-    s += fecha.EsFecha()                    ? fecha.FechaCruda().Dma()
+    s += fecha.EsFecha()                     ? fecha.FechaCruda().Dma()
          : fecha.EsNulo() || fecha.EsVacio() ? std::string("(sin fecha)")
                                              : fecha.Texto(regional_);
     return Recorta(TextoDeCampo(s), 80);
@@ -107,8 +107,7 @@ void LineaPercepcion::Arma(const Recordset& rs, std::string& linea,
     const auto pon = [&](int i, std::string_view t) {
         if (!renglon_.Pon(i + 1, t) && problemas) {
             problema("el valor \"" + Recorta(TextoDeCampo(t)) + "\" de " + Nombre(i) +
-                     " no cabe en " + std::to_string(kCampos[i].ancho) +
-                     " caracteres y se corta");
+                     " no cabe en " + std::to_string(kCampos[i].ancho) + " caracteres y se corta");
         }
     };
     // Amounts: read once into money, written as their absolute value with a decimal comma. The
@@ -118,9 +117,7 @@ void LineaPercepcion::Arma(const Recordset& rs, std::string& linea,
         const Variant& v = exigeValor(i);
         const std::string_view exacto = rs.TextoDecimal(col_[static_cast<size_t>(i)]);
         const ImporteLeido leido = LeeImporte(v, exacto, 4);
-        const auto original = [&] {
-            return Recorta(TextoDeValor(v, exacto));
-        };
+        const auto original = [&] { return Recorta(TextoDeValor(v, exacto)); };
         std::string filed;
         AnexaImporteComa(filed, leido.valor);
         if (leido.estado == EstadoImporte::Desborda) {
@@ -136,8 +133,8 @@ void LineaPercepcion::Arma(const Recordset& rs, std::string& linea,
             problema("la percepción es 0 (el libro tiene " + original() + ")");
         }
         if (!renglon_.PonImporte(i + 1, leido.valor)) {
-            problema(Articulo(i) + " " + filed + " no cabe en " +
-                     std::to_string(kCampos[i].ancho) + " caracteres y se corta");
+            problema(Articulo(i) + " " + filed + " no cabe en " + std::to_string(kCampos[i].ancho) +
+                     " caracteres y se corta");
         }
     };
 

@@ -37,9 +37,9 @@ class Percepciones final : public TrabajoArchivo {
 
     ResultadoArchivo Verifica(Sistema* sesion, const PedidoArchivo& p) const override {
         const std::string archivo = p.archivos.empty() ? p.destino : p.archivos.front();
-        const VerificacionPercepciones v =
-            VerificaPercepciones(archivo, sesion ? &sesion->db : nullptr,
-                                 sesion ? &sesion->ui : nullptr, {p.desde, p.hasta, p.cuenta, archivo});
+        const VerificacionPercepciones v = VerificaPercepciones(
+            archivo, sesion ? &sesion->db : nullptr, sesion ? &sesion->ui : nullptr,
+            {p.desde, p.hasta, p.cuenta, archivo});
         return ResultadoDeVerificacion(v, {archivo}, v.lineas, v.totales.comprobantes,
                                        v.totales.Resumen());
     }

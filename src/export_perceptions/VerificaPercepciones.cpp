@@ -94,14 +94,15 @@ bool DeFila(const Recordset& rs, const Regional& reg, RegistroConciliado& r) {
     }
     const std::string letra = Trim(rs.Valor(2).Texto(reg));
     const std::string numero = Trim(rs.Valor(3).Texto(reg));
-    r.clave = tipo + "|" + (letra.empty() ? std::string(" ") : Cp1252AUtf8(Utf8ACp1252(letra).substr(0, 1))) +
+    r.clave = tipo + "|" +
+              (letra.empty() ? std::string(" ") : Cp1252AUtf8(Utf8ACp1252(letra).substr(0, 1))) +
               "|" + numero + "|" + fecha;
     const std::string cuit = QuitaCaracteres(Trim(rs.Valor(4).Texto(reg)), '-');
     const auto monto = [&](int i) {
         const ImporteLeido x = LeeImporte(rs.Valor(i), rs.TextoDecimal(i), 4);
         if (!x.Valido()) return "?" + rs.Valor(i).Texto(reg);
-        return Monto(Importe{x.valor.diezmilesimos < 0 ? -x.valor.diezmilesimos
-                                                       : x.valor.diezmilesimos});
+        return Monto(
+            Importe{x.valor.diezmilesimos < 0 ? -x.valor.diezmilesimos : x.valor.diezmilesimos});
     };
     r.resto = cuit + "|" + monto(5) + "|" + monto(6);
     r.linea = 0;
@@ -126,15 +127,16 @@ VerificacionPercepciones VerificaPercepciones(const std::string& archivo, DB_Dll
     VerificacionPercepciones v;
     Repetidos repetidos;
     const auto revisaArchivo = [&] {
-        v.lineas = RevisaArchivoFiscal(
-            archivo, kAnchoLineaPercepcion, v.hallazgos, RevisaLineaPercepcion, ComprobanteDeLinea,
-            [&](std::string_view l, long linea) {
-                v.totales.Suma(l);
-                const Disposicion& d = DisposicionPercepciones();
-                std::string clave(d.De(l, 3));
-                for (int n : {2, 4, 5, 6}) clave += "|" + std::string(d.De(l, n));
-                repetidos.Agrega(clave, linea);
-            });
+        v.lineas =
+            RevisaArchivoFiscal(archivo, kAnchoLineaPercepcion, v.hallazgos, RevisaLineaPercepcion,
+                                ComprobanteDeLinea, [&](std::string_view l, long linea) {
+                                    v.totales.Suma(l);
+                                    const Disposicion& d = DisposicionPercepciones();
+                                    std::string clave(d.De(l, 3));
+                                    for (int n : {2, 4, 5, 6})
+                                        clave += "|" + std::string(d.De(l, n));
+                                    repetidos.Agrega(clave, linea);
+                                });
         repetidos.Termina(v.hallazgos);
     };
     if (!db || !ui) {

@@ -38,11 +38,16 @@ namespace {
 
 QMessageBox::Icon Icono(int codigo) {
     switch (codigo & 0x70) {
-        case mb::kCritico: return QMessageBox::Critical;
-        case mb::kPregunta: return QMessageBox::Question;
-        case mb::kExclamacion: return QMessageBox::Warning;
-        case mb::kInformacion: return QMessageBox::Information;
-        default: return QMessageBox::NoIcon;
+        case mb::kCritico:
+            return QMessageBox::Critical;
+        case mb::kPregunta:
+            return QMessageBox::Question;
+        case mb::kExclamacion:
+            return QMessageBox::Warning;
+        case mb::kInformacion:
+            return QMessageBox::Information;
+        default:
+            return QMessageBox::NoIcon;
     }
 }
 
@@ -54,14 +59,19 @@ struct BotonMb {
 std::vector<BotonMb> BotonesDe(int codigo) {
     using B = QMessageBox;
     switch (mb::Botones(codigo)) {
-        case mb::kOkCancelar: return {{B::Ok, mb::kAceptar}, {B::Cancel, mb::kCancelar}};
+        case mb::kOkCancelar:
+            return {{B::Ok, mb::kAceptar}, {B::Cancel, mb::kCancelar}};
         case mb::kAbortarReintentarIgnorar:
-            return {{B::Abort, mb::kAbortar}, {B::Retry, mb::kReintentar}, {B::Ignore, mb::kIgnorar}};
+            return {
+                {B::Abort, mb::kAbortar}, {B::Retry, mb::kReintentar}, {B::Ignore, mb::kIgnorar}};
         case mb::kSiNoCancelar:
             return {{B::Yes, mb::kSi}, {B::No, mb::kNo}, {B::Cancel, mb::kCancelar}};
-        case mb::kSiNo: return {{B::Yes, mb::kSi}, {B::No, mb::kNo}};
-        case mb::kReintentarCancelar: return {{B::Retry, mb::kReintentar}, {B::Cancel, mb::kCancelar}};
-        default: return {{B::Ok, mb::kAceptar}};
+        case mb::kSiNo:
+            return {{B::Yes, mb::kSi}, {B::No, mb::kNo}};
+        case mb::kReintentarCancelar:
+            return {{B::Retry, mb::kReintentar}, {B::Cancel, mb::kCancelar}};
+        default:
+            return {{B::Ok, mb::kAceptar}};
     }
 }
 
@@ -86,10 +96,14 @@ int MuestraCaja(QWidget* padre, std::string_view texto, int codigo, std::string_
         if (b.qt == elegido) return b.respuesta;
     // Closed without a button: the "no" side of the choice.
     switch (mb::Botones(codigo)) {
-        case mb::kAbortarReintentarIgnorar: return mb::kAbortar;
-        case mb::kSiNo: return mb::kNo;
-        case mb::kOk: return mb::kAceptar;
-        default: return mb::kCancelar;
+        case mb::kAbortarReintentarIgnorar:
+            return mb::kAbortar;
+        case mb::kSiNo:
+            return mb::kNo;
+        case mb::kOk:
+            return mb::kAceptar;
+        default:
+            return mb::kCancelar;
     }
 }
 
@@ -113,10 +127,10 @@ namespace {
 // The progress window: Esc, its close button and its Cancelar ask whether to stop the job
 // instead of hiding the window while the job goes on.
 class DialogoProgreso : public QDialog {
-public:
+  public:
     using QDialog::QDialog;
 
-protected:
+  protected:
     void reject() override { trabajo::PideCancelar(this); }
     void closeEvent(QCloseEvent* evento) override {
         evento->ignore();
@@ -124,13 +138,18 @@ protected:
     }
 };
 
-bool EnHiloDeVentanas() { return QThread::currentThread() == QCoreApplication::instance()->thread(); }
+bool EnHiloDeVentanas() {
+    return QThread::currentThread() == QCoreApplication::instance()->thread();
+}
 
 // "1:05" for 65 s, "1:02:03" past the hour.
 QString Duracion(qint64 ms) {
     const qint64 s = ms / 1000;
     if (s >= 3600)
-        return QString("%1:%2:%3").arg(s / 3600).arg(s / 60 % 60, 2, 10, QChar('0')).arg(s % 60, 2, 10, QChar('0'));
+        return QString("%1:%2:%3")
+            .arg(s / 3600)
+            .arg(s / 60 % 60, 2, 10, QChar('0'))
+            .arg(s % 60, 2, 10, QChar('0'));
     return QString("%1:%2").arg(s / 60).arg(s % 60, 2, 10, QChar('0'));
 }
 
@@ -369,8 +388,7 @@ void DialogoArchivoQt::Muestra(bool guardar) {
 
 std::optional<std::string> BuscadorCarpetasQt::Elegir(std::string_view titulo) {
     const QString c = QFileDialog::getExistingDirectory(
-        padre_, Qs(titulo), ultima_,
-        QFileDialog::ShowDirsOnly | QFileDialog::DontUseNativeDialog);
+        padre_, Qs(titulo), ultima_, QFileDialog::ShowDirsOnly | QFileDialog::DontUseNativeDialog);
     if (c.isEmpty()) return std::nullopt;
     ultima_ = c;
     return Ss(c);

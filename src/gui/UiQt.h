@@ -19,21 +19,21 @@ namespace tamaris::gui {
 QString FiltroQt(std::string_view filtro);
 
 class CajaMensajesQt : public CajaMensajes {
-public:
+  public:
     explicit CajaMensajesQt(const QPointer<QWidget>& padre) : padre_(padre) {}
     int Mostrar(std::string_view texto, int botones, std::string_view titulo) override;
 
-private:
+  private:
     const QPointer<QWidget>& padre_;
 };
 
 class CajaEntradaQt : public CajaEntrada {
-public:
+  public:
     explicit CajaEntradaQt(const QPointer<QWidget>& padre) : padre_(padre) {}
     std::optional<std::string> Pedir(std::string_view mensaje, std::string_view titulo,
                                      std::string_view defecto) override;
 
-private:
+  private:
     const QPointer<QWidget>& padre_;
 };
 
@@ -44,7 +44,7 @@ private:
 // every 100 ms and lets the event loop run then, so the program stays responsive.
 // It also tells the operator when the database is held by another program.
 class VentanaProgresoQt : public VentanaProgreso, public EsperaBloqueo {
-public:
+  public:
     explicit VentanaProgresoQt(const QPointer<QWidget>& padre);
     ~VentanaProgresoQt() override;
     void Abrir(std::string_view titulo) override;
@@ -62,7 +62,7 @@ public:
     bool SigueEsperando() override;
     void FinEspera() override;
 
-private:
+  private:
     bool TocaRepintar();
     void Crea();
     void PintaAvance();
@@ -84,55 +84,55 @@ private:
 };
 
 class ReporteErrorQt : public ReporteError {
-public:
+  public:
     explicit ReporteErrorQt(const QPointer<QWidget>& padre) : padre_(padre) {}
     int Reportar(const ErrorInfo& error, std::string_view rutina) override;
 
-private:
+  private:
     const QPointer<QWidget>& padre_;
 };
 
 // A calendar in a small dialog; returns DD/MM/YYYY or "" when cancelled.
 class SelectorFechaQt : public SelectorFecha {
-public:
+  public:
     explicit SelectorFechaQt(const QPointer<QWidget>& padre) : padre_(padre) {}
     std::string Elegir(std::string_view inicial) override;
 
-private:
+  private:
     const QPointer<QWidget>& padre_;
 };
 
 class DialogoArchivoQt : public DialogoArchivo {
-public:
+  public:
     explicit DialogoArchivoQt(const QPointer<QWidget>& padre) : padre_(padre) {}
     void ShowOpen() override;
     void ShowSave() override;
 
-private:
+  private:
     void Muestra(bool guardar);
     const QPointer<QWidget>& padre_;
 };
 
 class BuscadorCarpetasQt : public BuscadorCarpetas {
-public:
+  public:
     explicit BuscadorCarpetasQt(const QPointer<QWidget>& padre) : padre_(padre) {}
     std::optional<std::string> Elegir(std::string_view titulo) override;
 
-private:
+  private:
     const QPointer<QWidget>& padre_;
     QString ultima_;  // the folder chosen last: the next choice starts there
 };
 
 // One instance of each port, all parented to the same window.
 class UiQt {
-public:
+  public:
     explicit UiQt(QWidget* padre = nullptr);
     // Dialogs opened from now on are modal to `padre`.
     void SetPadre(QWidget* padre) { padre_ = padre; }
     Ui& ui() { return ui_; }
     VentanaProgresoQt& progreso() { return progreso_; }
 
-private:
+  private:
     QPointer<QWidget> padre_;
     CajaMensajesQt mensajes_;
     CajaEntradaQt entrada_;

@@ -53,7 +53,8 @@ class PanelEstado : public QLabel {
         // The message asks for room for all of it (a summary is read whole); a data panel stays
         // within its share.
         const int texto = fontMetrics().horizontalAdvance(completo_) + marco;
-        const int ancho = elastico_ ? std::max(kAnchoMensaje, texto) : std::min(texto, kAnchoMaximo);
+        const int ancho =
+            elastico_ ? std::max(kAnchoMensaje, texto) : std::min(texto, kAnchoMaximo);
         return {ancho, QLabel::sizeHint().height()};
     }
     QSize minimumSizeHint() const override {

@@ -17,8 +17,7 @@ namespace tamaris::gui {
 
 using namespace teclaConsulta;
 
-DialogoArbol::DialogoArbol(Lib_FrmCons3Tree& form, QWidget* padre)
-    : QDialog(padre), form_(form) {
+DialogoArbol::DialogoArbol(Lib_FrmCons3Tree& form, QWidget* padre) : QDialog(padre), form_(form) {
     setObjectName("Lib_FrmCons3Tree");
     setWindowTitle(Qs(form_.Caption));
     setSizeGripEnabled(true);
@@ -132,8 +131,12 @@ void DialogoArbol::Avisar(AvisoConsulta aviso) {
     // What the widgets do while they follow the form is not the operator's doing.
     const QScopedValueRollback<bool> aplicando(aplicando_, true);
     switch (aviso) {
-        case AvisoConsulta::Cargada: Construye(); break;
-        case AvisoConsulta::Marcas: AplicaMarcas(); break;
+        case AvisoConsulta::Cargada:
+            Construye();
+            break;
+        case AvisoConsulta::Marcas:
+            AplicaMarcas();
+            break;
         case AvisoConsulta::Seleccion:
             AplicaExpansion();
             AplicaSeleccion();
@@ -141,8 +144,11 @@ void DialogoArbol::Avisar(AvisoConsulta aviso) {
         case AvisoConsulta::Busqueda:
             if (busqueda_->text() != Qs(form_.CmbSearch)) busqueda_->setText(Qs(form_.CmbSearch));
             break;
-        case AvisoConsulta::Oculta: QDialog::done(QDialog::Accepted); break;
-        default: break;
+        case AvisoConsulta::Oculta:
+            QDialog::done(QDialog::Accepted);
+            break;
+        default:
+            break;
     }
 }
 

@@ -24,7 +24,7 @@ namespace tamaris::gui {
 class UiQt;
 
 class DialogoArbol : public QDialog {
-public:
+  public:
     explicit DialogoArbol(Lib_FrmCons3Tree& form, QWidget* padre = nullptr);
 
     Lib_FrmCons3Tree& Form() { return form_; }
@@ -37,11 +37,11 @@ public:
     // The close box and Escape: the form cancels, and its hiding ends the dialog.
     void reject() override;
 
-protected:
+  protected:
     bool eventFilter(QObject* objeto, QEvent* evento) override;
     void keyPressEvent(QKeyEvent* evento) override;
 
-private:
+  private:
     void Construye();
     void AplicaMarcas();
     void AplicaExpansion();
@@ -61,7 +61,7 @@ private:
 };
 
 class VistaArbolQt : public VistaConsultaArbol {
-public:
+  public:
     explicit VistaArbolQt(QWidget* padre = nullptr, UiQt* puertos = nullptr);
 
     void SetPadre(QWidget* padre) { padre_ = padre; }
@@ -71,7 +71,7 @@ public:
 
     DialogoArbol* Dialogo() const { return dialogo_; }
 
-private:
+  private:
     QPointer<QWidget> padre_;
     UiQt* puertos_ = nullptr;
     DialogoArbol* dialogo_ = nullptr;

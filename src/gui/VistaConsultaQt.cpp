@@ -30,34 +30,46 @@ double TwipsPorPixel() {
     return dpi > 0 ? 1440.0 / dpi : 15.0;
 }
 
-int PixelesDeTwips(int twips) {
-    return static_cast<int>(std::lround(twips / TwipsPorPixel()));
-}
+int PixelesDeTwips(int twips) { return static_cast<int>(std::lround(twips / TwipsPorPixel())); }
 
-int TwipsDePixeles(int pixeles) {
-    return static_cast<int>(std::lround(pixeles * TwipsPorPixel()));
-}
+int TwipsDePixeles(int pixeles) { return static_cast<int>(std::lround(pixeles * TwipsPorPixel())); }
 
 int CodigoTeclaConsulta(int teclaQt) {
     if (teclaQt >= Qt::Key_F1 && teclaQt <= Qt::Key_F24) return 112 + (teclaQt - Qt::Key_F1);
     switch (teclaQt) {
         case Qt::Key_Return:
-        case Qt::Key_Enter: return kEnter;
-        case Qt::Key_Escape: return kEscape;
-        case Qt::Key_Backspace: return kRetroceso;
-        case Qt::Key_Tab: return 9;
-        case Qt::Key_Space: return kEspacio;
-        case Qt::Key_PageUp: return kRePag;
-        case Qt::Key_PageDown: return kAvPag;
-        case Qt::Key_End: return 35;
-        case Qt::Key_Home: return 36;
-        case Qt::Key_Left: return 37;
-        case Qt::Key_Up: return kArriba;
-        case Qt::Key_Right: return 39;
-        case Qt::Key_Down: return kAbajo;
-        case Qt::Key_Insert: return kInsertar;
-        case Qt::Key_Delete: return kSuprimir;
-        default: return 0;
+        case Qt::Key_Enter:
+            return kEnter;
+        case Qt::Key_Escape:
+            return kEscape;
+        case Qt::Key_Backspace:
+            return kRetroceso;
+        case Qt::Key_Tab:
+            return 9;
+        case Qt::Key_Space:
+            return kEspacio;
+        case Qt::Key_PageUp:
+            return kRePag;
+        case Qt::Key_PageDown:
+            return kAvPag;
+        case Qt::Key_End:
+            return 35;
+        case Qt::Key_Home:
+            return 36;
+        case Qt::Key_Left:
+            return 37;
+        case Qt::Key_Up:
+            return kArriba;
+        case Qt::Key_Right:
+            return 39;
+        case Qt::Key_Down:
+            return kAbajo;
+        case Qt::Key_Insert:
+            return kInsertar;
+        case Qt::Key_Delete:
+            return kSuprimir;
+        default:
+            return 0;
     }
 }
 
@@ -86,9 +98,7 @@ QColor ColorDeFila(const Variant& color) {
 }
 
 // Characters that typed on the list go on in a search box: the key codes the form copies.
-bool CaracterDeLista(char32_t c) {
-    return (c >= 47 && c <= 93) || (c >= 97 && c <= 125);
-}
+bool CaracterDeLista(char32_t c) { return (c >= 47 && c <= 93) || (c >= 97 && c <= 125); }
 
 }  // namespace
 
@@ -115,7 +125,8 @@ QVariant ModeloConsulta::data(const QModelIndex& indice, int rol) const {
         columna >= static_cast<int>(form_.Columnas().size()))
         return {};
     switch (rol) {
-        case Qt::DisplayRole: return Qs(form_.Celda(fila, columna));
+        case Qt::DisplayRole:
+            return Qs(form_.Celda(fila, columna));
         case Qt::CheckStateRole:
             if (form_.CheckBoxes && columna == 0)
                 return form_.Marcada(fila) ? Qt::Checked : Qt::Unchecked;
@@ -129,7 +140,8 @@ QVariant ModeloConsulta::data(const QModelIndex& indice, int rol) const {
             // A coloured row is bold whatever the list's font.
             if (ColorDeFila(form_.ColorFila(fila)).isValid()) return DialogoConsulta::FuenteLista();
             return {};
-        default: return {};
+        default:
+            return {};
     }
 }
 
@@ -146,8 +158,8 @@ namespace {
 // A column's caption as a clerk reads it: the suite's column names go without accents
 // (Descripcion, Codigo), the caption carries them.
 QString TituloColumna(const std::string& texto) {
-    static const std::pair<const char*, const char*> kAcentos[] = {
-        {"descripcion", "escripción"}, {"codigo", "ódigo"}};
+    static const std::pair<const char*, const char*> kAcentos[] = {{"descripcion", "escripción"},
+                                                                   {"codigo", "ódigo"}};
     QString t = Qs(texto);
     for (const auto& [sin, con] : kAcentos) {
         if (t.compare(QString::fromUtf8(sin), Qt::CaseInsensitive) == 0 && !t.isEmpty()) {
@@ -298,8 +310,7 @@ DialogoConsulta::DialogoConsulta(Lib_FrmCons3& form, QWidget* padre)
     });
     connect(lista_->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             [this](const QModelIndex& actual) {
-                if (aplicando_ || !actual.isValid() || actual.row() == form_.Seleccionada())
-                    return;
+                if (aplicando_ || !actual.isValid() || actual.row() == form_.Seleccionada()) return;
                 form_.ListView1_ItemClick(actual.row());
             });
     connect(lista_, &QTreeView::doubleClicked, this, [this](const QModelIndex& indice) {
@@ -355,9 +366,15 @@ void DialogoConsulta::Avisar(AvisoConsulta aviso) {
             modelo_.CambiaronFilas();
             AplicaOrden();
             break;
-        case AvisoConsulta::Marcas: modelo_.CambiaronMarcas(); break;
-        case AvisoConsulta::Seleccion: AplicaSeleccion(); break;
-        case AvisoConsulta::Busqueda: RefrescaCajas(); break;
+        case AvisoConsulta::Marcas:
+            modelo_.CambiaronMarcas();
+            break;
+        case AvisoConsulta::Seleccion:
+            AplicaSeleccion();
+            break;
+        case AvisoConsulta::Busqueda:
+            RefrescaCajas();
+            break;
         case AvisoConsulta::Foco:
             RefrescaCajas();
             AplicaFoco();
@@ -366,7 +383,9 @@ void DialogoConsulta::Avisar(AvisoConsulta aviso) {
             AplicaAnchos();
             nueva_->setVisible(form_.CmdNuevaVisible);
             break;
-        case AvisoConsulta::Oculta: QDialog::done(QDialog::Accepted); break;
+        case AvisoConsulta::Oculta:
+            QDialog::done(QDialog::Accepted);
+            break;
     }
 }
 
@@ -446,8 +465,7 @@ void DialogoConsulta::RefrescaCajas() {
 
 void DialogoConsulta::UbicaCajas() {
     const QHeaderView* cabecera = lista_->header();
-    const int origen =
-        picFields_->mapFrom(this, lista_->viewport()->mapTo(this, QPoint(0, 0))).x();
+    const int origen = picFields_->mapFrom(this, lista_->viewport()->mapTo(this, QPoint(0, 0))).x();
     for (int i = 0; i < Cajas(); ++i) {
         QLineEdit* caja = cajas_[static_cast<std::size_t>(i)];
         if (i >= cabecera->count()) {
@@ -476,8 +494,8 @@ void DialogoConsulta::AplicaOrden() {
     QHeaderView* cabecera = lista_->header();
     cabecera->setSortIndicatorShown(form_.Ordenada());
     if (form_.Ordenada())
-        cabecera->setSortIndicator(form_.ClaveOrden(), form_.Descendente() ? Qt::DescendingOrder
-                                                                           : Qt::AscendingOrder);
+        cabecera->setSortIndicator(form_.ClaveOrden(),
+                                   form_.Descendente() ? Qt::DescendingOrder : Qt::AscendingOrder);
 }
 
 void DialogoConsulta::AplicaSeleccion() {
@@ -499,7 +517,8 @@ void DialogoConsulta::AplicaSeleccion() {
 
 void DialogoConsulta::AplicaFoco() {
     const int foco = form_.Foco();
-    QWidget* destino = foco == Lib_FrmCons3::kFocoLista ? static_cast<QWidget*>(lista_) : Caja(foco);
+    QWidget* destino =
+        foco == Lib_FrmCons3::kFocoLista ? static_cast<QWidget*>(lista_) : Caja(foco);
     if (!destino) return;
     {
         const QScopedValueRollback<bool> aplicando(aplicando_, true);
@@ -563,7 +582,9 @@ bool DialogoConsulta::TeclaCaja(int caja, QKeyEvent* evento) {
         return true;
     }
     switch (codigo) {
-        case kEscape: TeclaFormulario(codigo, shift); return true;
+        case kEscape:
+            TeclaFormulario(codigo, shift);
+            return true;
         case kEnter:
             BusquedaPendiente();
             if (TeclaFormulario(codigo, shift)) return true;
@@ -579,7 +600,8 @@ bool DialogoConsulta::TeclaCaja(int caja, QKeyEvent* evento) {
             form_.CmbSearch_KeyDown(caja, c, shift);
             return true;
         }
-        default: return false;
+        default:
+            return false;
     }
 }
 
@@ -615,8 +637,10 @@ bool DialogoConsulta::TeclaLista(QKeyEvent* evento) {
                 form_.ListView1_KeyDown(c, shift);
                 return true;
             }
-        case 0: break;
-        default: return false;  // moving about the list is the view's
+        case 0:
+            break;
+        default:
+            return false;  // moving about the list is the view's
     }
     if (evento->modifiers() & (Qt::ControlModifier | Qt::AltModifier)) return false;
     const QString texto = evento->text();
@@ -661,7 +685,8 @@ bool DialogoConsulta::eventFilter(QObject* objeto, QEvent* evento) {
             form_.CmbSearch_LostFocus(caja);
             break;
         }
-        default: break;
+        default:
+            break;
     }
     return QDialog::eventFilter(objeto, evento);
 }

@@ -44,7 +44,7 @@ inline bool EsTeclaFuncion(int codigo) { return codigo >= 112 && codigo <= 135; 
 
 // The list's rows as the form holds them, in display order.
 class ModeloConsulta : public QAbstractTableModel {
-public:
+  public:
     explicit ModeloConsulta(Lib_FrmCons3& form, QObject* padre = nullptr);
 
     int rowCount(const QModelIndex& padre = {}) const override;
@@ -60,7 +60,7 @@ public:
     void CambiaronFilas();
     void CambiaronMarcas();
 
-private:
+  private:
     Lib_FrmCons3& form_;
     // Counts as of the last notice: between a reload and its notice the form's own counts
     // may already differ, and a view must not see them change unannounced.
@@ -68,7 +68,7 @@ private:
 };
 
 class DialogoConsulta : public QDialog {
-public:
+  public:
     // Rows above which typing in a search box waits for a pause before searching.
     static constexpr int kFilasSinDemora = 5000;
     static constexpr int kDemoraMs = 150;
@@ -90,12 +90,12 @@ public:
     // The list's font: the form's, bold.
     static QFont FuenteLista();
 
-protected:
+  protected:
     bool eventFilter(QObject* objeto, QEvent* evento) override;
     void keyPressEvent(QKeyEvent* evento) override;
     void resizeEvent(QResizeEvent* evento) override;
 
-private:
+  private:
     void CreaCajas();
     void RefrescaCajas();
     void UbicaCajas();
@@ -130,7 +130,7 @@ private:
 };
 
 class VistaConsultaQt : public VistaConsulta {
-public:
+  public:
     explicit VistaConsultaQt(QWidget* padre = nullptr, UiQt* puertos = nullptr);
 
     // Lookups opened from now on are modal to `padre`.
@@ -143,7 +143,7 @@ public:
     // The dialog on screen, null when no lookup is shown.
     DialogoConsulta* Dialogo() const { return dialogo_; }
 
-private:
+  private:
     QPointer<QWidget> padre_;
     UiQt* puertos_ = nullptr;
     DialogoConsulta* dialogo_ = nullptr;

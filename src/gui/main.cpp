@@ -3,7 +3,8 @@
 // connection string (an ODBC string for PostgreSQL), "--citi" opens the CITI Ventas form, "--arba"
 // the ARBA perception form and "--libro-iva" the Libro de IVA Digital sales form.
 //
-//   percepciones [--citi | --arba | --libro-iva] [--db ARCHIVO.db | --conexion CADENA] [LINEA DE PARAMETROS]
+//   percepciones [--citi | --arba | --libro-iva] [--db ARCHIVO.db | --conexion CADENA] [LINEA DE
+//   PARAMETROS]
 
 #include <QApplication>
 #include <cstdio>

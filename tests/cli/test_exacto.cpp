@@ -71,17 +71,16 @@ TEST(Exacto, PercepcionesConImportesExtremos) {
               "FX A 7 del 09/01/2013: tiene percepción pero su tipo \"FX\""}) {
             EXPECT_TRUE(Contiene(revisar.out, esperado)) << esperado << "\n" << revisar.out;
         }
-        const auto normal = con({"exportar", "--desde", "01/01/2013", "--hasta", "31/01/2013",
-                                 "--archivo", destino});
+        const auto normal = con(
+            {"exportar", "--desde", "01/01/2013", "--hasta", "31/01/2013", "--archivo", destino});
         ASSERT_EQ(normal.codigo, 0) << normal.err;
         archivo = LeeArchivo(destino);
         ASSERT_EQ(archivo.size(), 4u * 75);
         // No amount holds an exponent, a sign or binary noise; two-decimal amounts stay as they
         // were, and an amount with more decimals goes with as many as money keeps.
-        const std::vector<std::string> esperados = {"1000,5         ", "15,01          ",
-                                                    "100            ", "0,0001         ",
-                                                    "0,1            ", "0,3            ",
-                                                    "99999999999,99 ", "0              "};
+        const std::vector<std::string> esperados = {
+            "1000,5         ", "15,01          ", "100            ", "0,0001         ",
+            "0,1            ", "0,3            ", "99999999999,99 ", "0              "};
         EXPECT_EQ(Importes(archivo), esperados);
         // Totals are the exact sums of the filed values, in Argentine form.
         EXPECT_TRUE(Contiene(normal.out, "Total percepción: 15,31")) << normal.out;
@@ -97,8 +96,9 @@ TEST(Exacto, PercepcionesConImportesExtremos) {
     EXPECT_EQ(LeeArchivo(destino), archivo);
     const auto desborda = Cli({"exportar", "--db", db, "--archivo", destino});
     EXPECT_EQ(desborda.codigo, 0) << desborda.err;
-    EXPECT_TRUE(Contiene(desborda.err, "Aviso: FC A 8 del 10/01/2013: el neto gravado "
-                                       "1234567890123456 no cabe en 15 caracteres: se informa 0"))
+    EXPECT_TRUE(Contiene(desborda.err,
+                         "Aviso: FC A 8 del 10/01/2013: el neto gravado "
+                         "1234567890123456 no cabe en 15 caracteres: se informa 0"))
         << desborda.err;
 }
 
@@ -121,12 +121,14 @@ TEST(Exacto, CitiConImportesExtremos) {
         Cli({"citi", "--db", db, "--anio", "2013", "--mes", "1", "--directorio", dir, "--revisar"});
     EXPECT_EQ(revisar.codigo, 3);
     EXPECT_TRUE(Contiene(revisar.out, "la alícuota 5,00 % no tiene código propio")) << revisar.out;
-    EXPECT_TRUE(Contiene(revisar.out, "FC A 103 del 04/01/2013: el total es demasiado grande para "
-                                      "un importe (1234567890123456): se informa 0"))
+    EXPECT_TRUE(Contiene(revisar.out,
+                         "FC A 103 del 04/01/2013: el total es demasiado grande para "
+                         "un importe (1234567890123456): se informa 0"))
         << revisar.out;
 
     prueba::EjecutaSqlite(db, "DELETE FROM LIBROIVAVENTAS WHERE Numero = 103");
-    const auto citi = Cli({"citi", "--db", db, "--anio", "2013", "--mes", "1", "--directorio", dir});
+    const auto citi =
+        Cli({"citi", "--db", db, "--anio", "2013", "--mes", "1", "--directorio", dir});
     ASSERT_EQ(citi.codigo, 0) << citi.err;
     const std::string archivo = LeeArchivo(std::filesystem::path(dir) / "ENE013.TXT");
     // Binary noise in the second VAT column is zero: one aliquot line, not two.
@@ -134,22 +136,19 @@ TEST(Exacto, CitiConImportesExtremos) {
     EXPECT_EQ(archivo.substr(268, 1), "1");
     EXPECT_EQ(archivo.substr(400 + 144, 4), "2700");
     EXPECT_EQ(archivo.substr(400 + 129, 15), "000000000010000");  // 5 × 100 ÷ 5
-    EXPECT_TRUE(Contiene(citi.out, "Alícuota 2100: neto gravado 1.000,00; IVA 210,00"))
-        << citi.out;
+    EXPECT_TRUE(Contiene(citi.out, "Alícuota 2100: neto gravado 1.000,00; IVA 210,00")) << citi.out;
 }
 
 TEST(Exacto, VerificarPruebaElArchivoPorSuCuenta) {
     CarpetaTemporal tmp;
     const std::string db = tmp / "suite.db", destino = tmp / "perc.txt";
     prueba::CreaBaseConEsquema(db);
-    prueba::InsertaAsientos(db, {
-                                    {"FC", "2013-01-05", "A", "1", "30-71234567-1", "1000.5",
-                                     "15.01", "1"},
-                                    {"NC", "2013-01-06", "B", "2", "20-12345678-6", "200", "3",
-                                     "1"},
-                                    {"ND", "2013-01-07", "A", "3", "30-71234567-1", "50", "0.75",
-                                     "1"},
-                                });
+    prueba::InsertaAsientos(
+        db, {
+                {"FC", "2013-01-05", "A", "1", "30-71234567-1", "1000.5", "15.01", "1"},
+                {"NC", "2013-01-06", "B", "2", "20-12345678-6", "200", "3", "1"},
+                {"ND", "2013-01-07", "A", "3", "30-71234567-1", "50", "0.75", "1"},
+            });
     ASSERT_EQ(Cli({"exportar", "--db", db, "--archivo", destino}).codigo, 0);
     const std::string bueno = LeeArchivo(destino);
     const auto verifica = [&] {
@@ -178,14 +177,12 @@ TEST(Exacto, VerificarPruebaElArchivoPorSuCuenta) {
     };
     for (const Caso& c : casos) {
         prueba::CreaBaseConEsquema(db);
-        prueba::InsertaAsientos(db, {
-                                        {"FC", "2013-01-05", "A", "1", "30-71234567-1", "1000.5",
-                                         "15.01", "1"},
-                                        {"NC", "2013-01-06", "B", "2", "20-12345678-6", "200", "3",
-                                         "1"},
-                                        {"ND", "2013-01-07", "A", "3", "30-71234567-1", "50",
-                                         "0.75", "1"},
-                                    });
+        prueba::InsertaAsientos(
+            db, {
+                    {"FC", "2013-01-05", "A", "1", "30-71234567-1", "1000.5", "15.01", "1"},
+                    {"NC", "2013-01-06", "B", "2", "20-12345678-6", "200", "3", "1"},
+                    {"ND", "2013-01-07", "A", "3", "30-71234567-1", "50", "0.75", "1"},
+                });
         if (*c.sql) prueba::EjecutaSqlite(db, c.sql);
         std::ofstream(destino, std::ios::binary) << c.archivo;
         const auto r = verifica();
@@ -212,10 +209,16 @@ TEST(Exacto, PeriodoDeLaLineaDeComandos) {
     const Caso casos[] = {
         {{"--desde", "31/01/2013", "--hasta", "01/01/2013"}, false, 2, "es posterior", true},
         {{"--desde", "01/01/2013", "--hasta", "31/12/9999"}, false, 0, "Comprobantes: 1", false},
-        {{"--desde", "01/02/2013", "--hasta", "28/02/2013"}, true, 3,
-         "el período no tiene comprobantes con percepción", true},
-        {{"--desde", "01/02/2013", "--hasta", "28/02/2013"}, false, 0,
-         "se borró el archivo anterior", false},
+        {{"--desde", "01/02/2013", "--hasta", "28/02/2013"},
+         true,
+         3,
+         "el período no tiene comprobantes con percepción",
+         true},
+        {{"--desde", "01/02/2013", "--hasta", "28/02/2013"},
+         false,
+         0,
+         "se borró el archivo anterior",
+         false},
     };
     for (const Caso& c : casos) {
         std::ofstream(destino, std::ios::binary) << "anterior\r\n";
@@ -226,7 +229,8 @@ TEST(Exacto, PeriodoDeLaLineaDeComandos) {
         SCOPED_TRACE(c.periodo[1] + " " + c.periodo[3]);
         EXPECT_EQ(r.codigo, c.codigo) << r.out << r.err;
         EXPECT_TRUE(Contiene(r.out + r.err, c.dice)) << r.out << r.err;
-        const bool anterior = std::filesystem::exists(destino) && LeeArchivo(destino) == "anterior\r\n";
+        const bool anterior =
+            std::filesystem::exists(destino) && LeeArchivo(destino) == "anterior\r\n";
         EXPECT_EQ(anterior, c.quedaAnterior);
     }
 }

@@ -31,8 +31,7 @@ TEST(Dinero, LecturaDeColumnas) {
         {"dos decimales", Variant(1500.5), "", 15005000, EstadoImporte::Exacto},
         {"trece enteros y dos decimales", Variant(1234567890123.45), "", 12345678901234500,
          EstadoImporte::Exacto},
-        {"percepción de cinco cienmilésimos", Variant(-0.00005), "", 0,
-         EstadoImporte::Redondeado},
+        {"percepción de cinco cienmilésimos", Variant(-0.00005), "", 0, EstadoImporte::Redondeado},
         {"tres decimales en un double", Variant(2.675), "", 26800, EstadoImporte::Redondeado},
         {"dieciséis dígitos", Variant(1234567890123456.0), "", 0, EstadoImporte::Desborda},
         {"no es un número", Variant(nan), "", 0, EstadoImporte::NoFinito},
@@ -66,9 +65,9 @@ TEST(Dinero, LecturaDeColumnas) {
 TEST(Dinero, CamposDeArchivo) {
     struct Caso {
         int64_t diezmilesimos;
-        const char* coma;      // perception file
-        const char* digitos;   // 13 integers and 2 decimals
-        const char* monto;     // totals
+        const char* coma;     // perception file
+        const char* digitos;  // 13 integers and 2 decimals
+        const char* monto;    // totals
     };
     const Caso casos[] = {
         {15005000, "1500,5", "000000000150050", "1.500,50"},

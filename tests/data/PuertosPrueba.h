@@ -29,7 +29,7 @@ T SiguienteRespuesta(std::deque<T>& respuestas, const T& defecto) {
 }
 
 class CajaMensajesPrueba : public CajaMensajes {
-public:
+  public:
     struct Mostrado {
         std::string texto;
         int botones = 0;
@@ -50,7 +50,7 @@ public:
 };
 
 class CajaEntradaPrueba : public CajaEntrada {
-public:
+  public:
     struct Pedido {
         std::string mensaje, titulo, defecto;
     };
@@ -66,14 +66,14 @@ public:
 };
 
 class VentanaProgresoPrueba : public VentanaProgreso {
-public:
+  public:
     bool abierta = false;
     int aperturas = 0, cierres = 0;
     std::vector<std::string> titulos;
     std::vector<std::array<std::string, 3>> mensajes;  // every Mensaje call, in order
     long avances = 0;                                  // Avance calls
     long ultimoAvance = 0;
-    long total = -1;                                   // the count told, -1 for none
+    long total = -1;        // the count told, -1 for none
     long cancelaTras = -1;  // the operator cancels once this many rows went by; -1: never
 
     void Abrir(std::string_view titulo) override {
@@ -98,7 +98,7 @@ public:
 };
 
 class ReporteErrorPrueba : public ReporteError {
-public:
+  public:
     struct Reportado {
         ErrorInfo error;
         std::string rutina;
@@ -114,7 +114,7 @@ public:
 };
 
 class SelectorFechaPrueba : public SelectorFecha {
-public:
+  public:
     std::deque<std::string> respuestas;
     std::string respuestaDefecto;  // empty: no date chosen
     std::vector<std::string> iniciales;
@@ -126,7 +126,7 @@ public:
 };
 
 class DialogoArchivoPrueba : public DialogoArchivo {
-public:
+  public:
     struct Mostrado {
         std::string titulo, filtro, carpeta;
     };
@@ -143,7 +143,7 @@ public:
 };
 
 class BuscadorCarpetasPrueba : public BuscadorCarpetas {
-public:
+  public:
     std::deque<std::optional<std::string>> respuestas;  // none: the operator cancels
     std::optional<std::string> respuestaDefecto;
     std::vector<std::string> titulos;
@@ -157,7 +157,7 @@ public:
 // One scripted port of each kind and the Ui that hands them out. The Ui refers to the members,
 // so the object stays where it was made.
 class PuertosPrueba {
-public:
+  public:
     CajaMensajesPrueba mensajes;
     CajaEntradaPrueba entrada;
     VentanaProgresoPrueba progreso;
@@ -172,7 +172,7 @@ public:
 
     Ui& ui() { return ui_; }
 
-private:
+  private:
     Ui ui_{mensajes, entrada, progreso, errores, fechas, archivo, carpetas};
 };
 

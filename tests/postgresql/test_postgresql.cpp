@@ -270,8 +270,7 @@ TEST_F(Postgres, ElLibroDeIvaDigitalEsElMismoQueEnSqlite) {
     const auto v = Cli({"verificar", "libro-iva", "--comprobantes", cbte, "--alicuotas", alic,
                         "--conexion", gCluster->Cadena("libro"), "--anio", "2024", "--mes", "3"});
     // Only the two faults the ledger itself carries; no voucher missing, extra or different.
-    EXPECT_NE(v.out.find("Conciliado con el libro del período: 2 observaciones"),
-              std::string::npos)
+    EXPECT_NE(v.out.find("Conciliado con el libro del período: 2 observaciones"), std::string::npos)
         << v.out << v.err;
 }
 

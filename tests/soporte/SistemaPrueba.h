@@ -117,7 +117,8 @@ inline int Ejecuta(const std::string& linea) {
     // then): that is no answer of the program, so the line is given again, at most twice.
     const std::wstring ancha = tamaris::plataforma::Ruta("\"" + linea + "\"").wstring();
     int codigo = -1;
-    for (int intento = 0; intento < 3 && codigo == -1; ++intento) codigo = ::_wsystem(ancha.c_str());
+    for (int intento = 0; intento < 3 && codigo == -1; ++intento)
+        codigo = ::_wsystem(ancha.c_str());
     return codigo;
 #else
     const int estado = std::system(linea.c_str());
